@@ -1,0 +1,3 @@
+#include "convert/driver.h"
+
+int main(int argc, char* argv[]) { return RunZone2Las(argc, argv); }

@@ -1,0 +1,29 @@
+// Resampling of depth intervals into the data rows of the ~Ascii section.
+#ifndef ZONE2LAS_CONVERT_RESAMPLE_H_
+#define ZONE2LAS_CONVERT_RESAMPLE_H_
+
+#include <cstdint>
+
+#include "convert/well_state.h"
+#include "io/disk_file.h"
+#include "text/string.h"
+
+// The depth key: ceil(depth * 1000) as a signed 32-bit integer. Every depth
+// comparison is made on keys, whole thousandths of a metre rounded up.
+// Callers keep depths within DepthKeyFits; outside it the key saturates.
+std::int32_t DepthKey(double depth);
+// True when |depth|'s key fits in a signed 32-bit integer.
+bool DepthKeyFits(double depth);
+
+// Writes the rows of one data line: the lead-in (first line of a well) or the
+// rows that bridge a gap from the previous bottom, then the interval rows and
+// the interval end row. |line|'s tokenizer stands after the well token and the
+// line holds at least 4 + |attribute_count| tokens.
+void ResampleLine(String& line, WellState& well, DiskFile& file,
+                  double depth_step, int attribute_count,
+                  const String& null_row_tail);
+
+// Writes the row at the well's last depth that closes its ~Ascii section.
+void WriteClosingRow(WellState& well, DiskFile& file);
+
+#endif  // ZONE2LAS_CONVERT_RESAMPLE_H_

@@ -1,0 +1,41 @@
+// The state that one well carries from data line to data line.
+#ifndef ZONE2LAS_CONVERT_WELL_STATE_H_
+#define ZONE2LAS_CONVERT_WELL_STATE_H_
+
+#include <cstdint>
+
+#include "text/string.h"
+
+// The LAS null value, written in the NULL line and in every attribute cell
+// outside an interval.
+constexpr const char kNullText[] = "-9999.0";
+
+struct WellState {
+  // Data lines of this well processed so far; non-zero means there is a well
+  // to finish.
+  std::int32_t line_count = 0;
+  // Depths in metres.
+  double previous_bottom = 0.0;
+  double top = 0.0;
+  double bottom = 0.0;
+  double sample_depth = 0.0;
+  double first_depth = 0.0;  // STRT: the first lead-in row
+  double last_depth = 0.0;   // STOP: the closing row
+  // Zone token of the latest data line.
+  String zone_text;
+  // "1   " and the latest data line's attribute values; not reset between
+  // wells, as every use follows a line of the same well.
+  String interval_row_tail;
+  // Byte offset of the STRT line in the output file.
+  std::int32_t strt_offset = 0;
+
+  // Back to the state of a well that has no line yet.
+  void Reset() {
+    line_count = 0;
+    previous_bottom = top = bottom = sample_depth = 0.0;
+    first_depth = last_depth = 0.0;
+    zone_text.Assign(static_cast<const char*>(nullptr));
+  }
+};
+
+#endif  // ZONE2LAS_CONVERT_WELL_STATE_H_

@@ -1,0 +1,94 @@
+// DiskFile pairs the path name of one file with at most one open stream on it.
+// It is the program's only way to reach files.
+//
+// Opens close the stream first and report success as true/false; nothing is
+// printed except by Remove and Rename. Close reports whether everything
+// written reached the file, so that no caller can take a failed write for a
+// finished one.
+#ifndef ZONE2LAS_IO_DISK_FILE_H_
+#define ZONE2LAS_IO_DISK_FILE_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "text/string.h"
+
+class DiskFile {
+ public:
+  DiskFile();
+  // Stores |name| exactly as passed: no blank test, no resolution.
+  explicit DiskFile(const char* name);
+  virtual ~DiskFile();
+
+  DiskFile(const DiskFile&) = delete;
+  DiskFile& operator=(const DiskFile&) = delete;
+
+  // Resolves |text| to a full path and makes it the name. A blank text
+  // changes nothing; a name that cannot be resolved leaves the name empty.
+  void SetName(const char* text);
+
+  // Binary mode when |text_mode| is false.
+  bool OpenRead(bool text_mode);          // "rt" / "rb"
+  bool OpenWrite(bool text_mode);         // "wt" / "wb"
+  bool OpenReadUpdate(bool text_mode);    // "r+t" / "r+b"
+  bool OpenWriteUpdate(bool text_mode);   // "w+t" / "w+b"
+  bool OpenAppend(bool text_mode);        // "at" / "ab"
+  // Opens a fresh file in the system's temporary directory, created
+  // exclusively so that no other process can claim the name, in append mode.
+  bool OpenTemporary(bool text_mode);
+
+  // Closes the stream, if any. False when something written did not reach
+  // the file (a failed write, flush or close); |err| then gets the system's
+  // reason.
+  bool Close(std::string* err = nullptr);
+
+  // True once a read has met the end of the file. Needs an open stream.
+  bool AtEnd() const;
+  // Reads at most |size| - 1 bytes, up to and including a line feed.
+  void ReadLine(char* buffer, std::int32_t size);
+  // The next line with its line feed, in pieces of at most 2047 bytes; the
+  // empty text at the end of the file or without a stream.
+  void ReadLine(String& line);
+
+  void Write(const char* text);
+  void Seek(std::int32_t offset);
+  void SeekStart();
+  void SeekEnd();
+  // The byte offset from the start of the file, -1 when it cannot be told.
+  // Needs an open stream.
+  std::int32_t Tell() const;
+
+  // Name queries. When |buffer| is given the part is copied into it too; it
+  // must hold the part (platform::kMaxPart bytes always do, kMaxDrive for the
+  // drive, the whole name for GetFullName).
+  String GetFullName(char* buffer = nullptr) const;
+  String GetTitle(char* buffer = nullptr) const;
+  String GetExtension(char* buffer = nullptr) const;
+  String GetDrive(char* buffer = nullptr) const;
+  String GetDirectory(char* buffer = nullptr) const;
+
+  // Null while closed.
+  std::FILE* GetStream() const { return stream; }
+
+  // Close, then delete the file; a failure is reported on standard error.
+  void Remove();
+  // Close, then rename the file; on success the name becomes |new_name| as
+  // passed. A failure is reported on standard error and gives false.
+  bool Rename(const char* new_name);
+
+ protected:
+  virtual void OnCreate() {}
+  virtual void OnDestroy() {}
+
+ private:
+  bool Open(const char* mode);
+
+  std::FILE* stream;
+  String name;
+  std::int32_t reserved;
+  // errno of the first failed Write since the open, 0 when none failed.
+  int write_error;
+};
+
+#endif  // ZONE2LAS_IO_DISK_FILE_H_
