@@ -39,11 +39,13 @@ class DiskFile {
   bool OpenTemporary(bool text_mode);
 
   // Closes the stream, if any. False when something written did not reach
-  // the file (a failed write, flush or close); |err| then gets the system's
-  // reason.
+  // the file (a failed write, seek, flush or close, or an error the stream
+  // met on its own); |err| then gets the system's reason. Closing a closed
+  // object gives true.
   bool Close(std::string* err = nullptr);
 
-  // True once a read has met the end of the file. Needs an open stream.
+  // True once a read has met the end of the file, or has failed: a stream
+  // that cannot be read any more is at its end too. True without a stream.
   bool AtEnd() const;
   // Reads at most |size| - 1 bytes, up to and including a line feed.
   void ReadLine(char* buffer, std::int32_t size);
@@ -51,12 +53,13 @@ class DiskFile {
   // empty text at the end of the file or without a stream.
   void ReadLine(String& line);
 
+  // A failed write is remembered for Close. A null text writes nothing.
   void Write(const char* text);
   void Seek(std::int32_t offset);
   void SeekStart();
   void SeekEnd();
-  // The byte offset from the start of the file, -1 when it cannot be told.
-  // Needs an open stream.
+  // The byte offset from the start of the file; -1 when it cannot be told
+  // (no stream, or past the reach of 32 bits).
   std::int32_t Tell() const;
 
   // Name queries. When |buffer| is given the part is copied into it too; it
@@ -83,11 +86,16 @@ class DiskFile {
 
  private:
   bool Open(const char* mode);
+  void SeekTo(long offset, int origin);
+  // The name's text, the empty text when the name has no buffer.
+  const char* NameText() const;
 
   std::FILE* stream;
   String name;
-  std::int32_t reserved;
-  // errno of the first failed Write since the open, 0 when none failed.
+  // Set to 0 by every constructor and kept for the layout; never read.
+  [[maybe_unused]] std::int32_t reserved;
+  // errno of the first failed Write or seek since the open, 0 when none
+  // failed; Close reports it.
   int write_error;
 };
 

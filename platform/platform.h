@@ -80,6 +80,16 @@ std::FILE* CreateUniqueFile(const std::string& directory,
                             const std::string& prefix, std::string* path,
                             std::string* err);
 
+// Creates a new directory, readable and writable by its owner alone, whose
+// path is |prefix| followed by a few characters of its own choosing (|prefix|
+// may name a directory part). |directory| receives its path. False when no
+// such directory could be made.
+bool MakeUniqueDirectory(const std::string& prefix, std::string* directory,
+                         std::string* err);
+
+// Removes |path| when it is an empty directory; anything else stays.
+bool RemoveEmptyDirectory(const char* path);
+
 // Creates a new, empty file in the system's directory for temporary files,
 // exclusively, and closes it again; |path| receives its name.
 bool CreateTemporaryFile(std::string* path, std::string* err);

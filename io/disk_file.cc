@@ -1,0 +1,224 @@
+#include "io/disk_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace {
+
+// Pieces of a long line arrive at most this many bytes minus one at a time.
+constexpr std::int32_t kLineBufferSize = 2048;
+
+enum class PathPart { kDrive, kDirectory, kTitle, kExtension };
+
+// errno after a failed call, or EIO when the call left no reason behind.
+int LastError() { return errno != 0 ? errno : EIO; }
+
+String GetPathPart(const char* path, PathPart which, char* buffer) {
+  char drive[platform::kMaxDrive];
+  char directory[platform::kMaxPart];
+  char title[platform::kMaxPart];
+  char extension[platform::kMaxPart];
+  platform::SplitPath(path, drive, directory, title, extension);
+  const char* part = drive;
+  switch (which) {
+    case PathPart::kDrive: part = drive; break;
+    case PathPart::kDirectory: part = directory; break;
+    case PathPart::kTitle: part = title; break;
+    case PathPart::kExtension: part = extension; break;
+  }
+  if (buffer != nullptr) platform::TextCopy(buffer, part);
+  return String(part);
+}
+
+}  // namespace
+
+DiskFile::DiskFile() : stream(nullptr), reserved(0), write_error(0) {
+  DiskFile::OnCreate();
+}
+
+DiskFile::DiskFile(const char* name_text)
+    : stream(nullptr), reserved(0), write_error(0) {
+  DiskFile::OnCreate();
+  name.Assign(name_text);
+}
+
+DiskFile::~DiskFile() {
+  Close();
+  DiskFile::OnDestroy();
+}
+
+void DiskFile::SetName(const char* text) {
+  if (IsBlankText(text)) return;
+  char full_path[platform::kMaxPath];
+  full_path[0] = '\0';
+  // A name that cannot be resolved leaves the buffer empty, and so the name.
+  platform::FullPath(full_path, text, platform::kMaxPath);
+  name.Assign(full_path);
+}
+
+const char* DiskFile::NameText() const {
+  // A name whose buffer could not be had reads as the empty text.
+  return name.GetText() != nullptr ? name.GetText() : "";
+}
+
+bool DiskFile::Open(const char* mode) {
+  Close();
+  write_error = 0;
+  const char* path = NameText();
+  if (path[0] == '\0') return false;
+  stream = std::fopen(path, mode);
+  return stream != nullptr;
+}
+
+bool DiskFile::OpenRead(bool text_mode) { return Open(text_mode ? "rt" : "rb"); }
+
+bool DiskFile::OpenWrite(bool text_mode) {
+  return Open(text_mode ? "wt" : "wb");
+}
+
+bool DiskFile::OpenReadUpdate(bool text_mode) {
+  return Open(text_mode ? "r+t" : "r+b");
+}
+
+bool DiskFile::OpenWriteUpdate(bool text_mode) {
+  return Open(text_mode ? "w+t" : "w+b");
+}
+
+bool DiskFile::OpenAppend(bool text_mode) {
+  return Open(text_mode ? "at" : "ab");
+}
+
+bool DiskFile::OpenTemporary(bool text_mode) {
+  Close();
+  std::string path;
+  std::string err;
+  // The file is created before it is named here, so no other process can
+  // slip in a file (or a link) of the same name between the two.
+  if (platform::CreateTemporaryFile(&path, &err)) {
+    name.Assign(path.c_str());
+  } else {
+    name.Assign("");
+  }
+  return Open(text_mode ? "at" : "ab");
+}
+
+bool DiskFile::Close(std::string* err) {
+  if (stream == nullptr) return true;
+  // The first cause is the one reported: a failed write, then a failed flush
+  // of what is still buffered, then an error the stream met on its own
+  // (formatted output through GetStream), then the close itself.
+  int error = write_error;
+  errno = 0;
+  if (std::fflush(stream) != 0 && error == 0) error = LastError();
+  if (std::ferror(stream) && error == 0) error = EIO;
+  errno = 0;
+  if (std::fclose(stream) != 0 && error == 0) error = LastError();
+  stream = nullptr;
+  write_error = 0;
+  if (error == 0) return true;
+  if (err != nullptr) *err = std::strerror(error);
+  return false;
+}
+
+bool DiskFile::AtEnd() const {
+  // A stream that failed to read will never reach its end; reading stops
+  // there all the same, rather than asking for lines for ever.
+  if (stream == nullptr) return true;
+  return std::feof(stream) != 0 || std::ferror(stream) != 0;
+}
+
+void DiskFile::ReadLine(char* buffer, std::int32_t size) {
+  if (stream == nullptr || buffer == nullptr || size < 1) return;
+  if (AtEnd()) {
+    buffer[0] = '\0';
+    return;
+  }
+  // At the end of the file fgets leaves the buffer as it was; after a read
+  // error its contents are undefined, so they are dropped.
+  if (std::fgets(buffer, size, stream) == nullptr && std::ferror(stream)) {
+    buffer[0] = '\0';
+  }
+}
+
+void DiskFile::ReadLine(String& line) {
+  char buffer[kLineBufferSize];
+  buffer[0] = '\0';
+  ReadLine(buffer, kLineBufferSize);
+  line.Assign(buffer);
+}
+
+void DiskFile::Write(const char* text) {
+  if (stream == nullptr || text == nullptr) return;
+  errno = 0;
+  if (std::fputs(text, stream) == EOF && write_error == 0) {
+    write_error = LastError();
+  }
+}
+
+void DiskFile::SeekTo(long offset, int origin) {
+  if (stream == nullptr) return;
+  errno = 0;
+  // A seek writes out buffered output first; when that fails, its reason is
+  // kept for Close.
+  if (std::fseek(stream, offset, origin) != 0 && std::ferror(stream) &&
+      write_error == 0) {
+    write_error = LastError();
+  }
+}
+
+void DiskFile::Seek(std::int32_t offset) { SeekTo(offset, SEEK_SET); }
+
+void DiskFile::SeekStart() { SeekTo(0, SEEK_SET); }
+
+void DiskFile::SeekEnd() { SeekTo(0, SEEK_END); }
+
+std::int32_t DiskFile::Tell() const {
+  if (stream == nullptr) return -1;
+  long offset = std::ftell(stream);
+  // Offsets past 2 GiB cannot be told in 32 bits.
+  if (offset < 0 || offset > INT32_MAX) return -1;
+  return static_cast<std::int32_t>(offset);
+}
+
+String DiskFile::GetFullName(char* buffer) const {
+  const char* full_name = NameText();
+  if (buffer != nullptr) platform::TextCopy(buffer, full_name);
+  return String(full_name);
+}
+
+String DiskFile::GetTitle(char* buffer) const {
+  return GetPathPart(NameText(), PathPart::kTitle, buffer);
+}
+
+String DiskFile::GetExtension(char* buffer) const {
+  return GetPathPart(NameText(), PathPart::kExtension, buffer);
+}
+
+String DiskFile::GetDrive(char* buffer) const {
+  return GetPathPart(NameText(), PathPart::kDrive, buffer);
+}
+
+String DiskFile::GetDirectory(char* buffer) const {
+  return GetPathPart(NameText(), PathPart::kDirectory, buffer);
+}
+
+void DiskFile::Remove() {
+  Close();
+  if (std::remove(NameText()) != 0) {
+    std::fprintf(stderr, "\nCan not remove file %s\n", NameText());
+  }
+}
+
+bool DiskFile::Rename(const char* new_name) {
+  Close();
+  if (new_name == nullptr) new_name = "";
+  if (std::rename(NameText(), new_name) != 0) {
+    std::fprintf(stderr, "\nCan not rename file %s to %s\n", NameText(),
+                 new_name);
+    return false;
+  }
+  name.Assign(new_name);
+  return true;
+}

@@ -1,0 +1,269 @@
+// The platform layer on POSIX systems: the C library stands in for the
+// Windows process heap, the ANSI text routines, _fullpath and _splitpath.
+#include "platform/platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+std::size_t allocation_limit = 0;
+int allocation_failures = 0;
+
+bool OverLimit(std::size_t bytes) {
+  if (allocation_limit != 0 && bytes > allocation_limit) {
+    errno = ENOMEM;
+    return true;
+  }
+  return false;
+}
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// The same four bytes as the program's blank test.
+bool IsBlankName(const char* name) {
+  if (name == nullptr) return true;
+  for (; *name != '\0'; ++name) {
+    if (std::strchr(" \t\n\r", *name) == nullptr) return false;
+  }
+  return true;
+}
+
+bool CurrentDirectory(std::string* directory) {
+  std::vector<char> buffer(256);
+  for (;;) {
+    if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+      directory->assign(buffer.data());
+      return true;
+    }
+    if (errno != ERANGE || buffer.size() > (1u << 20)) return false;
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// Adds the components of |path| to |parts|, folding "." and "..". A ".."
+// at the root stays at the root.
+void AddComponents(const std::string& path, std::vector<std::string>* parts) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = start;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    std::string part = path.substr(start, end - start);
+    if (part == "..") {
+      if (!parts->empty()) parts->pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts->push_back(part);
+    }
+    start = end + 1;
+  }
+}
+
+// Copies at most |limit| - 1 bytes of [begin, end) into |out|, if given.
+void CopyPart(const char* begin, const char* end, char* out, int limit) {
+  if (out == nullptr) return;
+  std::size_t length = static_cast<std::size_t>(end - begin);
+  if (length > static_cast<std::size_t>(limit - 1)) length = limit - 1;
+  std::memcpy(out, begin, length);
+  out[length] = '\0';
+}
+
+std::string RandomSuffix() {
+  static std::mt19937_64 generator{std::random_device{}() ^
+                                   static_cast<unsigned long>(::getpid())};
+  static const char kAlphabet[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string suffix;
+  for (int i = 0; i < 8; ++i) {
+    suffix += kAlphabet[generator() % (sizeof(kAlphabet) - 1)];
+  }
+  return suffix;
+}
+
+}  // namespace
+
+void* AllocateZeroed(std::size_t bytes) {
+  if (bytes == 0) bytes = 1;
+  if (OverLimit(bytes)) return nullptr;
+  return std::calloc(bytes, 1);
+}
+
+void* ReallocateZeroed(void* block, std::size_t old_bytes,
+                       std::size_t new_bytes) {
+  if (block == nullptr) return AllocateZeroed(new_bytes);
+  if (new_bytes == 0) new_bytes = 1;
+  if (OverLimit(new_bytes)) return nullptr;
+  void* grown = std::realloc(block, new_bytes);
+  if (grown != nullptr && new_bytes > old_bytes) {
+    std::memset(static_cast<char*>(grown) + old_bytes, 0,
+                new_bytes - old_bytes);
+  }
+  return grown;
+}
+
+void Release(void* block) { std::free(block); }
+
+void ReportAllocationFailure(const char* caption) {
+  int code = errno != 0 ? errno : ENOMEM;
+  ++allocation_failures;
+  std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "",
+               std::strerror(code));
+}
+
+int AllocationFailureCount() { return allocation_failures; }
+
+void SetAllocationLimitForTesting(std::size_t bytes) {
+  allocation_limit = bytes;
+}
+
+int TextLength(const char* text) {
+  return text != nullptr ? static_cast<int>(std::strlen(text)) : 0;
+}
+
+void TextCopy(char* destination, const char* source) {
+  if (destination == nullptr) return;
+  std::strcpy(destination, source != nullptr ? source : "");
+}
+
+int CompareNoCase(const char* a, const char* b) {
+  if (a == nullptr) a = "";
+  if (b == nullptr) b = "";
+  for (;; ++a, ++b) {
+    unsigned char ca = static_cast<unsigned char>(*a);
+    unsigned char cb = static_cast<unsigned char>(*b);
+    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca - 'A' + 'a');
+    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb - 'A' + 'a');
+    if (ca != cb) return ca < cb ? -1 : 1;
+    if (ca == '\0') return 0;
+  }
+}
+
+bool FullPath(char* out, const char* name, int size) {
+  if (out == nullptr || size <= 0 || IsBlankName(name)) return false;
+  std::vector<std::string> parts;
+  if (!IsSeparator(name[0])) {
+    std::string directory;
+    if (!CurrentDirectory(&directory)) return false;
+    AddComponents(directory, &parts);
+  }
+  std::string relative(name);
+  AddComponents(relative, &parts);
+
+  std::string full;
+  for (const std::string& part : parts) full += "/" + part;
+  // A name that ends in a separator names a directory and keeps the
+  // separator, so that splitting it gives an empty title.
+  if (full.empty() || IsSeparator(relative.back())) full += "/";
+  if (full.size() + 1 > static_cast<std::size_t>(size)) return false;
+  std::memcpy(out, full.c_str(), full.size() + 1);
+  return true;
+}
+
+void SplitPath(const char* path, char* drive, char* directory, char* title,
+               char* extension) {
+  if (path == nullptr) path = "";
+  const char* rest = path;
+  if (path[0] != '\0' && path[1] == ':') rest = path + 2;
+  CopyPart(path, rest, drive, kMaxDrive);
+
+  const char* end = rest + std::strlen(rest);
+  const char* last_separator = nullptr;
+  const char* last_dot = nullptr;
+  for (const char* p = rest; p < end; ++p) {
+    if (IsSeparator(*p)) last_separator = p;
+    if (*p == '.') last_dot = p;
+  }
+  const char* file = last_separator != nullptr ? last_separator + 1 : rest;
+  CopyPart(rest, file, directory, kMaxPart);
+  if (last_dot != nullptr && last_dot >= file) {
+    CopyPart(file, last_dot, title, kMaxPart);
+    CopyPart(last_dot, end, extension, kMaxPart);
+  } else {
+    CopyPart(file, end, title, kMaxPart);
+    CopyPart(end, end, extension, kMaxPart);
+  }
+}
+
+bool ReplaceFile(const char* from, const char* to, std::string* err) {
+  if (std::rename(from, to) == 0) return true;
+  if (err != nullptr) *err = std::strerror(errno);
+  return false;
+}
+
+bool TruncateFile(std::FILE* stream, long length, std::string* err) {
+  if (std::fflush(stream) == 0 && ::ftruncate(::fileno(stream), length) == 0) {
+    return true;
+  }
+  if (err != nullptr) *err = std::strerror(errno);
+  return false;
+}
+
+std::FILE* CreateUniqueFile(const std::string& directory,
+                            const std::string& prefix, std::string* path,
+                            std::string* err) {
+  std::string stem = directory;
+  if (!stem.empty() && !IsSeparator(stem.back())) stem += "/";
+  stem += prefix;
+  // A clash with an existing name only costs another try; any other failure
+  // (a missing or read-only directory) ends the search.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate = stem + RandomSuffix();
+    int fd = ::open(candidate.c_str(),
+                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      break;
+    }
+    std::FILE* stream = ::fdopen(fd, "wb+");
+    if (stream == nullptr) {
+      int code = errno;
+      ::close(fd);
+      ::unlink(candidate.c_str());
+      errno = code;
+      break;
+    }
+    if (path != nullptr) *path = candidate;
+    return stream;
+  }
+  if (err != nullptr) *err = std::strerror(errno);
+  return nullptr;
+}
+
+bool MakeUniqueDirectory(const std::string& prefix, std::string* directory,
+                         std::string* err) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate = prefix + RandomSuffix();
+    if (::mkdir(candidate.c_str(), 0700) == 0) {
+      if (directory != nullptr) *directory = candidate;
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  if (err != nullptr) *err = std::strerror(errno);
+  return false;
+}
+
+bool RemoveEmptyDirectory(const char* path) {
+  return path != nullptr && ::rmdir(path) == 0;
+}
+
+bool CreateTemporaryFile(std::string* path, std::string* err) {
+  const char* directory = std::getenv("TMPDIR");
+  if (directory == nullptr || directory[0] == '\0') directory = "/tmp";
+  std::FILE* stream = CreateUniqueFile(directory, "zone2las-", path, err);
+  if (stream == nullptr) return false;
+  std::fclose(stream);
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,329 @@
+// The platform layer on Windows: the process heap, the ANSI text routines of
+// kernel32 and the runtime's path routines.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// <windows.h> maps ReplaceFile onto ReplaceFileA; ours is a different call.
+#undef ReplaceFile
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+std::size_t allocation_limit = 0;
+int allocation_failures = 0;
+
+bool OverLimit(std::size_t bytes) {
+  if (allocation_limit != 0 && bytes > allocation_limit) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return true;
+  }
+  return false;
+}
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool IsBlankName(const char* name) {
+  if (name == nullptr) return true;
+  for (; *name != '\0'; ++name) {
+    if (std::strchr(" \t\n\r", *name) == nullptr) return false;
+  }
+  return true;
+}
+
+// The system's description of |code| without its closing line end.
+std::string SystemMessage(DWORD code) {
+  char* description = nullptr;
+  DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+      reinterpret_cast<LPSTR>(&description), 0, nullptr);
+  std::string text;
+  if (length != 0 && description != nullptr) {
+    text.assign(description, length);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+      text.pop_back();
+    }
+  } else {
+    char fallback[64];
+    std::snprintf(fallback, sizeof(fallback), "Error %lu",
+                  static_cast<unsigned long>(code));
+    text = fallback;
+  }
+  if (description != nullptr) LocalFree(description);
+  return text;
+}
+
+// Copies at most |limit| - 1 bytes of [begin, end) into |out|, if given.
+void CopyPart(const char* begin, const char* end, char* out, int limit) {
+  if (out == nullptr) return;
+  std::size_t length = static_cast<std::size_t>(end - begin);
+  if (length > static_cast<std::size_t>(limit - 1)) length = limit - 1;
+  std::memcpy(out, begin, length);
+  out[length] = '\0';
+}
+
+void SplitLongPath(const char* path, char* drive, char* directory,
+                   char* title, char* extension) {
+  const char* rest = path;
+  if (path[0] != '\0' && path[1] == ':') rest = path + 2;
+  CopyPart(path, rest, drive, kMaxDrive);
+  const char* end = rest + std::strlen(rest);
+  const char* last_separator = nullptr;
+  const char* last_dot = nullptr;
+  for (const char* p = rest; p < end; ++p) {
+    // The second byte of a double-byte character is never a separator.
+    if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p + 1 < end) {
+      ++p;
+      continue;
+    }
+    if (IsSeparator(*p)) last_separator = p;
+    if (*p == '.') last_dot = p;
+  }
+  const char* file = last_separator != nullptr ? last_separator + 1 : rest;
+  CopyPart(rest, file, directory, kMaxPart);
+  if (last_dot != nullptr && last_dot >= file) {
+    CopyPart(file, last_dot, title, kMaxPart);
+    CopyPart(last_dot, end, extension, kMaxPart);
+  } else {
+    CopyPart(file, end, title, kMaxPart);
+    CopyPart(end, end, extension, kMaxPart);
+  }
+}
+
+std::uint64_t NextRandom() {
+  static std::uint64_t state = 0;
+  if (state == 0) {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    state = static_cast<std::uint64_t>(counter.QuadPart) ^
+            (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) ^
+            0x9E3779B97F4A7C15ull;
+  }
+  // splitmix64: the names only need to differ, CREATE_NEW makes them safe.
+  state += 0x9E3779B97F4A7C15ull;
+  std::uint64_t z = state;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+}  // namespace
+
+void* AllocateZeroed(std::size_t bytes) {
+  if (bytes == 0) bytes = 1;
+  if (OverLimit(bytes)) return nullptr;
+  void* block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes);
+  // HeapAlloc does not set the last error; the report needs one.
+  if (block == nullptr) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return block;
+}
+
+void* ReallocateZeroed(void* block, std::size_t /*old_bytes*/,
+                       std::size_t new_bytes) {
+  if (block == nullptr) return AllocateZeroed(new_bytes);
+  if (new_bytes == 0) new_bytes = 1;
+  if (OverLimit(new_bytes)) return nullptr;
+  // HEAP_ZERO_MEMORY zero-fills the bytes that the block gains.
+  void* grown =
+      HeapReAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, block, new_bytes);
+  if (grown == nullptr) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return grown;
+}
+
+void Release(void* block) {
+  if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
+}
+
+void ReportAllocationFailure(const char* caption) {
+  DWORD code = GetLastError();
+  ++allocation_failures;
+  char* description = nullptr;
+  // Language 0x0400: neutral with the default sublanguage, the user's own.
+  DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0x0400, reinterpret_cast<LPSTR>(&description), 0,
+      nullptr);
+  char fallback[64];
+  const char* text = description;
+  if (length == 0 || description == nullptr) {
+    std::snprintf(fallback, sizeof(fallback), "Error %lu",
+                  static_cast<unsigned long>(code));
+    text = fallback;
+  }
+  MessageBoxA(nullptr, text, caption, MB_ICONINFORMATION);
+  if (description != nullptr) LocalFree(description);
+}
+
+int AllocationFailureCount() { return allocation_failures; }
+
+void SetAllocationLimitForTesting(std::size_t bytes) {
+  allocation_limit = bytes;
+}
+
+int TextLength(const char* text) { return lstrlenA(text); }
+
+void TextCopy(char* destination, const char* source) {
+  if (destination == nullptr) return;
+  lstrcpyA(destination, source != nullptr ? source : "");
+}
+
+int CompareNoCase(const char* a, const char* b) {
+  return lstrcmpiA(a != nullptr ? a : "", b != nullptr ? b : "");
+}
+
+bool FullPath(char* out, const char* name, int size) {
+  if (out == nullptr || size <= 0 || IsBlankName(name)) return false;
+  // _fullpath may write into its buffer before it fails; |out| stays as it
+  // was on failure.
+  std::vector<char> full(static_cast<std::size_t>(size));
+  if (_fullpath(full.data(), name, static_cast<std::size_t>(size)) == nullptr) {
+    return false;
+  }
+  std::memcpy(out, full.data(), std::strlen(full.data()) + 1);
+  return true;
+}
+
+void SplitPath(const char* path, char* drive, char* directory, char* title,
+               char* extension) {
+  if (path == nullptr) path = "";
+  // The runtime's _splitpath stops the program on a part longer than its
+  // buffer; such paths are split here by the same rules, cut to 255 bytes.
+  if (std::strlen(path) >= _MAX_DIR) {
+    SplitLongPath(path, drive, directory, title, extension);
+    return;
+  }
+  char drive_part[_MAX_DRIVE];
+  char directory_part[_MAX_DIR];
+  char title_part[_MAX_FNAME];
+  char extension_part[_MAX_EXT];
+  _splitpath(path, drive_part, directory_part, title_part, extension_part);
+  if (drive != nullptr) lstrcpynA(drive, drive_part, kMaxDrive);
+  if (directory != nullptr) lstrcpynA(directory, directory_part, kMaxPart);
+  if (title != nullptr) lstrcpynA(title, title_part, kMaxPart);
+  if (extension != nullptr) lstrcpynA(extension, extension_part, kMaxPart);
+}
+
+bool ReplaceFile(const char* from, const char* to, std::string* err) {
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
+  if (err != nullptr) *err = SystemMessage(GetLastError());
+  return false;
+}
+
+bool TruncateFile(std::FILE* stream, long length, std::string* err) {
+  if (std::fflush(stream) != 0) {
+    if (err != nullptr) *err = std::strerror(errno);
+    return false;
+  }
+  errno_t code = _chsize_s(_fileno(stream), length);
+  if (code == 0) return true;
+  if (err != nullptr) *err = std::strerror(code);
+  return false;
+}
+
+std::FILE* CreateUniqueFile(const std::string& directory,
+                            const std::string& prefix, std::string* path,
+                            std::string* err) {
+  std::string stem = directory;
+  if (!stem.empty() && !IsSeparator(stem.back())) stem += "\\";
+  stem += prefix;
+  DWORD code = ERROR_FILE_EXISTS;
+  // A clash with an existing name only costs another try; any other failure
+  // (a missing or read-only directory) ends the search.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[17];
+    std::snprintf(suffix, sizeof(suffix), "%08lx",
+                  static_cast<unsigned long>(NextRandom() & 0xFFFFFFFFu));
+    std::string candidate = stem + suffix;
+    HANDLE handle = CreateFileA(candidate.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      code = GetLastError();
+      if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) continue;
+      break;
+    }
+    int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle),
+                             _O_RDWR | _O_BINARY);
+    if (fd == -1) {
+      CloseHandle(handle);
+      DeleteFileA(candidate.c_str());
+      if (err != nullptr) *err = std::strerror(errno);
+      return nullptr;
+    }
+    std::FILE* stream = _fdopen(fd, "w+b");
+    if (stream == nullptr) {
+      int fd_error = errno;
+      _close(fd);
+      DeleteFileA(candidate.c_str());
+      if (err != nullptr) *err = std::strerror(fd_error);
+      return nullptr;
+    }
+    if (path != nullptr) *path = candidate;
+    return stream;
+  }
+  if (err != nullptr) *err = SystemMessage(code);
+  return nullptr;
+}
+
+bool MakeUniqueDirectory(const std::string& prefix, std::string* directory,
+                         std::string* err) {
+  DWORD code = ERROR_ALREADY_EXISTS;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[17];
+    std::snprintf(suffix, sizeof(suffix), "%08lx",
+                  static_cast<unsigned long>(NextRandom() & 0xFFFFFFFFu));
+    std::string candidate = prefix + suffix;
+    if (CreateDirectoryA(candidate.c_str(), nullptr) != 0) {
+      if (directory != nullptr) *directory = candidate;
+      return true;
+    }
+    code = GetLastError();
+    if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) break;
+  }
+  if (err != nullptr) *err = SystemMessage(code);
+  return false;
+}
+
+bool RemoveEmptyDirectory(const char* path) {
+  return path != nullptr && RemoveDirectoryA(path) != 0;
+}
+
+bool CreateTemporaryFile(std::string* path, std::string* err) {
+  char directory[MAX_PATH + 1];
+  DWORD length = GetTempPathA(sizeof(directory), directory);
+  if (length == 0 || length > sizeof(directory)) {
+    if (err != nullptr) *err = SystemMessage(GetLastError());
+    return false;
+  }
+  // With 0 as the unique number the system picks the name and creates the
+  // file, so the name is ours alone.
+  char name[MAX_PATH];
+  if (GetTempFileNameA(directory, "z2l", 0, name) == 0) {
+    if (err != nullptr) *err = SystemMessage(GetLastError());
+    return false;
+  }
+  if (path != nullptr) *path = name;
+  return true;
+}
+
+}  // namespace platform
