@@ -1,0 +1,588 @@
+#include "convert/driver.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "convert/las_header.h"
+#include "convert/resample.h"
+#include "convert/well_state.h"
+#include "io/disk_file.h"
+#include "platform/platform.h"
+#include "text/string.h"
+
+namespace {
+
+constexpr const char kProgram[] = "zone2las";
+constexpr double kDefaultStep = 0.1;
+// The reader's buffer, terminator included: a line arrives in pieces of at
+// most 2047 bytes.
+constexpr int kPieceBufferSize = 2048;
+// Well, top, bottom and zone come before the attribute values.
+constexpr int kFixedColumns = 4;
+// Resampling derives depths up to the 2 m lead-in above a top and one step
+// (plus the 0.01 m of an end row) beyond a bottom.
+constexpr double kLeadIn = 2.0;
+constexpr double kEndRowOffset = 0.01;
+// A well in progress is written into a private directory of this name (and a
+// unique ending) beside its final place.
+constexpr const char kPartialPrefix[] = "zone2las-partial-";
+
+void PrintUsage(std::FILE* out, const char* program) {
+  std::fprintf(out, "Example: %s <gisfilename> [step=0.1]", program);
+}
+
+void PrintHelp(const char* program) {
+  PrintUsage(stdout, program);
+  std::printf(
+      "\n"
+      "Converts a zone table into one LAS 2.0 file per well.\n"
+      "\n"
+      "  <gisfilename>  the zone table: a header line naming the columns (well,\n"
+      "                 top, bottom, zone, then one name per attribute curve),\n"
+      "                 then one depth interval per line\n"
+      "  step           the depth step of the rows in metres (default 0.1)\n"
+      "\n"
+      "Each well is written to <well>.las in the current directory; an existing\n"
+      "file of that name is replaced once the well is complete.\n"
+      "\n"
+      "Exit status: 0 when every well was written whole, 1 when a line was\n"
+      "refused or a file could not be written, 2 when the command line was\n"
+      "refused.\n"
+      "\n"
+      "  -h, --help     show this text\n"
+      "      --version  show the version\n");
+}
+
+// The step must be the whole argument, finite and above 0: anything else
+// would stall or reverse the resampling.
+bool ParseStep(const char* text, double* step) {
+  errno = 0;
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (end == text || *end != '\0' || !std::isfinite(value) || !(value > 0.0))
+    return false;
+  *step = value;
+  return true;
+}
+
+// An optional sign, digits with at most one point, at least one digit.
+bool IsDecimalNumber(const char* text) {
+  if (*text == '+' || *text == '-')
+    ++text;
+  int digits = 0;
+  int points = 0;
+  for (; *text; ++text) {
+    if (*text >= '0' && *text <= '9')
+      ++digits;
+    else if (*text == '.' && points == 0)
+      ++points;
+    else
+      return false;
+  }
+  return digits > 0;
+}
+
+// True when |name| (a well token with ".las") would place its file inside the
+// working directory: not absolute, no drive, and no ".." that climbs above it.
+bool StaysInWorkingDirectory(const char* name) {
+  if (name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':'))
+    return false;
+  int depth = 0;
+  const char* part = name;
+  for (const char* p = name;; ++p) {
+    if (*p == '/' || *p == '\\' || *p == '\0') {
+      const std::size_t length = static_cast<std::size_t>(p - part);
+      if (length == 2 && part[0] == '.' && part[1] == '.') {
+        if (--depth < 0)
+          return false;
+      } else if (length > 0 && !(length == 1 && part[0] == '.')) {
+        ++depth;
+      }
+      if (*p == '\0')
+        break;
+      part = p + 1;
+    }
+  }
+  return true;
+}
+
+// The key under which a well is remembered: names that differ only in the
+// case of ASCII letters are one well.
+std::string WellKey(const char* name) {
+  std::string key(name);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  }
+  return key;
+}
+
+std::string SystemReason(int error) {
+  return error != 0 ? std::strerror(error) : "unknown error";
+}
+
+// What is kept of a finished well, so that its lines can continue the file
+// when they come back after other wells.
+struct FinishedWell {
+  bool written = false;  // false: the well failed and its lines are skipped
+  std::string file_name;  // as the user would write it, for messages
+  std::string path;       // full path of the finished file
+  long closing_row_offset = 0;
+  std::int32_t line_count = 0;
+  double bottom = 0.0;
+  double first_depth = 0.0;
+  double last_depth = 0.0;
+  std::int32_t strt_offset = 0;
+  String zone_text;
+  String interval_row_tail;
+};
+
+class Converter {
+ public:
+  Converter(const char* table_name, double depth_step)
+      : table_name_(table_name), depth_step_(depth_step) {}
+
+  int Run();
+
+ private:
+  enum class ReadStatus { kLine, kEnd, kError };
+  enum class WellMode { kNone, kWriting, kSkipping };
+
+  ReadStatus ReadWholeLine();
+  void Report(const char* format, ...);
+  void ReportLine(const char* format, ...);
+  bool CheckDataLine();
+  void StartWell(const String& well_token);
+  bool OpenWellFile(const std::string& final_name);
+  bool ContinueWellFile(FinishedWell& finished);
+  void FinishWell();
+  void DiscardWell();
+
+  const char* table_name_;
+  const double depth_step_;
+  DiskFile input_;
+  DiskFile output_;
+  String header_line_;
+  String line_;
+  String null_row_tail_;
+  String current_well_name_;
+  WellState well_;
+  int attribute_count_ = 0;
+  long line_number_ = 0;
+  bool line_has_nul_ = false;
+  std::string long_line_;
+  bool failed_ = false;
+  int allocation_failures_at_well_start_ = 0;
+
+  WellMode mode_ = WellMode::kNone;
+  std::string well_key_;
+  std::string well_file_name_;   // "<well>.las" as given
+  std::string well_final_path_;  // its full path
+  std::string well_temp_dir_;    // private directory of the file in progress
+  std::string well_temp_path_;
+  std::map<std::string, FinishedWell> wells_;
+};
+
+void Converter::Report(const char* format, ...) {
+  std::fprintf(stderr, "%s: ", kProgram);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+  failed_ = true;
+}
+
+void Converter::ReportLine(const char* format, ...) {
+  std::fprintf(stderr, "%s: %s:%ld: ", kProgram, table_name_, line_number_);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+  failed_ = true;
+}
+
+// Reads the next whole line into line_, joining the pieces of a line longer
+// than the reader's buffer, so that no piece is taken for a line of its own.
+Converter::ReadStatus Converter::ReadWholeLine() {
+  char piece[kPieceBufferSize];
+  bool joined = false;
+  line_has_nul_ = false;
+  for (;;) {
+    std::memset(piece, '\n', sizeof piece);
+    input_.ReadLine(piece, kPieceBufferSize);
+    if (std::ferror(input_.GetStream())) {
+      Report("%s: cannot read: %s", table_name_, SystemReason(errno).c_str());
+      return ReadStatus::kError;
+    }
+    // The reader ends what it read with a terminator. With the buffer
+    // pre-filled with non-zero bytes, the terminator is the last zero in it,
+    // and any zero before it is a NUL byte of the data.
+    std::size_t count = 0;
+    const char* first_zero =
+        static_cast<const char*>(std::memchr(piece, '\0', sizeof piece));
+    if (first_zero) {
+      const char* after = first_zero + 1;
+      const char* terminator = first_zero;
+      while (const char* next = static_cast<const char*>(std::memchr(
+                 after, '\0', static_cast<std::size_t>(piece + sizeof piece - after)))) {
+        terminator = next;
+        after = next + 1;
+      }
+      count = static_cast<std::size_t>(terminator - piece);
+      if (terminator != first_zero)
+        line_has_nul_ = true;
+    }
+    const bool ends_line =
+        (count > 0 && piece[count - 1] == '\n') || input_.AtEnd();
+    if (!joined && ends_line) {
+      if (count == 0)
+        return ReadStatus::kEnd;
+      line_.Assign(piece);
+      ++line_number_;
+      return ReadStatus::kLine;
+    }
+    if (!joined) {
+      long_line_.clear();
+      joined = true;
+    }
+    long_line_.append(piece, count);
+    if (ends_line) {
+      line_.Assign(long_line_.c_str());
+      ++line_number_;
+      return ReadStatus::kLine;
+    }
+  }
+}
+
+// Refuses a data line that cannot be converted faithfully, before it can
+// start a well. line_'s tokenizer stands after the well token and is left so.
+bool Converter::CheckDataLine() {
+  if (line_has_nul_) {
+    ReportLine("line holds a NUL byte; is this a text file?");
+    return false;
+  }
+  const int expected = kFixedColumns + attribute_count_;
+  const int found = line_.CountTokens(kWhiteSpace);
+  if (found < expected) {
+    ReportLine("expected %d fields (well, top, bottom, zone and %d values), "
+               "found %d",
+               expected, attribute_count_, found);
+    return false;
+  }
+  String probe(line_);
+  probe.NextToken(kWhiteSpace);
+  const String top = probe.NextToken(kWhiteSpace);
+  const String bottom = probe.NextToken(kWhiteSpace);
+  if (!IsDecimalNumber(top.GetText())) {
+    ReportLine("top depth \"%s\" is not a decimal number", top.GetText());
+    return false;
+  }
+  if (!IsDecimalNumber(bottom.GetText())) {
+    ReportLine("bottom depth \"%s\" is not a decimal number",
+               bottom.GetText());
+    return false;
+  }
+  const double top_depth = top.ToDouble();
+  const double bottom_depth = bottom.ToDouble();
+  const double shallowest =
+      std::min(top_depth, bottom_depth) - kLeadIn - kEndRowOffset;
+  const double deepest =
+      std::max(top_depth, bottom_depth) + depth_step_ + kEndRowOffset;
+  if (!DepthKeyFits(shallowest) || !DepthKeyFits(deepest)) {
+    ReportLine("depths %s to %s with lead-in and step lie outside the "
+               "handled range of -2147483.647 to 2147483.647 m",
+               top.GetText(), bottom.GetText());
+    return false;
+  }
+  const double widest = std::max(std::fabs(shallowest), std::fabs(deepest));
+  if (widest + depth_step_ == widest) {
+    ReportLine("the step %g is too small to advance a depth of %s m",
+               depth_step_, std::fabs(shallowest) > std::fabs(deepest)
+                                ? top.GetText()
+                                : bottom.GetText());
+    return false;
+  }
+  return true;
+}
+
+int Converter::Run() {
+  input_.SetName(table_name_);
+  if (IsBlankText(table_name_)) {
+    Report("the zone table's name is blank");
+    return kExitFailure;
+  }
+  if (input_.GetFullName().Length() == 0) {
+    Report("%s: cannot resolve the name to a full path", table_name_);
+    return kExitFailure;
+  }
+  errno = 0;
+  if (!input_.OpenRead(false)) {
+    Report("%s: cannot open: %s", table_name_, SystemReason(errno).c_str());
+    return kExitFailure;
+  }
+
+  // The header line is the first line that is not blank.
+  for (;;) {
+    const ReadStatus status = ReadWholeLine();
+    if (status == ReadStatus::kError)
+      return kExitFailure;
+    if (status == ReadStatus::kEnd) {
+      Report("%s: no header line: the file is empty or blank", table_name_);
+      return kExitFailure;
+    }
+    if (!line_.IsBlank())
+      break;
+  }
+  header_line_.Assign(line_);
+  const int column_count = header_line_.CountTokens(kWhiteSpace);
+  if (line_has_nul_) {
+    ReportLine("header line holds a NUL byte; is this a text file?");
+    return kExitFailure;
+  }
+  if (column_count < kFixedColumns) {
+    ReportLine("the header line names %d columns; it needs at least 4 "
+               "(well, top, bottom, zone)",
+               column_count);
+    return kExitFailure;
+  }
+  attribute_count_ = column_count - kFixedColumns;
+
+  // Every row outside an interval ends in this tail: DEFINTERV 0 and a NULL
+  // in every attribute cell.
+  String tail("0   ");
+  for (int i = 0; i < attribute_count_; ++i)
+    tail.Assign(tail.Concat(kNullText).Concat("  "));
+  null_row_tail_.Assign(tail.Concat("\n"));
+
+  bool any_data_line = false;
+  for (;;) {
+    const ReadStatus status = ReadWholeLine();
+    if (status == ReadStatus::kError) {
+      DiscardWell();
+      return kExitFailure;
+    }
+    if (status == ReadStatus::kEnd)
+      break;
+    if (line_.IsBlank())
+      continue;
+    any_data_line = true;
+    const String well_token = line_.NextToken(kWhiteSpace);
+    if (!CheckDataLine())
+      continue;
+    if (mode_ == WellMode::kNone || !well_token.Equals(current_well_name_))
+      StartWell(well_token);
+    if (mode_ == WellMode::kWriting) {
+      ResampleLine(line_, well_, output_, depth_step_, attribute_count_,
+                   null_row_tail_);
+    }
+  }
+  if (mode_ == WellMode::kWriting)
+    FinishWell();
+  if (!any_data_line)
+    std::fprintf(stderr, "%s: %s: no data lines; no file written\n", kProgram,
+                 table_name_);
+  // A text that could not be stored is lost data, even between wells.
+  if (platform::AllocationFailureCount() != 0)
+    failed_ = true;
+  return failed_ ? kExitFailure : kExitSuccess;
+}
+
+void Converter::StartWell(const String& well_token) {
+  if (mode_ == WellMode::kWriting)
+    FinishWell();
+  current_well_name_.Assign(well_token);
+  well_key_ = WellKey(well_token.GetText());
+  well_.Reset();
+  mode_ = WellMode::kSkipping;
+
+  auto known = wells_.find(well_key_);
+  if (known != wells_.end()) {
+    // The well's lines come back after other wells: its file goes on where
+    // the earlier lines left it. A well that failed stays skipped; its
+    // failure was reported when it happened.
+    if (known->second.written && ContinueWellFile(known->second))
+      mode_ = WellMode::kWriting;
+    return;
+  }
+
+  FinishedWell& record = wells_[well_key_];
+  record.file_name = std::string(well_token.GetText()) + ".las";
+  if (!StaysInWorkingDirectory(record.file_name.c_str())) {
+    ReportLine("well \"%s\" would place its file outside the working "
+               "directory; its lines are skipped",
+               well_token.GetText());
+    return;
+  }
+  if (!OpenWellFile(record.file_name))
+    return;
+  well_.strt_offset = WriteLasHeader(output_, header_line_, depth_step_);
+  mode_ = WellMode::kWriting;
+}
+
+// Opens the well's file in a private directory beside its final place; it is
+// moved there only once the well is complete, so that no half-written file
+// ever carries the well's name.
+bool Converter::OpenWellFile(const std::string& final_name) {
+  well_file_name_ = final_name;
+  allocation_failures_at_well_start_ = platform::AllocationFailureCount();
+  output_.SetName(final_name.c_str());
+  well_final_path_ = output_.GetFullName().GetText();
+  if (well_final_path_.empty()) {
+    ReportLine("cannot create %s: the name is too long", final_name.c_str());
+    return false;
+  }
+  const std::string base =
+      std::string(output_.GetTitle().GetText()) + output_.GetExtension().GetText();
+  const std::string folder = std::string(output_.GetDrive().GetText()) +
+                             output_.GetDirectory().GetText();
+  std::string err;
+  if (!platform::MakeUniqueDirectory(folder + kPartialPrefix, &well_temp_dir_,
+                                     &err)) {
+    ReportLine("cannot create %s: %s", final_name.c_str(), err.c_str());
+    return false;
+  }
+  well_temp_path_ = well_temp_dir_ + "/" + base;
+  output_.SetName(well_temp_path_.c_str());
+  errno = 0;
+  if (output_.GetFullName().Length() == 0 || !output_.OpenWrite(false)) {
+    ReportLine("cannot create %s: %s", final_name.c_str(),
+               SystemReason(errno).c_str());
+    platform::RemoveEmptyDirectory(well_temp_dir_.c_str());
+    return false;
+  }
+  well_temp_path_ = output_.GetFullName().GetText();
+  return true;
+}
+
+// Copies the finished file without its closing row into a new file in
+// progress, and restores the well's state, so that the well goes on exactly
+// as if its lines had stood together.
+bool Converter::ContinueWellFile(FinishedWell& finished) {
+  if (!OpenWellFile(finished.file_name)) {
+    finished.written = false;
+    return false;
+  }
+  DiskFile earlier;
+  earlier.SetName(finished.path.c_str());
+  bool copied = earlier.OpenRead(false);
+  long remaining = finished.closing_row_offset;
+  char chunk[1 << 16];
+  while (copied && remaining > 0) {
+    const std::size_t want = static_cast<std::size_t>(
+        std::min<long>(remaining, static_cast<long>(sizeof chunk)));
+    const std::size_t got = std::fread(chunk, 1, want, earlier.GetStream());
+    if (got != want ||
+        std::fwrite(chunk, 1, got, output_.GetStream()) != got)
+      copied = false;
+    remaining -= static_cast<long>(got);
+  }
+  if (!copied) {
+    ReportLine("cannot continue %s: %s", finished.file_name.c_str(),
+               SystemReason(errno).c_str());
+    DiscardWell();
+    finished.written = false;
+    return false;
+  }
+  well_.line_count = finished.line_count;
+  well_.bottom = finished.bottom;
+  well_.first_depth = finished.first_depth;
+  well_.last_depth = finished.last_depth;
+  well_.sample_depth = finished.last_depth;
+  well_.strt_offset = finished.strt_offset;
+  well_.zone_text.Assign(finished.zone_text);
+  well_.interval_row_tail.Assign(finished.interval_row_tail);
+  return true;
+}
+
+void Converter::FinishWell() {
+  FinishedWell& record = wells_[well_key_];
+  mode_ = WellMode::kNone;
+  const long closing_row_offset = std::ftell(output_.GetStream());
+  WriteClosingRow(well_, output_);
+  WriteDepthRange(output_, well_.strt_offset, well_.first_depth,
+                  well_.last_depth);
+  std::string err;
+  if (!output_.Close(&err)) {
+    Report("%s: cannot write: %s", well_file_name_.c_str(), err.c_str());
+    DiscardWell();
+    record.written = false;
+    return;
+  }
+  if (platform::AllocationFailureCount() != allocation_failures_at_well_start_) {
+    Report("%s: not written: out of memory", well_file_name_.c_str());
+    DiscardWell();
+    record.written = false;
+    return;
+  }
+  if (!platform::ReplaceFile(well_temp_path_.c_str(),
+                             well_final_path_.c_str(), &err)) {
+    Report("%s: cannot write: %s", well_file_name_.c_str(), err.c_str());
+    DiscardWell();
+    record.written = false;
+    return;
+  }
+  platform::RemoveEmptyDirectory(well_temp_dir_.c_str());
+  record.written = true;
+  record.path = well_final_path_;
+  record.closing_row_offset = closing_row_offset;
+  record.line_count = well_.line_count;
+  record.bottom = well_.bottom;
+  record.first_depth = well_.first_depth;
+  record.last_depth = well_.last_depth;
+  record.strt_offset = well_.strt_offset;
+  record.zone_text.Assign(well_.zone_text);
+  record.interval_row_tail.Assign(well_.interval_row_tail);
+}
+
+// Drops the file in progress; the well's earlier file, if any, stays as it
+// was.
+void Converter::DiscardWell() {
+  mode_ = WellMode::kNone;
+  output_.Close();
+  if (!well_temp_path_.empty())
+    std::remove(well_temp_path_.c_str());
+  if (!well_temp_dir_.empty())
+    platform::RemoveEmptyDirectory(well_temp_dir_.c_str());
+  well_temp_path_.clear();
+  well_temp_dir_.clear();
+}
+
+}  // namespace
+
+int RunZone2Las(int argc, char* argv[]) {
+  const char* program = argc > 0 && argv[0] ? argv[0] : kProgram;
+  if (argc < 2) {
+    std::printf("Mandatory argumument not specified!\n");
+    PrintUsage(stdout, program);
+    std::fflush(stdout);
+    return kExitUsage;
+  }
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    PrintHelp(program);
+    return kExitSuccess;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("%s %s\n", kProgram, ZONE2LAS_VERSION);
+    return kExitSuccess;
+  }
+  double depth_step = kDefaultStep;
+  if (argc > 2 && !ParseStep(argv[2], &depth_step)) {
+    std::fprintf(stderr,
+                 "%s: step \"%s\" is not a finite number greater than 0\n",
+                 kProgram, argv[2]);
+    PrintUsage(stderr, program);
+    std::fputc('\n', stderr);
+    return kExitUsage;
+  }
+  Converter converter(argv[1], depth_step);
+  return converter.Run();
+}

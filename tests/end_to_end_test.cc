@@ -1,0 +1,477 @@
+// The built program on real files: command line, messages, exit statuses and
+// every byte of the LAS files it writes.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/scratch.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+// The data section of a LAS file: everything after "~Ascii\n".
+std::string Rows(const std::string& las) {
+  const std::string marker = "~Ascii\n";
+  const std::size_t at = las.find(marker);
+  return at == std::string::npos ? "<no ~Ascii>" : las.substr(at + marker.size());
+}
+
+// The line of |las| that starts with |mnemonic|, without its line feed.
+std::string HeaderLine(const std::string& las, const std::string& mnemonic) {
+  const std::size_t at = las.find("\n" + mnemonic);
+  if (at == std::string::npos)
+    return "<no " + mnemonic + ">";
+  return las.substr(at + 1, las.find('\n', at + 1) - at - 1);
+}
+
+const char kWorkedTable[] =
+    "WELL TOP BOTTOM ZONE POR PERM\r\n"
+    "W1 100 100.5 A 0.21 150\r\n"
+    "W1 100.5 101 B 0.18 90\r\n"
+    "W1 101.3 101.6 C 0.25 300\r\n"
+    "\r\n"
+    "W2 50 50.3 X 0.1 10\r\n";
+
+std::string WithoutCarriageReturns(std::string text) {
+  std::string result;
+  for (char c : text) {
+    if (c != '\r')
+      result += c;
+  }
+  return result;
+}
+
+TEST(EndToEnd, WorkedExampleGivesExactFiles) {
+  for (const bool crlf : {true, false}) {
+    SCOPED_TRACE(crlf ? "CRLF table" : "LF table");
+    ScratchDir dir;
+    dir.Write("zones.txt",
+              crlf ? kWorkedTable : WithoutCarriageReturns(kWorkedTable));
+    const ProgramResult result = RunProgram(dir, {"zones.txt"});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("", result.out);
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ(ReadTestData("worked_example/W1.las"), dir.Read("W1.las"));
+    EXPECT_EQ(ReadTestData("worked_example/W2.las"), dir.Read("W2.las"));
+    EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las", "zones.txt"));
+  }
+}
+
+TEST(EndToEnd, MissingPathPrintsUsageAndFails) {
+  ScratchDir dir;
+  const ProgramResult result = RunProgram(dir, {});
+  EXPECT_EQ(2, result.status);
+  EXPECT_THAT(result.out, ::testing::StartsWith(
+                              "Mandatory argumument not specified!\nExample: "));
+  EXPECT_THAT(result.out,
+              ::testing::EndsWith("zone2las <gisfilename> [step=0.1]"));
+  EXPECT_THAT(dir.List(), ElementsAre());
+}
+
+TEST(EndToEnd, HelpAndVersion) {
+  ScratchDir dir;
+  for (const char* flag : {"--help", "-h"}) {
+    const ProgramResult help = RunProgram(dir, {flag});
+    EXPECT_EQ(0, help.status) << flag;
+    EXPECT_THAT(help.out, HasSubstr("<gisfilename> [step=0.1]\n")) << flag;
+    EXPECT_THAT(help.out, HasSubstr("Exit status")) << flag;
+  }
+  const ProgramResult version = RunProgram(dir, {"--version"});
+  EXPECT_EQ(0, version.status);
+  EXPECT_THAT(version.out, ::testing::MatchesRegex("zone2las [0-9.]+\n"));
+  EXPECT_THAT(dir.List(), ElementsAre());
+}
+
+TEST(EndToEnd, RefusesStepsThatAreNotPositiveNumbers) {
+  for (const char* step : {"0", "-1", "abc", "0.1m", "", "inf", "nan", " "}) {
+    SCOPED_TRACE(std::string("step \"") + step + "\"");
+    ScratchDir dir;
+    dir.Write("zones.txt", kWorkedTable);
+    const ProgramResult result = RunProgram(dir, {"zones.txt", step});
+    EXPECT_EQ(2, result.status);
+    EXPECT_THAT(result.err,
+                ::testing::StartsWith(std::string("zone2las: step \"") + step +
+                                      "\" is not a finite number greater "
+                                      "than 0\nExample: "));
+    EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
+  }
+}
+
+TEST(EndToEnd, AcceptsStepsInEveryDecimalForm) {
+  for (const char* step : {".1", "1e-1", "0.10"}) {
+    SCOPED_TRACE(step);
+    ScratchDir dir;
+    dir.Write("zones.txt", kWorkedTable);
+    const ProgramResult result = RunProgram(dir, {"zones.txt", step});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ(ReadTestData("worked_example/W1.las"), dir.Read("W1.las"));
+  }
+}
+
+TEST(EndToEnd, ThirdArgumentIsIgnored) {
+  ScratchDir dir;
+  dir.Write("zones.txt", kWorkedTable);
+  const ProgramResult result = RunProgram(dir, {"zones.txt", "0.1", "extra"});
+  EXPECT_EQ(0, result.status);
+  EXPECT_EQ(ReadTestData("worked_example/W2.las"), dir.Read("W2.las"));
+}
+
+TEST(EndToEnd, InputThatCannotBeReadFails) {
+  struct Case {
+    std::string name;
+    const char* expected_err;  // null: checked by its reason only
+  } cases[] = {
+      {"missing.txt",
+       "zone2las: missing.txt: cannot open: No such file or directory\n"},
+      {"folder", "zone2las: folder: cannot read: Is a directory\n"},
+      {"  ", "zone2las: the zone table's name is blank\n"},
+      {std::string(300, 'n'), nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "folder");
+    const ProgramResult result = RunProgram(dir, {c.name});
+    EXPECT_EQ(1, result.status);
+    if (c.expected_err != nullptr)
+      EXPECT_EQ(c.expected_err, result.err);
+    else
+      EXPECT_THAT(result.err, HasSubstr("cannot resolve the name"));
+    EXPECT_THAT(dir.List(), ElementsAre("folder"));
+  }
+}
+
+TEST(EndToEnd, TablesWithoutDataWriteNothing) {
+  struct Case {
+    const char* table;
+    int status;
+    const char* expected_err;
+  } cases[] = {
+      {"", 1, "zone2las: zones.txt: no header line: the file is empty or blank\n"},
+      {"\r\n \t\n\n", 1,
+       "zone2las: zones.txt: no header line: the file is empty or blank\n"},
+      {"\nWELL TOP BOTTOM\nW1 1 2\n", 1,
+       "zone2las: zones.txt:2: the header line names 3 columns; it needs at "
+       "least 4 (well, top, bottom, zone)\n"},
+      {"WELL TOP BOTTOM ZONE\n\n", 0,
+       "zone2las: zones.txt: no data lines; no file written\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.table);
+    ScratchDir dir;
+    dir.Write("zones.txt", c.table);
+    const ProgramResult result = RunProgram(dir, {"zones.txt"});
+    EXPECT_EQ(c.status, result.status);
+    EXPECT_EQ(c.expected_err, result.err);
+    EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
+  }
+}
+
+TEST(EndToEnd, WellNamesDifferingInCaseAreOneWell) {
+  ScratchDir dir;
+  dir.Write("zones.txt", WithoutCarriageReturns(kWorkedTable));
+  std::string mixed = WithoutCarriageReturns(kWorkedTable);
+  mixed.replace(mixed.find("W1 100.5"), 2, "w1");
+  ScratchDir mixed_dir;
+  mixed_dir.Write("zones.txt", mixed);
+  EXPECT_EQ(0, RunProgram(mixed_dir, {"zones.txt"}).status);
+  EXPECT_EQ(ReadTestData("worked_example/W1.las"), mixed_dir.Read("W1.las"));
+  EXPECT_THAT(mixed_dir.List(), ElementsAre("W1.las", "W2.las", "zones.txt"));
+}
+
+TEST(EndToEnd, WellNameWithSubdirectoryPlacesFileThere) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "sub");
+  dir.Write("zones.txt", "W T B Z\nsub/W1 10 10.1 A\n");
+  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  EXPECT_EQ(0, result.status) << result.err;
+  const std::string las = dir.Read("sub/W1.las");
+  EXPECT_EQ("WELL.                   W1 :", HeaderLine(las, "WELL."));
+  EXPECT_THAT(dir.List(), ElementsAre("sub", "zones.txt"));
+}
+
+TEST(EndToEnd, WellsThatCannotBeWrittenAreSkippedAndReported) {
+  ScratchDir dir;
+  dir.Write("zones.txt",
+            "W T B Z\n"
+            "../up 10 10.1 A\n"
+            "../up 10.1 10.2 A\n"
+            "/tmp/abs 10 10.1 A\n"
+            "sub/../../x 10 10.1 A\n"
+            "nosuch/W 10 10.1 A\n"
+            "GOOD 10 10.1 A\n");
+  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(
+      "zone2las: zones.txt:2: well \"../up\" would place its file outside the "
+      "working directory; its lines are skipped\n"
+      "zone2las: zones.txt:4: well \"/tmp/abs\" would place its file outside "
+      "the working directory; its lines are skipped\n"
+      "zone2las: zones.txt:5: well \"sub/../../x\" would place its file "
+      "outside the working directory; its lines are skipped\n"
+      "zone2las: zones.txt:6: cannot create nosuch/W.las: No such file or "
+      "directory\n",
+      result.err);
+  EXPECT_THAT(dir.List(), ElementsAre("GOOD.las", "zones.txt"));
+}
+
+TEST(EndToEnd, LongLinesAreReadWhole) {
+  const std::string value(3000, 'v');
+  ScratchDir dir;
+  dir.Write("zones.txt", "W T B Z LONG\nW1 10 10.1 A " + value + "\n");
+  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  EXPECT_EQ(0, result.status) << result.err;
+  EXPECT_THAT(dir.List(), ElementsAre("W1.las", "zones.txt"));
+  EXPECT_THAT(Rows(dir.Read("W1.las")),
+              HasSubstr("10.000000   A   1      " + value + "\n"));
+}
+
+// The lead-in of a well whose first top is 10.0 at step 0.1: rows from 8.0 to
+// 9.9 and the lead-in end row at 9.99, with one attribute column.
+std::string LeadInTo10() {
+  std::string rows;
+  char row[64];
+  for (int tenths = 80; tenths < 100; ++tenths) {
+    std::snprintf(row, sizeof row, "%d.%d00000    0   0   -9999.0  \n",
+                  tenths / 10, tenths % 10);
+    rows += row;
+  }
+  return rows + "9.990000    0   0   -9999.0  \n";
+}
+
+struct ResampleCase {
+  const char* name;
+  const char* step;
+  std::string lines;  // data lines after the header "W T B Z V"
+  std::string rows;   // the whole data section of W.las
+  const char* strt;
+  const char* stop;
+};
+
+void PrintTo(const ResampleCase& c, std::ostream* os) { *os << c.name; }
+
+class Resampling : public ::testing::TestWithParam<ResampleCase> {};
+
+TEST_P(Resampling, WritesExpectedRows) {
+  const ResampleCase& c = GetParam();
+  ScratchDir dir;
+  dir.Write("zones.txt", "W T B Z V\n" + c.lines);
+  const ProgramResult result = RunProgram(dir, {"zones.txt", c.step});
+  ASSERT_EQ(0, result.status) << result.err;
+  EXPECT_EQ("", result.err);
+  const std::string las = dir.Read("W.las");
+  EXPECT_EQ(c.rows, Rows(las));
+  EXPECT_EQ(std::string("STRT.M") + c.strt + " :", HeaderLine(las, "STRT."));
+  EXPECT_EQ(std::string("STOP.M") + c.stop + " :", HeaderLine(las, "STOP."));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EndToEnd, Resampling,
+    ::testing::Values(
+        ResampleCase{"Contiguous", "0.1",
+                     "W 10 10.2 A 1\nW 10.2 10.3 B 2\n",
+                     LeadInTo10() +
+                         "10.000000   A   1      1\n"
+                         "10.100000   A   1      1\n"
+                         "10.190000   A   1      1\n"
+                         "10.200000   B   1      2\n"
+                         "10.290000   B   1      2\n"
+                         "10.300000   B   1      2\n",
+                     "            8.000000", "           10.300000"},
+        ResampleCase{"LastLineWithoutLineFeed", "0.1",
+                     "W 10 10.2 A 1\nW 10.2 10.3 B 2",
+                     LeadInTo10() +
+                         "10.000000   A   1      1\n"
+                         "10.100000   A   1      1\n"
+                         "10.190000   A   1      1\n"
+                         "10.200000   B   1      2\n"
+                         "10.290000   B   1      2\n"
+                         "10.300000   B   1      2\n",
+                     "            8.000000", "           10.300000"},
+        ResampleCase{"GapNarrowerThanStep", "0.1",
+                     "W 10 10.2 A 1\nW 10.25 10.3 B 2\n",
+                     LeadInTo10() +
+                         "10.000000   A   1      1\n"
+                         "10.100000   A   1      1\n"
+                         "10.190000   A   1      1\n"
+                         "10.200000   A   1      1\n"
+                         "10.240000   A   0   -9999.0  \n"
+                         "10.250000   B   1      2\n"
+                         "10.340000   B   1      2\n"
+                         "10.350000   B   1      2\n",
+                     "            8.000000", "           10.350000"},
+        ResampleCase{"BottomOffTheGrid", "0.1",
+                     "W 10 10.95 A 1\nW 11.2 11.3 B 2\n",
+                     LeadInTo10() +
+                         "10.000000   A   1      1\n"
+                         "10.100000   A   1      1\n"
+                         "10.200000   A   1      1\n"
+                         "10.300000   A   1      1\n"
+                         "10.400000   A   1      1\n"
+                         "10.500000   A   1      1\n"
+                         "10.600000   A   1      1\n"
+                         "10.700000   A   1      1\n"
+                         "10.800000   A   1      1\n"
+                         "10.900000   A   1      1\n"
+                         "10.990000   A   1      1\n"
+                         "10.950000   A   1      1\n"
+                         "11.050000   A   0   -9999.0  \n"
+                         "11.150000   A   0   -9999.0  \n"
+                         "11.190000   A   0   -9999.0  \n"
+                         "11.200000   B   1      2\n"
+                         "11.290000   B   1      2\n"
+                         "11.300000   B   1      2\n",
+                     "            8.000000", "           11.300000"},
+        ResampleCase{"Overlap", "0.1",
+                     "W 10 10.3 A 1\nW 10.2 10.4 B 2\n",
+                     LeadInTo10() +
+                         "10.000000   A   1      1\n"
+                         "10.100000   A   1      1\n"
+                         "10.200000   A   1      1\n"
+                         "10.290000   A   1      1\n"
+                         "10.300000   A   1      1\n"
+                         "10.190000   A   0   -9999.0  \n"
+                         "10.200000   B   1      2\n"
+                         "10.300000   B   1      2\n"
+                         "10.390000   B   1      2\n"
+                         "10.400000   B   1      2\n",
+                     "            8.000000", "           10.400000"},
+        ResampleCase{"ThinnerThanOneCentimetre", "0.1", "W 10 10.005 A 1\n",
+                     LeadInTo10() +
+                         "9.990000   A   1      1\n"
+                         "10.000000   A   1      1\n",
+                     "            8.000000", "           10.000000"},
+        ResampleCase{"StepThatDoesNotDivideTheLeadIn", "0.3",
+                     "W 10 10.6 A 1\n",
+                     "8.000000    0   0   -9999.0  \n"
+                     "8.300000    0   0   -9999.0  \n"
+                     "8.600000    0   0   -9999.0  \n"
+                     "8.900000    0   0   -9999.0  \n"
+                     "9.200000    0   0   -9999.0  \n"
+                     "9.500000    0   0   -9999.0  \n"
+                     "9.800000    0   0   -9999.0  \n"
+                     "9.990000    0   0   -9999.0  \n"
+                     "10.000000   A   1      1\n"
+                     "10.300000   A   1      1\n"
+                     "10.590000   A   1      1\n"
+                     "10.600000   A   1      1\n",
+                     "            8.000000", "           10.600000"},
+        ResampleCase{"TopAtZero", "0.5", "W 0 1 A 1\n",
+                     "-2.000000    0   0   -9999.0  \n"
+                     "-1.500000    0   0   -9999.0  \n"
+                     "-1.000000    0   0   -9999.0  \n"
+                     "-0.500000    0   0   -9999.0  \n"
+                     "-0.010000    0   0   -9999.0  \n"
+                     "0.000000   A   1      1\n"
+                     "0.500000   A   1      1\n"
+                     "0.990000   A   1      1\n"
+                     "1.000000   A   1      1\n",
+                     "           -2.000000", "            1.000000"}),
+    [](const ::testing::TestParamInfo<ResampleCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// A table with faulty lines must give the files of the same table without
+// them, report each one and end with status 1.
+struct RefusedCase {
+  const char* name;
+  std::string table;
+  std::string clean_table;
+  std::string expected_err;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
+class RefusedLines : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedLines, AreLeftOutAndReported) {
+  const RefusedCase& c = GetParam();
+  ScratchDir dir;
+  dir.Write("zones.txt", c.table);
+  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(c.expected_err, result.err);
+
+  ScratchDir clean;
+  clean.Write("zones.txt", c.clean_table);
+  ASSERT_EQ(0, RunProgram(clean, {"zones.txt"}).status);
+  ASSERT_EQ(clean.List(), dir.List());
+  for (const std::string& name : clean.List()) {
+    if (name != "zones.txt") {
+      EXPECT_EQ(clean.Read(name), dir.Read(name)) << name;
+    }
+  }
+}
+
+const char kHeader[] = "WELL TOP BOTTOM ZONE V\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    EndToEnd, RefusedLines,
+    ::testing::Values(
+        RefusedCase{"MissingValue",
+                    std::string(kHeader) +
+                        "W1 10 10.2 A 1\nW1 10.2 10.3 B\nW1 10.5 10.6 C 3\n",
+                    std::string(kHeader) + "W1 10 10.2 A 1\nW1 10.5 10.6 C 3\n",
+                    "zone2las: zones.txt:3: expected 5 fields (well, top, "
+                    "bottom, zone and 1 values), found 4\n"},
+        RefusedCase{"DepthsThatAreNotDecimalNumbers",
+                    std::string(kHeader) +
+                        "W1 10 10.2 A 1\nW1 1,5 10.3 B 2\nW1 10.4 1e3 B 2\n"
+                        "W1 10.5 10.6 C 3\n",
+                    std::string(kHeader) + "W1 10 10.2 A 1\nW1 10.5 10.6 C 3\n",
+                    "zone2las: zones.txt:3: top depth \"1,5\" is not a decimal "
+                    "number\n"
+                    "zone2las: zones.txt:4: bottom depth \"1e3\" is not a "
+                    "decimal number\n"},
+        RefusedCase{"DepthsOutsideTheKeyRange",
+                    std::string(kHeader) +
+                        "W1 10 10.2 A 1\nW1 2147483 2147483.7 B 2\n"
+                        "W1 -2147482 -2147481 B 2\nW1 10.5 10.6 C 3\n",
+                    std::string(kHeader) + "W1 10 10.2 A 1\nW1 10.5 10.6 C 3\n",
+                    "zone2las: zones.txt:3: depths 2147483 to 2147483.7 with "
+                    "lead-in and step lie outside the handled range of "
+                    "-2147483.647 to 2147483.647 m\n"
+                    "zone2las: zones.txt:4: depths -2147482 to -2147481 with "
+                    "lead-in and step lie outside the handled range of "
+                    "-2147483.647 to 2147483.647 m\n"},
+        RefusedCase{"RefusedLineStartsNoWell",
+                    std::string(kHeader) +
+                        "W1 10 10.2 A 1\nW3 x 1 A 1\nW1 10.5 10.6 C 3\n",
+                    std::string(kHeader) + "W1 10 10.2 A 1\nW1 10.5 10.6 C 3\n",
+                    "zone2las: zones.txt:3: top depth \"x\" is not a decimal "
+                    "number\n"}),
+    [](const ::testing::TestParamInfo<RefusedCase>& info) {
+      return std::string(info.param.name);
+    });
+
+TEST(EndToEnd, WellThatComesBackContinuesItsFile) {
+  ScratchDir split;
+  split.Write("zones.txt",
+              "WELL TOP BOTTOM ZONE V\n"
+              "W1 10 10.2 A 1\n"
+              "W2 50 50.3 X 9\n"
+              "w1 10.5 10.6 C 3\n"
+              "W2 50.3 50.4 Y 8\n"
+              "W1 10.6 10.8 D 4\n");
+  ScratchDir together;
+  together.Write("zones.txt",
+                 "WELL TOP BOTTOM ZONE V\n"
+                 "W1 10 10.2 A 1\n"
+                 "w1 10.5 10.6 C 3\n"
+                 "W1 10.6 10.8 D 4\n"
+                 "W2 50 50.3 X 9\n"
+                 "W2 50.3 50.4 Y 8\n");
+  const ProgramResult result = RunProgram(split, {"zones.txt"});
+  EXPECT_EQ(0, result.status);
+  EXPECT_EQ("", result.err);
+  ASSERT_EQ(0, RunProgram(together, {"zones.txt"}).status);
+  EXPECT_THAT(split.List(), ElementsAre("W1.las", "W2.las", "zones.txt"));
+  EXPECT_EQ(together.Read("W1.las"), split.Read("W1.las"));
+  EXPECT_EQ(together.Read("W2.las"), split.Read("W2.las"));
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+// Helpers for end-to-end tests: a fresh directory per test and a way to run
+// the built program in it.
+#ifndef ZONE2LAS_TESTS_SCRATCH_H_
+#define ZONE2LAS_TESTS_SCRATCH_H_
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A fresh, empty directory under the system's temporary directory, removed
+// with everything in it when the object goes.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / name;
+  }
+
+  // Writes |content| byte for byte (no line-end translation).
+  void Write(const std::string& name, const std::string& content) const;
+  // The file's bytes; "<missing>" when it cannot be read.
+  std::string Read(const std::string& name) const;
+  bool Exists(const std::string& name) const;
+  // The names of the entries in the directory, sorted.
+  std::vector<std::string> List() const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct ProgramResult {
+  int status = -1;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// The command that starts the program under test: the environment's
+// ZONE2LAS_COMMAND (for instance an emulator and a cross-built binary) or the
+// binary of this build.
+std::string ProgramCommand();
+
+// Runs the program with |args| in |dir| as working directory.
+ProgramResult RunProgram(const ScratchDir& dir,
+                         const std::vector<std::string>& args);
+
+// Reads a fixture from tests/data.
+std::string ReadTestData(const std::string& relative_path);
+
+#endif  // ZONE2LAS_TESTS_SCRATCH_H_
