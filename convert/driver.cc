@@ -113,10 +113,19 @@ bool StaysInWorkingDirectory(const char* name) {
   return true;
 }
 
-// The key under which a well is remembered: names that differ only in the
-// case of ASCII letters are one well.
-std::string WellKey(const char* name) {
-  std::string key(name);
+// The key under which a well is remembered: the full path of its file, so
+// that names which reach one file ("W1", "./W1", "sub/../W1") are one well,
+// as are names that differ only in the case of ASCII letters. Were they two,
+// the second would replace the first one's file, and the first one's lines
+// coming back would continue a file that is not its own.
+std::string WellKey(const std::string& file_name) {
+  char full_path[platform::kMaxPath];
+  // A name too long to resolve is never written; its own text keeps it
+  // apart, behind a byte that no resolved path holds.
+  std::string key =
+      platform::FullPath(full_path, file_name.c_str(), platform::kMaxPath)
+          ? std::string(full_path)
+          : "\n" + file_name;
   for (char& c : key) {
     if (c >= 'A' && c <= 'Z')
       c = static_cast<char>(c - 'A' + 'a');
@@ -135,6 +144,7 @@ struct FinishedWell {
   std::string file_name;  // as the user would write it, for messages
   std::string path;       // full path of the finished file
   long closing_row_offset = 0;
+  long file_size = 0;
   std::int32_t line_count = 0;
   double bottom = 0.0;
   double first_depth = 0.0;
@@ -293,6 +303,14 @@ bool Converter::CheckDataLine() {
   }
   const double top_depth = top.ToDouble();
   const double bottom_depth = bottom.ToDouble();
+  // Hundreds of digits overflow the parser's digit sum and come out as
+  // not-a-number, which every range comparison below would let through.
+  if (std::isnan(top_depth) || std::isnan(bottom_depth)) {
+    ReportLine("%s depth \"%s\" has too many digits to be read",
+               std::isnan(top_depth) ? "top" : "bottom",
+               std::isnan(top_depth) ? top.GetText() : bottom.GetText());
+    return false;
+  }
   const double shallowest =
       std::min(top_depth, bottom_depth) - kLeadIn - kEndRowOffset;
   const double deepest =
@@ -400,7 +418,8 @@ void Converter::StartWell(const String& well_token) {
   if (mode_ == WellMode::kWriting)
     FinishWell();
   current_well_name_.Assign(well_token);
-  well_key_ = WellKey(well_token.GetText());
+  const std::string file_name = std::string(well_token.GetText()) + ".las";
+  well_key_ = WellKey(file_name);
   well_.Reset();
   mode_ = WellMode::kSkipping;
 
@@ -415,7 +434,7 @@ void Converter::StartWell(const String& well_token) {
   }
 
   FinishedWell& record = wells_[well_key_];
-  record.file_name = std::string(well_token.GetText()) + ".las";
+  record.file_name = file_name;
   if (!StaysInWorkingDirectory(record.file_name.c_str())) {
     ReportLine("well \"%s\" would place its file outside the working "
                "directory; its lines are skipped",
@@ -440,6 +459,12 @@ bool Converter::OpenWellFile(const std::string& final_name) {
     ReportLine("cannot create %s: the name is too long", final_name.c_str());
     return false;
   }
+  if (well_final_path_ == input_.GetFullName().GetText()) {
+    ReportLine("well \"%s\" would replace the zone table; its lines are "
+               "skipped",
+               current_well_name_.GetText());
+    return false;
+  }
   const std::string base =
       std::string(output_.GetTitle().GetText()) + output_.GetExtension().GetText();
   const std::string folder = std::string(output_.GetDrive().GetText()) +
@@ -452,10 +477,13 @@ bool Converter::OpenWellFile(const std::string& final_name) {
   }
   well_temp_path_ = well_temp_dir_ + "/" + base;
   output_.SetName(well_temp_path_.c_str());
+  // The file in progress has a longer path than the finished one, and may
+  // not resolve where the finished one would.
+  const bool resolved = output_.GetFullName().Length() != 0;
   errno = 0;
-  if (output_.GetFullName().Length() == 0 || !output_.OpenWrite(false)) {
+  if (!resolved || !output_.OpenWrite(false)) {
     ReportLine("cannot create %s: %s", final_name.c_str(),
-               SystemReason(errno).c_str());
+               resolved ? SystemReason(errno).c_str() : "the name is too long");
     platform::RemoveEmptyDirectory(well_temp_dir_.c_str());
     return false;
   }
@@ -473,7 +501,28 @@ bool Converter::ContinueWellFile(FinishedWell& finished) {
   }
   DiskFile earlier;
   earlier.SetName(finished.path.c_str());
-  bool copied = earlier.OpenRead(false);
+  errno = 0;
+  if (!earlier.OpenRead(false)) {
+    ReportLine("cannot continue %s: %s", finished.file_name.c_str(),
+               SystemReason(errno).c_str());
+    DiscardWell();
+    finished.written = false;
+    return false;
+  }
+  // Another name may have reached the same file since (through a link, say).
+  // A file of another size is not the one this well left, and going on from
+  // it would mix two wells in one file.
+  std::fseek(earlier.GetStream(), 0, SEEK_END);
+  if (std::ftell(earlier.GetStream()) != finished.file_size) {
+    ReportLine("cannot continue %s: the file has changed since its well was "
+               "written",
+               finished.file_name.c_str());
+    DiscardWell();
+    finished.written = false;
+    return false;
+  }
+  std::fseek(earlier.GetStream(), 0, SEEK_SET);
+  bool copied = true;
   long remaining = finished.closing_row_offset;
   char chunk[1 << 16];
   while (copied && remaining > 0) {
@@ -508,6 +557,7 @@ void Converter::FinishWell() {
   mode_ = WellMode::kNone;
   const long closing_row_offset = std::ftell(output_.GetStream());
   WriteClosingRow(well_, output_);
+  const long file_size = std::ftell(output_.GetStream());
   WriteDepthRange(output_, well_.strt_offset, well_.first_depth,
                   well_.last_depth);
   std::string err;
@@ -534,6 +584,7 @@ void Converter::FinishWell() {
   record.written = true;
   record.path = well_final_path_;
   record.closing_row_offset = closing_row_offset;
+  record.file_size = file_size;
   record.line_count = well_.line_count;
   record.bottom = well_.bottom;
   record.first_depth = well_.first_depth;

@@ -1,0 +1,470 @@
+// The built program against input that is not a zone table, against files
+// and directories in its way, a full disk and a kill in the middle of a
+// well: each gives its message and exit status, and nothing else is lost.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/scratch.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kHeader[] = "WELL TOP BOTTOM ZONE V\n";
+// The name a file in progress lives under.
+const char kPartialPattern[] = "zone2las-partial-[A-Za-z0-9]{8}";
+
+// Single quotes for the POSIX shell.
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'')
+      quoted += "'\\''";
+    else
+      quoted += c;
+  }
+  return quoted + "'";
+}
+
+std::string ReadPath(const fs::path& path) {
+  std::string content;
+  if (std::FILE* in = std::fopen(path.string().c_str(), "rb")) {
+    char chunk[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+      content.append(chunk, got);
+    std::fclose(in);
+  }
+  return content;
+}
+
+// Runs the program like RunProgram, with files limited to |kib| KiB. With
+// |ignore_signal| a write past the limit fails with EFBIG, as on a full
+// disk; without it the signal ends the program, so that a run that would
+// write without end stops at the limit.
+ProgramResult RunWithFileLimit(const ScratchDir& dir,
+                               const std::vector<std::string>& args, int kib,
+                               bool ignore_signal) {
+  const std::string out_path = dir.path().string() + ".stdout";
+  const std::string err_path = dir.path().string() + ".stderr";
+  std::string script = ignore_signal ? "trap '' XFSZ; " : "";
+  script += "ulimit -f " + std::to_string(kib) + "; exec \"$@\"";
+  std::string command = "cd " + Quote(dir.path().string()) + " && bash -c " +
+                        Quote(script) + " bash " + ProgramCommand();
+  for (const std::string& arg : args)
+    command += " " + Quote(arg);
+  command += " </dev/null >" + Quote(out_path) + " 2>" + Quote(err_path);
+  const int raw = std::system(command.c_str());
+  ProgramResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  result.out = ReadPath(out_path);
+  result.err = ReadPath(err_path);
+  std::remove(out_path.c_str());
+  std::remove(err_path.c_str());
+  return result;
+}
+
+// The LAS files that |table| gives in a clean run, by name.
+std::vector<std::pair<std::string, std::string>> CleanFiles(
+    const std::string& table) {
+  ScratchDir clean;
+  clean.Write("zones.txt", table);
+  const ProgramResult result = RunProgram(clean, {"zones.txt"});
+  EXPECT_EQ(0, result.status) << result.err;
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const std::string& name : clean.List()) {
+    if (name != "zones.txt")
+      files.emplace_back(name, clean.Read(name));
+  }
+  return files;
+}
+
+// Expects the LAS files of a clean run of |table| in |dir|, byte for byte.
+void ExpectFilesOf(const std::string& table, const ScratchDir& dir) {
+  for (const auto& [name, content] : CleanFiles(table)) {
+    ASSERT_TRUE(dir.Exists(name)) << name;
+    EXPECT_TRUE(content == dir.Read(name)) << name << " differs";
+  }
+}
+
+TEST(BadInput, TablesThatAreNotTextWriteNothing) {
+  const std::string elf = std::string("\x7f" "ELF\x02\x01\x01", 7) +
+                          std::string(9, '\0') +
+                          std::string("\x03\x00\x3e\x00", 4) +
+                          std::string(200, '\x90');
+  // Bytes of every value but NUL and the line feed, from a fixed seed: some
+  // lines are blank-free runs, some hold tokens; none is a data line.
+  std::mt19937 random(20260101);
+  std::string noise;
+  for (int i = 0; i < 1 << 16; ++i) {
+    char c = static_cast<char>(random() % 256);
+    if (c == '\0')
+      c = ' ';
+    if (c == '\n' && i % 7 != 0)
+      c = '\t';
+    noise += c;
+  }
+  struct Case {
+    const char* name;
+    std::string table;
+    const char* expected_err;  // null: checked line by line below
+  } cases[] = {
+      {"executable", elf,
+       "zone2las: zones.txt:1: header line holds a NUL byte; is this a text "
+       "file?\n"},
+      {"one 10 MB line", std::string(10 << 20, 'x'),
+       "zone2las: zones.txt:1: the header line names 1 columns; it needs at "
+       "least 4 (well, top, bottom, zone)\n"},
+      {"noise", noise, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.Write("zones.txt", c.table);
+    const ProgramResult result = RunProgram(dir, {"zones.txt"});
+    EXPECT_EQ(1, result.status);
+    if (c.expected_err != nullptr) {
+      EXPECT_EQ(c.expected_err, result.err);
+    } else {
+      EXPECT_THAT(result.err, ::testing::StartsWith("zone2las: zones.txt:"));
+      EXPECT_THAT(result.err, ::testing::EndsWith("\n"));
+    }
+    EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
+    EXPECT_TRUE(c.table == dir.Read("zones.txt"));
+  }
+}
+
+// A faulty line is left out: the files are those of the table without it.
+TEST(BadInput, FaultyLinesAreLeftOutAndTheRestIsWritten) {
+  const std::string hundreds_of_digits = "0." + std::string(330, '1');
+  struct Case {
+    const char* name;
+    std::string bad_line;
+    std::string expected_err;
+  } cases[] = {
+      {"NUL byte", std::string("W1 10.2 10.3 B\0 2\n", 18),
+       "zone2las: zones.txt:3: line holds a NUL byte; is this a text file?\n"},
+      {"bottom of hundreds of digits",
+       "W1 10.2 " + hundreds_of_digits + " B 2\n",
+       "zone2las: zones.txt:3: bottom depth \"" + hundreds_of_digits +
+           "\" has too many digits to be read\n"},
+      {"top of hundreds of digits",
+       "W1 1" + hundreds_of_digits + " 10.3 B 2\n",
+       "zone2las: zones.txt:3: top depth \"1" + hundreds_of_digits +
+           "\" has too many digits to be read\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string before = std::string(kHeader) + "W1 10 10.2 A 1\n";
+    const std::string after = "W1 10.5 10.6 C 3\nW2 1 1.2 D 4\n";
+    ScratchDir dir;
+    dir.Write("zones.txt", before + c.bad_line + after);
+    // A depth that slipped through would write rows without end: the limit
+    // stops such a run.
+    const ProgramResult result =
+        RunWithFileLimit(dir, {"zones.txt"}, 1024, false);
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ(c.expected_err, result.err);
+    EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las", "zones.txt"));
+    ExpectFilesOf(before + after, dir);
+  }
+}
+
+TEST(BadInput, TenMegabyteValueIsCarriedWhole) {
+  const std::string value(10 << 20, 'v');
+  ScratchDir dir;
+  dir.Write("zones.txt", std::string(kHeader) + "W1 10 10.005 A " + value +
+                             "\nW2 1 1.2 D 4\n");
+  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  EXPECT_EQ(0, result.status);
+  EXPECT_EQ("", result.err);
+  const std::string las = dir.Read("W1.las");
+  const std::string row_end = "   A   1      " + value + "\n";
+  EXPECT_TRUE(las.find("9.990000" + row_end + "10.000000" + row_end) !=
+              std::string::npos);
+  ExpectFilesOf(std::string(kHeader) + "W2 1 1.2 D 4\n", dir);
+}
+
+TEST(BadInput, HeaderOfTenThousandNames) {
+  constexpr int kNames = 10000;
+  std::string header = "WELL TOP BOTTOM ZONE";
+  std::string values;
+  std::string curves;
+  std::string row_cells;
+  std::string null_cells;
+  for (int i = 0; i < kNames; ++i) {
+    header += " C" + std::to_string(i);
+    values += " " + std::to_string(i);
+    curves += "C" + std::to_string(i) + ". :\n";
+    row_cells += "   " + std::to_string(i);
+    null_cells += "-9999.0  ";
+  }
+  ScratchDir dir;
+  dir.Write("zones.txt", header + "\nW1 10 10.1 A" + values +
+                             "\nW1 10.5 10.6 B" + values + "\n");
+  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  EXPECT_EQ(0, result.status);
+  EXPECT_EQ("", result.err);
+  const std::string las = dir.Read("W1.las");
+  EXPECT_THAT(las, HasSubstr("DEFINTERV. :\n" + curves + "~Ascii\n8.000000"));
+  EXPECT_THAT(las, HasSubstr("\n10.000000   A   1   " + row_cells + "\n"));
+  EXPECT_THAT(las, HasSubstr("\n10.200000   A   0   " + null_cells + "\n"));
+  EXPECT_THAT(las, ::testing::EndsWith("\n10.600000   B   1   " + row_cells +
+                                       "\n"));
+}
+
+// Each case puts one thing in a well's way; the other well is written and
+// nothing that was there before is touched.
+TEST(BadInput, WellsThatCannotBeWrittenLeaveEverythingElse) {
+  // Stands for the longest name whose file still resolves (259 bytes and
+  // the terminator), while its file in progress would not.
+  const std::string kLongName = "<long>";
+  struct Case {
+    const char* name;
+    std::string well;
+    std::string table_name;
+    std::string expected_err;  // "<well>" stands for the well's name
+  } cases[] = {
+      {"output name is a directory", "W1", "zones.txt",
+       "zone2las: W1.las: cannot write: Is a directory\n"},
+      {"subdirectory is a file", "zones.txt/W1", "zones.txt",
+       "zone2las: zones.txt:2: cannot create zones.txt/W1.las: Not a "
+       "directory\n"},
+      {"output would replace the table", "W1", "W1.las",
+       "zone2las: W1.las:2: well \"W1\" would replace the zone table; its "
+       "lines are skipped\n"},
+      {"name too long for the file in progress", kLongName, "zones.txt",
+       "zone2las: zones.txt:2: cannot create <well>.las: the name is too "
+       "long\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    // A directory with a file in it stands where W1.las would go, unless
+    // W1.las is the table itself.
+    if (c.table_name != "W1.las")
+      dir.Write("W1.las/keep", "keep\n");
+    const std::string well =
+        c.well != kLongName
+            ? c.well
+            : std::string(259 - dir.path().string().size() - 1 - 4, 'n');
+    std::string expected_err = c.expected_err;
+    if (const std::size_t at = expected_err.find("<well>");
+        at != std::string::npos)
+      expected_err.replace(at, 6, well);
+    const std::string table = std::string(kHeader) + well + " 10 10.2 A 1\n" +
+                              well + " 10.2 10.4 B 2\nW2 1 1.2 D 4\n";
+    dir.Write(c.table_name, table);
+    const ProgramResult result = RunProgram(dir, {c.table_name});
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ(expected_err, result.err);
+    EXPECT_TRUE(table == dir.Read(c.table_name));
+    if (c.table_name == "W1.las") {
+      EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las"));
+    } else {
+      EXPECT_EQ("keep\n", dir.Read("W1.las/keep"));
+      EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las", "zones.txt"));
+    }
+    ExpectFilesOf(std::string(kHeader) + "W2 1 1.2 D 4\n", dir);
+  }
+}
+
+// Two names that reach one file are one well, whose lines continue that file
+// as if they had stood together.
+TEST(BadInput, NamesOfOneFileAreOneWell) {
+  ScratchDir dir;
+  fs::create_directory(dir / "sub");
+  dir.Write("zones.txt", std::string(kHeader) +
+                             "W1 10 10.2 A 1\n"
+                             "./W1 10.2 10.4 B 2\n"
+                             "sub/../w1 10.5 10.6 C 3\n"
+                             "W2 1 1.2 D 4\n"
+                             "./W1 11 11.1 E 5\n");
+  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  EXPECT_EQ(0, result.status);
+  EXPECT_EQ("", result.err);
+  EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las", "sub", "zones.txt"));
+  ExpectFilesOf(std::string(kHeader) +
+                    "W1 10 10.2 A 1\nW1 10.2 10.4 B 2\nW1 10.5 10.6 C 3\n"
+                    "W1 11 11.1 E 5\nW2 1 1.2 D 4\n",
+                dir);
+}
+
+// A well cannot tell that a link reaches its file under another name; when
+// that other well has replaced the file, the first one's lines do not
+// continue it.
+TEST(BadInput, WellDoesNotContinueAFileThatAnotherWellReplaced) {
+  ScratchDir dir;
+  fs::create_directory_symlink(".", dir / "link");
+  dir.Write("zones.txt", std::string(kHeader) +
+                             "W1 10 10.2 A 1\n"
+                             "link/W1 500 500.3 X 7\n"
+                             "W1 10.2 10.4 B 2\n");
+  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(
+      "zone2las: zones.txt:4: cannot continue W1.las: the file has changed "
+      "since its well was written\n",
+      result.err);
+  EXPECT_THAT(dir.List(), ElementsAre("W1.las", "link", "zones.txt"));
+  ExpectFilesOf(std::string(kHeader) + "W1 500 500.3 X 7\n", dir);
+}
+
+TEST(BadInput, FullDiskKeepsEarlierFileAndWritesWhatFits) {
+  const std::string long_well = "W1 10 200 A 1\n";  // 1,900 rows: > 8 KiB
+  struct Case {
+    const char* name;
+    std::string table;
+    std::string expected_w1;  // the table whose W1.las must stay in place
+  } cases[] = {
+      {"well too big", std::string(kHeader) + long_well + "W2 1 1.2 D 4\n",
+       ""},
+      {"continued well too big",
+       std::string(kHeader) + "W1 1 1.5 A 1\nW2 1 1.2 D 4\nW1 2 200 A 1\n",
+       std::string(kHeader) + "W1 1 1.5 A 1\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.Write("W1.las", "earlier W1\n");
+    dir.Write("zones.txt", c.table);
+    const ProgramResult result =
+        RunWithFileLimit(dir, {"zones.txt"}, 8, true);
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ("zone2las: W1.las: cannot write: File too large\n", result.err);
+    EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las", "zones.txt"));
+    if (c.expected_w1.empty())
+      EXPECT_EQ("earlier W1\n", dir.Read("W1.las"));
+    else
+      ExpectFilesOf(c.expected_w1, dir);
+    ExpectFilesOf(std::string(kHeader) + "W2 1 1.2 D 4\n", dir);
+  }
+}
+
+#ifndef _WIN32
+
+// Starts the program in |dir| on |table_name| without waiting for it;
+// standard output and error go nowhere.
+pid_t StartProgram(const ScratchDir& dir, const std::string& table_name) {
+  const std::string command = "cd " + Quote(dir.path().string()) +
+                              " && exec " + ProgramCommand() + " " +
+                              Quote(table_name) + " >/dev/null 2>&1";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return pid;
+}
+
+// Opens the FIFO for writing once the program has opened it for reading.
+int OpenFifoWriter(const fs::path& fifo) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) {
+      // Blocking from here on: the program reads at its own pace.
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+      return fd;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return -1;
+}
+
+// The partial directories in |dir| that hold a file named |well_file|.
+std::vector<std::string> PartialsHolding(const ScratchDir& dir,
+                                         const std::string& well_file) {
+  std::vector<std::string> found;
+  for (const std::string& name : dir.List()) {
+    if (name.rfind("zone2las-partial-", 0) == 0 &&
+        fs::exists(dir / name / well_file))
+      found.push_back(name);
+  }
+  return found;
+}
+
+// A run is killed while a well is in progress: the table comes through a
+// FIFO that is left open, so the program waits for more lines exactly when
+// the test has seen its file in progress.
+TEST(BadInput, KilledRunLeavesEarlierFilesWhole) {
+  struct Case {
+    const char* name;
+    std::string lines;        // after the header
+    std::string wait_for;     // a finished file that must exist first
+    std::string expected_w1;  // table of the W1.las to find; empty: earlier
+  } cases[] = {
+      {"first well", "W1 10 10.2 A 1\nW1 10.2 10.4 B 2\n", "", ""},
+      {"continued well", "W1 10 10.2 A 1\nW2 1 1.2 D 4\nW1 10.2 10.4 B 2\n",
+       "W2.las", std::string(kHeader) + "W1 10 10.2 A 1\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.Write("W1.las", "earlier W1\n");
+    ASSERT_EQ(0, mkfifo((dir / "zones.txt").c_str(), 0600));
+    const pid_t pid = StartProgram(dir, "zones.txt");
+    ASSERT_GT(pid, 0);
+    const int fifo = OpenFifoWriter(dir / "zones.txt");
+    ASSERT_GE(fifo, 0) << "the program never opened the table";
+    const std::string table = kHeader + c.lines;
+    ASSERT_EQ(static_cast<ssize_t>(table.size()),
+              write(fifo, table.data(), table.size()));
+
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((PartialsHolding(dir, "W1.las").empty() ||
+            (!c.wait_for.empty() && !dir.Exists(c.wait_for))) &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    kill(pid, SIGKILL);
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    close(fifo);
+    EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == SIGKILL)
+        << "the program ended before it was killed";
+
+    const std::vector<std::string> partials = PartialsHolding(dir, "W1.las");
+    ASSERT_EQ(1u, partials.size());
+    EXPECT_THAT(partials[0], MatchesRegex(kPartialPattern));
+    EXPECT_THAT(dir.List(), ::testing::Contains(partials[0]));
+    std::vector<std::string> in_partial;
+    for (const auto& entry : fs::directory_iterator(dir / partials[0]))
+      in_partial.push_back(entry.path().filename().string());
+    EXPECT_THAT(in_partial, ElementsAre("W1.las"));
+    if (c.expected_w1.empty()) {
+      EXPECT_EQ("earlier W1\n", dir.Read("W1.las"));
+      EXPECT_THAT(dir.List(), ElementsAre("W1.las", partials[0], "zones.txt"));
+    } else {
+      ExpectFilesOf(c.expected_w1, dir);
+      ExpectFilesOf(std::string(kHeader) + "W2 1 1.2 D 4\n", dir);
+      EXPECT_THAT(dir.List(),
+                  ElementsAre("W1.las", "W2.las", partials[0], "zones.txt"));
+    }
+  }
+}
+
+#endif  // _WIN32
+
+}  // namespace
