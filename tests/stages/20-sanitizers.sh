@@ -4,7 +4,7 @@
 # arithmetic in the program ends its run with a report, which the end-to-end
 # tests see as a wrong status and a wrong standard error.
 set -euo pipefail
-$SUDO apt-get install -y -qq cmake g++ make libgtest-dev libgmock-dev >/dev/null
+$SUDO apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake g++ make libgtest-dev libgmock-dev >/dev/null
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER="${ZONE2LAS_SANITIZE_CXX:-g++}" -DZONE2LAS_SANITIZE=ON
 cmake --build build-sanitize -j2

@@ -3,5 +3,5 @@
 # leak, hang or broken promise fails the stage and leaves its input in
 # build-fuzz/artifacts/.
 set -euo pipefail
-$SUDO apt-get install -y -qq cmake make clang-14 libclang-rt-14-dev >/dev/null
+$SUDO apt-get install -y -qq -o DPkg::Lock::Timeout=600 cmake make clang-14 libclang-rt-14-dev >/dev/null
 bash fuzz/run "${ZONE2LAS_FUZZ_SECONDS:-60}"
