@@ -72,6 +72,63 @@ std::string SystemMessage(DWORD code) {
   return text;
 }
 
+// The reason for a failed file call in the C runtime's words, so that a
+// message reads the same whether fopen or a kernel32 call failed ("No such
+// file or directory", not "The system cannot find the path specified.").
+// Other codes keep the system's description, which says more than a
+// general errno would (a name with "?" or "*" in it, for instance).
+std::string FileErrorText(DWORD code) {
+  int error = 0;
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_BAD_PATHNAME:
+      error = ENOENT;
+      break;
+    case ERROR_FILENAME_EXCED_RANGE:
+      error = ENAMETOOLONG;
+      break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_CURRENT_DIRECTORY:
+    case ERROR_CANNOT_MAKE:
+      error = EACCES;
+      break;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      error = EEXIST;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      error = ENOSPC;
+      break;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      error = EMFILE;
+      break;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      error = ENOMEM;
+      break;
+    case ERROR_NOT_SAME_DEVICE:
+      error = EXDEV;
+      break;
+    case ERROR_DIR_NOT_EMPTY:
+      error = ENOTEMPTY;
+      break;
+    case ERROR_INVALID_PARAMETER:
+      error = EINVAL;
+      break;
+    default:
+      return SystemMessage(code);
+  }
+  return std::strerror(error);
+}
+
 // Copies at most |limit| - 1 bytes of [begin, end) into |out|, if given.
 void CopyPart(const char* begin, const char* end, char* out, int limit) {
   if (out == nullptr) return;
@@ -225,7 +282,7 @@ void SplitPath(const char* path, char* drive, char* directory, char* title,
 
 bool ReplaceFile(const char* from, const char* to, std::string* err) {
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
-  if (err != nullptr) *err = SystemMessage(GetLastError());
+  if (err != nullptr) *err = FileErrorText(GetLastError());
   return false;
 }
 
@@ -281,7 +338,7 @@ std::FILE* CreateUniqueFile(const std::string& directory,
     if (path != nullptr) *path = candidate;
     return stream;
   }
-  if (err != nullptr) *err = SystemMessage(code);
+  if (err != nullptr) *err = FileErrorText(code);
   return nullptr;
 }
 
@@ -300,7 +357,7 @@ bool MakeUniqueDirectory(const std::string& prefix, std::string* directory,
     code = GetLastError();
     if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) break;
   }
-  if (err != nullptr) *err = SystemMessage(code);
+  if (err != nullptr) *err = FileErrorText(code);
   return false;
 }
 
@@ -312,14 +369,14 @@ bool CreateTemporaryFile(std::string* path, std::string* err) {
   char directory[MAX_PATH + 1];
   DWORD length = GetTempPathA(sizeof(directory), directory);
   if (length == 0 || length > sizeof(directory)) {
-    if (err != nullptr) *err = SystemMessage(GetLastError());
+    if (err != nullptr) *err = FileErrorText(GetLastError());
     return false;
   }
   // With 0 as the unique number the system picks the name and creates the
   // file, so the name is ours alone.
   char name[MAX_PATH];
   if (GetTempFileNameA(directory, "z2l", 0, name) == 0) {
-    if (err != nullptr) *err = SystemMessage(GetLastError());
+    if (err != nullptr) *err = FileErrorText(GetLastError());
     return false;
   }
   if (path != nullptr) *path = name;

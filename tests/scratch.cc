@@ -36,6 +36,16 @@ std::string Quote(const std::string& text) {
   return quoted + "'";
 }
 
+// Every "\r\n" of |text| as "\n".
+std::string WithLineFeeds(const std::string& text) {
+  std::string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+      result += text[i];
+  }
+  return result;
+}
+
 }  // namespace
 
 ScratchDir::ScratchDir() {
@@ -86,6 +96,15 @@ std::string ProgramCommand() {
   return Quote(ZONE2LAS_BINARY);
 }
 
+bool ProgramIsWindows() {
+#ifdef _WIN32
+  return true;
+#else
+  const char* target = std::getenv("ZONE2LAS_TARGET");
+  return target != nullptr && std::string(target) == "windows";
+#endif
+}
+
 ProgramResult RunProgram(const ScratchDir& dir,
                          const std::vector<std::string>& args) {
   // The captured streams live beside the directory, not in it, so that the
@@ -106,6 +125,10 @@ ProgramResult RunProgram(const ScratchDir& dir,
 #endif
   result.out = ReadWhole(out_path);
   result.err = ReadWhole(err_path);
+  if (ProgramIsWindows()) {
+    result.out = WithLineFeeds(result.out);
+    result.err = WithLineFeeds(result.err);
+  }
   std::remove(out_path.c_str());
   std::remove(err_path.c_str());
   return result;

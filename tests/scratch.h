@@ -33,6 +33,9 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// A Windows program writes its standard streams in text mode; their carriage
+// returns before line feeds are dropped here, so that the same expectations
+// hold on every system.
 struct ProgramResult {
   int status = -1;
   std::string out;  // standard output
@@ -43,6 +46,11 @@ struct ProgramResult {
 // ZONE2LAS_COMMAND (for instance an emulator and a cross-built binary) or the
 // binary of this build.
 std::string ProgramCommand();
+
+// Whether the program under test is a Windows program: always on Windows,
+// and elsewhere when the environment's ZONE2LAS_TARGET is "windows" (a
+// cross-built binary run under an emulator).
+bool ProgramIsWindows();
 
 // Runs the program with |args| in |dir| as working directory.
 ProgramResult RunProgram(const ScratchDir& dir,
