@@ -1,7 +1,11 @@
 #include "convert/resample.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -12,28 +16,221 @@ constexpr double kLeadIn = 2.0;
 // above the depth that follows them.
 constexpr double kEndRowOffset = 0.01;
 
+// Rows are assembled in a batch of this many bytes and handed to the file
+// together, so a row costs its formatting and a copy, never a call into the
+// stream.
+constexpr std::size_t kBatchBytes = 1 << 16;
+// The text that follows the depth in a run of rows is kept assembled when it
+// fits in this many bytes; a longer one is written piece by piece.
+constexpr std::size_t kRowEndBytes = 4096;
+// Row ends are copied in blocks of this many bytes, which the compiler turns
+// into a few moves instead of a call; both buffers have the slack for the
+// last block.
+constexpr std::size_t kCopyBlock = 64;
+
 // The key's double before rounding up; the product is rounded to double.
 double ScaledDepth(double depth) { return depth * 1000.0; }
 
-// An assembled row: depth, zone, then a tail that brings DEFINTERV, the
-// attribute cells and the line feed. Three spaces separate the fields.
-void WriteAssembledRow(DiskFile& file, double depth, const String& zone,
-                       const String& tail) {
-  String depth_text;
-  depth_text.FromDouble(depth);
-  const String row =
-      depth_text.Concat("   ").Concat(zone).Concat("   ").Concat(tail);
-  file.Write(row.GetText());
+// The rows that ResampleLine or WriteClosingRow write, gathered in order.
+// Everything gathered reaches the file by the time the batch goes, so other
+// writers of the file (the header, the depth range) always find it complete.
+class RowBatch {
+ public:
+  explicit RowBatch(DiskFile& file) : file_(file) {}
+  ~RowBatch() { Flush(); }
+
+  RowBatch(const RowBatch&) = delete;
+  RowBatch& operator=(const RowBatch&) = delete;
+
+  // The text that follows the depth in every row from now on: |parts| in
+  // order, a null part read as the empty text, at most four parts.
+  void SetRowEnd(std::initializer_list<const char*> parts);
+
+  // A row: the depth in "%f" notation, then the row end.
+  void Row(double depth) {
+    if (!row_end_assembled_) {
+      WriteLongRow(depth);
+      return;
+    }
+    if (kBatchBytes - length_ < kRowRoom + row_end_length_)
+      Flush();
+    char* const row = text_ + length_;
+    char* const row_end = row + FormatDepth(depth, row);
+    for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
+      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
+    length_ = static_cast<std::size_t>(row_end - text_) + row_end_length_;
+  }
+
+ private:
+  // The room a row needs besides its row end: the longest depth and the
+  // slack of the last copied block.
+  static constexpr std::size_t kRowRoom =
+      static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
+
+  void WriteLongRow(double depth);
+  void Flush();
+
+  DiskFile& file_;
+  const char* parts_[4] = {};
+  std::size_t part_count_ = 0;
+  // The row end, when it fits.
+  char row_end_[kRowEndBytes + kCopyBlock];
+  std::size_t row_end_length_ = 0;
+  bool row_end_assembled_ = false;
+  // The rows so far, and room for the terminator that Write needs.
+  char text_[kBatchBytes + 1];
+  std::size_t length_ = 0;
+};
+
+void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
+  part_count_ = 0;
+  row_end_length_ = 0;
+  row_end_assembled_ = true;
+  for (const char* part : parts) {
+    const char* text = part != nullptr ? part : "";
+    parts_[part_count_++] = text;
+    const std::size_t length = std::strlen(text);
+    if (row_end_assembled_ && length <= kRowEndBytes - row_end_length_) {
+      std::memcpy(row_end_ + row_end_length_, text, length);
+      row_end_length_ += length;
+    } else {
+      row_end_assembled_ = false;
+    }
+  }
 }
 
-// A lead-in row: zone 0 and the null row tail, with four spaces after the
-// depth.
-void WriteLeadInRow(DiskFile& file, double depth, const String& null_row_tail) {
-  if (std::FILE* out = file.GetStream())
-    std::fprintf(out, "%f    %d   %s", depth, 0, null_row_tail.GetText());
+// A row whose row end is too long to keep assembled: its pieces go straight
+// to the file, after the rows before it.
+void RowBatch::WriteLongRow(double depth) {
+  Flush();
+  char depth_text[kMaxDepthText + 1];
+  depth_text[FormatDepth(depth, depth_text)] = '\0';
+  file_.Write(depth_text);
+  for (std::size_t i = 0; i < part_count_; ++i)
+    file_.Write(parts_[i]);
+}
+
+void RowBatch::Flush() {
+  if (length_ == 0)
+    return;
+  // Neither a depth nor a text taken from a line holds a zero byte, so the
+  // batch ends at its terminator.
+  text_[length_] = '\0';
+  file_.Write(text_);
+  length_ = 0;
+}
+
+// "00" to "99", two characters for each number below 100.
+struct DigitPairs {
+  constexpr DigitPairs() : text() {
+    for (int i = 0; i < 100; ++i) {
+      text[2 * i] = static_cast<char>('0' + i / 10);
+      text[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+  }
+  char text[200];
+};
+constexpr DigitPairs kDigitPairs;
+
+// Writes |value| (below 10^9) in decimal; returns the end.
+char* WriteWholeNumber(std::uint32_t value, char* at) {
+  int digits = 1;
+  for (std::uint32_t bound = 10; bound <= 100000000 && value >= bound;
+       bound *= 10)
+    ++digits;
+  char* const end = at + digits;
+  char* pair = end;
+  while (value >= 100) {
+    pair -= 2;
+    std::memcpy(pair, kDigitPairs.text + 2 * (value % 100), 2);
+    value /= 100;
+  }
+  if (value >= 10)
+    std::memcpy(pair - 2, kDigitPairs.text + 2 * value, 2);
+  else
+    pair[-1] = static_cast<char>('0' + value);
+  return end;
+}
+
+// Reads the line's attribute values into |tail|: "1   " (DEFINTERV), three
+// spaces before each value, and the line feed. A tail is never longer than
+// its line plus the spaces and the "1", so a tail known to fit is assembled
+// on the stack and stored with one copy.
+void ReadIntervalRowTail(String& line, int attribute_count, String& tail) {
+  const std::size_t longest = 6 + 3 * static_cast<std::size_t>(attribute_count) +
+                              static_cast<std::size_t>(line.Length());
+  if (longest > kRowEndBytes) {
+    String text("1   ");
+    for (int i = 0; i < attribute_count; ++i)
+      text.Assign(text.Concat("   ").Concat(line.NextToken(kWhiteSpace)));
+    tail.Assign(text.Concat("\n"));
+    return;
+  }
+  char text[kRowEndBytes];
+  std::memcpy(text, "1   ", 4);
+  std::size_t length = 4;
+  for (int i = 0; i < attribute_count; ++i) {
+    const String value = line.NextToken(kWhiteSpace);
+    const std::size_t value_length = static_cast<std::size_t>(value.Length());
+    std::memcpy(text + length, "   ", 3);
+    if (value_length > 0)
+      std::memcpy(text + length + 3, value.GetText(), value_length);
+    length += 3 + value_length;
+  }
+  text[length] = '\n';
+  text[length + 1] = '\0';
+  tail.Assign(text);
 }
 
 }  // namespace
+
+int FormatDepth(double depth, char* text) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &depth, sizeof bits);
+  const unsigned biased_exponent = static_cast<unsigned>(bits >> 52) & 0x7FF;
+  // From 4 m to 2^24 m, where nearly every row of a well lies, a short cut in
+  // whole numbers: |depth| is mantissa / 2^shift exactly, with shift from 29 to
+  // 50, so its whole metres are mantissa >> shift, and its millionths past
+  // them, fraction * 10^6 / 2^shift = fraction * 15625 / 2^(shift - 6), are
+  // held exactly in 64 bits and rounded to nearest, ties to even, as "%f"
+  // rounds the exact value.
+  if (biased_exponent >= 1025 && biased_exponent <= 1046) {
+    const unsigned shift = 1075 - biased_exponent;
+    const std::uint64_t mantissa =
+        (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift);
+    const std::uint64_t scaled =
+        (mantissa & ((std::uint64_t{1} << shift) - 1)) * 15625;
+    const unsigned scaled_shift = shift - 6;
+    std::uint32_t millionths = static_cast<std::uint32_t>(scaled >> scaled_shift);
+    const std::uint64_t remainder =
+        scaled & ((std::uint64_t{1} << scaled_shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (scaled_shift - 1);
+    if (remainder > half || (remainder == half && (millionths & 1) != 0))
+      ++millionths;
+    if (millionths == 1000000) {
+      millionths = 0;
+      ++whole;
+    }
+    char* at = text;
+    if ((bits >> 63) != 0)
+      *at++ = '-';
+    at = WriteWholeNumber(whole, at);
+    at[0] = '.';
+    const std::uint32_t below_hundredths = millionths % 10000;
+    std::memcpy(at + 1, kDigitPairs.text + 2 * (millionths / 10000), 2);
+    std::memcpy(at + 3, kDigitPairs.text + 2 * (below_hundredths / 100), 2);
+    std::memcpy(at + 5, kDigitPairs.text + 2 * (below_hundredths % 100), 2);
+    return static_cast<int>(at + 7 - text);
+  }
+  // "%f" and to_chars in fixed notation with precision 6 give the same
+  // text: the exact value rounded to nearest, ties to even, a minus sign
+  // for every negative value (negative zero and values that round to zero
+  // included), and "inf" or "nan" for the values that are no numbers.
+  const std::to_chars_result result = std::to_chars(
+      text, text + kMaxDepthText, depth, std::chars_format::fixed, 6);
+  return static_cast<int>(result.ptr - text);
+}
 
 bool DepthKeyFits(double depth) {
   const double key = std::ceil(ScaledDepth(depth));
@@ -62,49 +259,55 @@ void ResampleLine(String& line, WellState& well, DiskFile& file,
   well.bottom = token.ToDouble();
   ++well.line_count;
 
+  RowBatch rows(file);
   const std::int32_t top_key = DepthKey(well.top);
   if (well.line_count == 1) {
+    // Lead-in rows: zone 0 and the null row tail, with four spaces after the
+    // depth.
+    rows.SetRowEnd({"    0   ", null_row_tail.GetText()});
     double depth = well.top - kLeadIn;
     well.first_depth = depth;
     // Repeated addition, never start + k * step: the key absorbs the
     // rounding that accumulates.
     while (DepthKey(depth) < top_key) {
-      WriteLeadInRow(file, depth, null_row_tail);
+      rows.Row(depth);
       depth = depth + depth_step;
     }
-    WriteLeadInRow(file, well.top - kEndRowOffset, null_row_tail);
+    rows.Row(well.top - kEndRowOffset);
   } else if (DepthKey(well.previous_bottom) != top_key) {
     // The zone text and the interval row tail are still the previous line's.
-    WriteAssembledRow(file, well.previous_bottom, well.zone_text,
-                      well.interval_row_tail);
+    // Three spaces separate depth, zone and tail.
+    rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
+                    well.interval_row_tail.GetText()});
+    rows.Row(well.previous_bottom);
+    rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
+                    null_row_tail.GetText()});
     double depth = well.previous_bottom + depth_step;
     while (DepthKey(depth) < top_key) {
-      WriteAssembledRow(file, depth, well.zone_text, null_row_tail);
+      rows.Row(depth);
       depth = depth + depth_step;
     }
-    WriteAssembledRow(file, well.top - kEndRowOffset, well.zone_text,
-                      null_row_tail);
+    rows.Row(well.top - kEndRowOffset);
   }
 
   well.zone_text.Assign(line.NextToken(kWhiteSpace));
   well.sample_depth = well.top;
-  String tail("1   ");
-  for (int i = 0; i < attribute_count; ++i)
-    tail.Assign(tail.Concat("   ").Concat(line.NextToken(kWhiteSpace)));
-  well.interval_row_tail.Assign(tail.Concat("\n"));
+  ReadIntervalRowTail(line, attribute_count, well.interval_row_tail);
 
+  rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
+                  well.interval_row_tail.GetText()});
   const std::int32_t last_sample_key = DepthKey(well.bottom - kEndRowOffset);
   while (DepthKey(well.sample_depth) <= last_sample_key) {
-    WriteAssembledRow(file, well.sample_depth, well.zone_text,
-                      well.interval_row_tail);
+    rows.Row(well.sample_depth);
     well.sample_depth = well.sample_depth + depth_step;
   }
-  WriteAssembledRow(file, well.sample_depth - kEndRowOffset, well.zone_text,
-                    well.interval_row_tail);
+  rows.Row(well.sample_depth - kEndRowOffset);
   well.last_depth = well.sample_depth;
 }
 
 void WriteClosingRow(WellState& well, DiskFile& file) {
-  WriteAssembledRow(file, well.last_depth, well.zone_text,
-                    well.interval_row_tail);
+  RowBatch rows(file);
+  rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
+                  well.interval_row_tail.GetText()});
+  rows.Row(well.last_depth);
 }
