@@ -1,0 +1,101 @@
+// Micro-benchmarks of the per-row costs: reading a depth, writing a depth,
+// and whole rows written to /dev/null, so that only the row path is timed.
+#include <benchmark/benchmark.h>
+
+#include <charconv>
+#include <cstdio>
+
+#include "convert/resample.h"
+#include "convert/well_state.h"
+#include "io/disk_file.h"
+#include "text/string.h"
+
+namespace {
+
+void BM_ToDouble(benchmark::State& state) {
+  const String text("2345.67");
+  for (auto _ : state)
+    benchmark::DoNotOptimize(text.ToDouble());
+}
+BENCHMARK(BM_ToDouble);
+
+void BM_FromDouble(benchmark::State& state) {
+  String text;
+  double depth = 1234.5;
+  for (auto _ : state) {
+    text.FromDouble(depth);
+    benchmark::DoNotOptimize(text.GetText());
+    depth += 0.1;
+  }
+}
+BENCHMARK(BM_FromDouble);
+
+// The two ways to format a depth, on their own.
+void BM_SnprintfFixed(benchmark::State& state) {
+  char text[64];
+  double depth = 1234.5;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(std::snprintf(text, sizeof text, "%f", depth));
+    depth += 0.1;
+  }
+}
+BENCHMARK(BM_SnprintfFixed);
+
+void BM_ToCharsFixed(benchmark::State& state) {
+  char text[64];
+  double depth = 1234.5;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        std::to_chars(text, text + sizeof text, depth,
+                      std::chars_format::fixed, 6));
+    depth += 0.1;
+  }
+}
+BENCHMARK(BM_ToCharsFixed);
+
+void BM_FormatDepth(benchmark::State& state) {
+  char text[kMaxDepthText];
+  double depth = 1234.5;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(FormatDepth(depth, text));
+    depth += 0.1;
+  }
+}
+BENCHMARK(BM_FormatDepth);
+
+// Rows of one data line, written to /dev/null: 1,000 interval rows and the
+// interval end row, or (with a gap before the line) 1,000 gap rows too.
+void Rows(benchmark::State& state, const char* data_line, long rows_per_line) {
+  DiskFile file;
+  file.SetName("/dev/null");
+  if (!file.OpenWrite(false)) {
+    state.SkipWithError("cannot open /dev/null");
+    return;
+  }
+  const String null_row_tail("0   -9999.0  -9999.0  -9999.0  -9999.0  \n");
+  WellState well;
+  for (auto _ : state) {
+    String line(data_line);
+    line.NextToken(kWhiteSpace);
+    well.line_count = 1;
+    well.bottom = 1000.0;
+    well.zone_text.Assign("Sand_1");
+    well.interval_row_tail.Assign("1      0.213   1234.5   0.456   0.123\n");
+    ResampleLine(line, well, file, 0.1, 4, null_row_tail);
+  }
+  state.SetItemsProcessed(state.iterations() * rows_per_line);
+}
+
+void BM_IntervalRows(benchmark::State& state) {
+  Rows(state, "W 1000 1100 Sand_2 0.213 1234.5 0.456 0.123", 1001);
+}
+BENCHMARK(BM_IntervalRows);
+
+void BM_GapAndIntervalRows(benchmark::State& state) {
+  Rows(state, "W 1100 1200 Sand_2 0.213 1234.5 0.456 0.123", 2002);
+}
+BENCHMARK(BM_GapAndIntervalRows);
+
+}  // namespace
+
+BENCHMARK_MAIN();
