@@ -24,6 +24,10 @@ constexpr double kDefaultStep = 0.1;
 // The reader's buffer, terminator included: a line arrives in pieces of at
 // most 2047 bytes.
 constexpr int kPieceBufferSize = 2048;
+// The longest line kept, far beyond any zone table's (ten thousand columns
+// take a few hundred kilobytes). A longer one is read to its end but refused,
+// so that a file without line feeds cannot take all memory.
+constexpr std::size_t kMaxLineBytes = 64 << 20;
 // Well, top, bottom and zone come before the attribute values.
 constexpr int kFixedColumns = 4;
 // Resampling derives depths up to the 2 m lead-in above a top and one step
@@ -166,6 +170,7 @@ class Converter {
   enum class WellMode { kNone, kWriting, kSkipping };
 
   ReadStatus ReadWholeLine();
+  bool IsBlankLine() const;
   void Report(const char* format, ...);
   void ReportLine(const char* format, ...);
   bool CheckDataLine();
@@ -187,6 +192,7 @@ class Converter {
   int attribute_count_ = 0;
   long line_number_ = 0;
   bool line_has_nul_ = false;
+  bool line_too_long_ = false;
   std::string long_line_;
   bool failed_ = false;
   int allocation_failures_at_well_start_ = 0;
@@ -226,6 +232,7 @@ Converter::ReadStatus Converter::ReadWholeLine() {
   char piece[kPieceBufferSize];
   bool joined = false;
   line_has_nul_ = false;
+  line_too_long_ = false;
   for (;;) {
     std::memset(piece, '\n', sizeof piece);
     input_.ReadLine(piece, kPieceBufferSize);
@@ -240,16 +247,19 @@ Converter::ReadStatus Converter::ReadWholeLine() {
     const char* first_zero =
         static_cast<const char*>(std::memchr(piece, '\0', sizeof piece));
     if (first_zero) {
-      const char* after = first_zero + 1;
       const char* terminator = first_zero;
-      while (const char* next = static_cast<const char*>(std::memchr(
-                 after, '\0', static_cast<std::size_t>(piece + sizeof piece - after)))) {
-        terminator = next;
-        after = next + 1;
+      const char* after = first_zero + 1;
+      if (std::memchr(after, '\0',
+                      static_cast<std::size_t>(piece + sizeof piece - after))) {
+        // NUL bytes in the data: the terminator is the last zero, found from
+        // the end, so that a piece of NULs costs one pass and not one search
+        // per byte.
+        terminator = piece + sizeof piece - 1;
+        while (*terminator != '\0')
+          --terminator;
+        line_has_nul_ = true;
       }
       count = static_cast<std::size_t>(terminator - piece);
-      if (terminator != first_zero)
-        line_has_nul_ = true;
     }
     const bool ends_line =
         (count > 0 && piece[count - 1] == '\n') || input_.AtEnd();
@@ -264,7 +274,11 @@ Converter::ReadStatus Converter::ReadWholeLine() {
       long_line_.clear();
       joined = true;
     }
-    long_line_.append(piece, count);
+    if (long_line_.size() + count > kMaxLineBytes)
+      line_too_long_ = true;
+    // A line that will be refused is not kept.
+    if (!line_has_nul_ && !line_too_long_)
+      long_line_.append(piece, count);
     if (ends_line) {
       line_.Assign(long_line_.c_str());
       ++line_number_;
@@ -273,11 +287,22 @@ Converter::ReadStatus Converter::ReadWholeLine() {
   }
 }
 
+// A line of NUL bytes reads as the empty text but is not blank: it is
+// refused, never skipped in silence. Nor is a line too long to be kept.
+bool Converter::IsBlankLine() const {
+  return !line_has_nul_ && !line_too_long_ && line_.IsBlank();
+}
+
 // Refuses a data line that cannot be converted faithfully, before it can
 // start a well. line_'s tokenizer stands after the well token and is left so.
 bool Converter::CheckDataLine() {
   if (line_has_nul_) {
     ReportLine("line holds a NUL byte; is this a text file?");
+    return false;
+  }
+  if (line_too_long_) {
+    ReportLine("line is longer than %zu MiB; is this a text file?",
+               kMaxLineBytes >> 20);
     return false;
   }
   const int expected = kFixedColumns + attribute_count_;
@@ -357,13 +382,18 @@ int Converter::Run() {
       Report("%s: no header line: the file is empty or blank", table_name_);
       return kExitFailure;
     }
-    if (!line_.IsBlank())
+    if (!IsBlankLine())
       break;
   }
   header_line_.Assign(line_);
   const int column_count = header_line_.CountTokens(kWhiteSpace);
   if (line_has_nul_) {
     ReportLine("header line holds a NUL byte; is this a text file?");
+    return kExitFailure;
+  }
+  if (line_too_long_) {
+    ReportLine("header line is longer than %zu MiB; is this a text file?",
+               kMaxLineBytes >> 20);
     return kExitFailure;
   }
   if (column_count < kFixedColumns) {
@@ -390,7 +420,7 @@ int Converter::Run() {
     }
     if (status == ReadStatus::kEnd)
       break;
-    if (line_.IsBlank())
+    if (IsBlankLine())
       continue;
     any_data_line = true;
     const String well_token = line_.NextToken(kWhiteSpace);

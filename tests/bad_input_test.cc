@@ -59,23 +59,19 @@ std::string ReadPath(const fs::path& path) {
   return content;
 }
 
-// Runs the program like RunProgram, with files limited to |kib| KiB. With
-// |ignore_signal| a write past the limit fails with EFBIG, as on a full
-// disk; without it the signal ends the program, so that a run that would
-// write without end stops at the limit.
-ProgramResult RunWithFileLimit(const ScratchDir& dir,
-                               const std::vector<std::string>& args, int kib,
-                               bool ignore_signal) {
+// Runs the program like RunProgram, after |limits|: shell commands that set
+// resource limits (ulimit) for it.
+ProgramResult RunWithLimits(const ScratchDir& dir,
+                            const std::vector<std::string>& args,
+                            const std::string& limits) {
 #ifdef _WIN32
-  // No file-size limit to be had: the run goes without one.
-  (void)kib;
-  (void)ignore_signal;
+  // No such limits to be had: the run goes without them.
+  (void)limits;
   return RunProgram(dir, args);
 #else
   const std::string out_path = dir.path().string() + ".stdout";
   const std::string err_path = dir.path().string() + ".stderr";
-  std::string script = ignore_signal ? "trap '' XFSZ; " : "";
-  script += "ulimit -f " + std::to_string(kib) + "; exec \"$@\"";
+  const std::string script = limits + "; exec \"$@\"";
   std::string command = "cd " + Quote(dir.path().string()) + " && bash -c " +
                         Quote(script) + " bash " + ProgramCommand();
   for (const std::string& arg : args)
@@ -91,6 +87,35 @@ ProgramResult RunWithFileLimit(const ScratchDir& dir,
   return result;
 #endif
 }
+
+// Files limited to |kib| KiB. A write past the limit fails with EFBIG, as on
+// a full disk.
+ProgramResult RunOnFullDisk(const ScratchDir& dir,
+                            const std::vector<std::string>& args, int kib) {
+  return RunWithLimits(dir, args,
+                       "trap '' XFSZ; ulimit -f " + std::to_string(kib));
+}
+
+// Files limited to 1 MiB, past which the signal ends the program: a run
+// that would write rows without end stops there.
+ProgramResult RunWithoutEndlessOutput(const ScratchDir& dir,
+                                      const std::vector<std::string>& args) {
+  return RunWithLimits(dir, args, "ulimit -f 1024");
+}
+
+// The sanitizers reserve terabytes of address space, so a limit on it would
+// stop them before the program starts.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
 
 // The LAS files that |table| gives in a clean run, by name.
 std::vector<std::pair<std::string, std::string>> CleanFiles(
@@ -172,6 +197,14 @@ TEST(BadInput, FaultyLinesAreLeftOutAndTheRestIsWritten) {
   } cases[] = {
       {"NUL byte", std::string("W1 10.2 10.3 B\0 2\n", 18),
        "zone2las: zones.txt:3: line holds a NUL byte; is this a text file?\n"},
+      {"NUL byte first", std::string("\0W1 10.2 10.3 B 2\n", 18),
+       "zone2las: zones.txt:3: line holds a NUL byte; is this a text file?\n"},
+      {"NUL bytes only", std::string(4000, '\0') + "\n",
+       "zone2las: zones.txt:3: line holds a NUL byte; is this a text file?\n"},
+      {"longer than 64 MiB",
+       "W1 10.2 10.3 B " + std::string(64 << 20, 'x') + "\n",
+       "zone2las: zones.txt:3: line is longer than 64 MiB; is this a text "
+       "file?\n"},
       {"bottom of hundreds of digits",
        "W1 10.2 " + hundreds_of_digits + " B 2\n",
        "zone2las: zones.txt:3: bottom depth \"" + hundreds_of_digits +
@@ -187,15 +220,31 @@ TEST(BadInput, FaultyLinesAreLeftOutAndTheRestIsWritten) {
     const std::string after = "W1 10.5 10.6 C 3\nW2 1 1.2 D 4\n";
     ScratchDir dir;
     dir.Write("zones.txt", before + c.bad_line + after);
-    // A depth that slipped through would write rows without end: the limit
-    // stops such a run.
-    const ProgramResult result =
-        RunWithFileLimit(dir, {"zones.txt"}, 1024, false);
+    // A depth that slipped through would write rows without end.
+    const ProgramResult result = RunWithoutEndlessOutput(dir, {"zones.txt"});
     EXPECT_EQ(1, result.status);
     EXPECT_EQ(c.expected_err, result.err);
     EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las", "zones.txt"));
     ExpectFilesOf(before + after, dir);
   }
+}
+
+// A file of NUL bytes and no line feed (a disk image, a device) is one line:
+// the program reads it through in a fraction of its size in memory, and
+// refuses it.
+TEST(BadInput, FileWithoutLineFeedIsReadInLittleMemory) {
+  ScratchDir dir;
+  dir.Write("zones.txt", "");
+  fs::resize_file(dir / "zones.txt", std::uintmax_t{256} << 20);
+  const ProgramResult result =
+      kSanitized ? RunProgram(dir, {"zones.txt"})
+                 : RunWithLimits(dir, {"zones.txt"}, "ulimit -v 131072");
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(
+      "zone2las: zones.txt:1: header line holds a NUL byte; is this a text "
+      "file?\n",
+      result.err);
+  EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
 }
 
 TEST(BadInput, TenMegabyteValueIsCarriedWhole) {
@@ -358,8 +407,7 @@ TEST(BadInput, FullDiskKeepsEarlierFileAndWritesWhatFits) {
     ScratchDir dir;
     dir.Write("W1.las", "earlier W1\n");
     dir.Write("zones.txt", c.table);
-    const ProgramResult result =
-        RunWithFileLimit(dir, {"zones.txt"}, 8, true);
+    const ProgramResult result = RunOnFullDisk(dir, {"zones.txt"}, 8);
     EXPECT_EQ(1, result.status);
     EXPECT_EQ("zone2las: W1.las: cannot write: File too large\n", result.err);
     EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las", "zones.txt"));
