@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "convert/las_header.h"
 #include "convert/resample.h"
@@ -37,6 +38,7 @@ constexpr double kEndRowOffset = 0.01;
 // A well in progress is written into a private directory of this name (and a
 // unique ending) beside its final place.
 constexpr const char kPartialPrefix[] = "zone2las-partial-";
+constexpr std::size_t kOutputBufferBytes = 1 << 16;
 
 void PrintUsage(std::FILE* out, const char* program) {
   std::fprintf(out, "Example: %s <gisfilename> [step=0.1]", program);
@@ -162,6 +164,7 @@ class Converter {
  public:
   Converter(const char* table_name, double depth_step)
       : table_name_(table_name), depth_step_(depth_step) {}
+  ~Converter();
 
   int Run();
 
@@ -178,11 +181,18 @@ class Converter {
   bool OpenWellFile(const std::string& final_name);
   bool ContinueWellFile(FinishedWell& finished);
   void FinishWell();
+  void FailWell(FinishedWell& record, const std::string& reason);
   void DiscardWell();
+  bool PartialDirectory(const std::string& folder, std::string* directory,
+                        std::string* err);
 
   const char* table_name_;
   const double depth_step_;
   DiskFile input_;
+  // The output stream's buffer: larger than the C library's default, so that
+  // rows reach the file in few large writes. Declared before output_, so it
+  // outlives the stream that uses it.
+  std::vector<char> output_buffer_ = std::vector<char>(kOutputBufferBytes);
   DiskFile output_;
   String header_line_;
   String line_;
@@ -201,10 +211,33 @@ class Converter {
   std::string well_key_;
   std::string well_file_name_;   // "<well>.las" as given
   std::string well_final_path_;  // its full path
-  std::string well_temp_dir_;    // private directory of the file in progress
-  std::string well_temp_path_;
+  std::string well_temp_path_;   // the file in progress
   std::map<std::string, FinishedWell> wells_;
+  // The private directory in which this run writes the wells of each folder
+  // (by the folder's full path); removed when the run ends.
+  std::map<std::string, std::string> partial_directories_;
 };
+
+Converter::~Converter() {
+  if (mode_ == WellMode::kWriting)
+    DiscardWell();
+  for (const auto& folder : partial_directories_)
+    platform::RemoveEmptyDirectory(folder.second.c_str());
+}
+
+// The run's private directory in |folder|, made on first use.
+bool Converter::PartialDirectory(const std::string& folder,
+                                 std::string* directory, std::string* err) {
+  auto known = partial_directories_.find(folder);
+  if (known != partial_directories_.end()) {
+    *directory = known->second;
+    return true;
+  }
+  if (!platform::MakeUniqueDirectory(folder + kPartialPrefix, directory, err))
+    return false;
+  partial_directories_[folder] = *directory;
+  return true;
+}
 
 void Converter::Report(const char* format, ...) {
   std::fprintf(stderr, "%s: ", kProgram);
@@ -499,13 +532,13 @@ bool Converter::OpenWellFile(const std::string& final_name) {
       std::string(output_.GetTitle().GetText()) + output_.GetExtension().GetText();
   const std::string folder = std::string(output_.GetDrive().GetText()) +
                              output_.GetDirectory().GetText();
+  std::string directory;
   std::string err;
-  if (!platform::MakeUniqueDirectory(folder + kPartialPrefix, &well_temp_dir_,
-                                     &err)) {
+  if (!PartialDirectory(folder, &directory, &err)) {
     ReportLine("cannot create %s: %s", final_name.c_str(), err.c_str());
     return false;
   }
-  well_temp_path_ = well_temp_dir_ + "/" + base;
+  well_temp_path_ = directory + "/" + base;
   output_.SetName(well_temp_path_.c_str());
   // The file in progress has a longer path than the finished one, and may
   // not resolve where the finished one would.
@@ -514,9 +547,11 @@ bool Converter::OpenWellFile(const std::string& final_name) {
   if (!resolved || !output_.OpenWrite(false)) {
     ReportLine("cannot create %s: %s", final_name.c_str(),
                resolved ? SystemReason(errno).c_str() : "the name is too long");
-    platform::RemoveEmptyDirectory(well_temp_dir_.c_str());
+    well_temp_path_.clear();
     return false;
   }
+  std::setvbuf(output_.GetStream(), output_buffer_.data(), _IOFBF,
+               output_buffer_.size());
   well_temp_path_ = output_.GetFullName().GetText();
   return true;
 }
@@ -592,25 +627,19 @@ void Converter::FinishWell() {
                   well_.last_depth);
   std::string err;
   if (!output_.Close(&err)) {
-    Report("%s: cannot write: %s", well_file_name_.c_str(), err.c_str());
-    DiscardWell();
-    record.written = false;
+    FailWell(record, "cannot write: " + err);
     return;
   }
   if (platform::AllocationFailureCount() != allocation_failures_at_well_start_) {
-    Report("%s: not written: out of memory", well_file_name_.c_str());
-    DiscardWell();
-    record.written = false;
+    FailWell(record, "not written: out of memory");
     return;
   }
   if (!platform::ReplaceFile(well_temp_path_.c_str(),
                              well_final_path_.c_str(), &err)) {
-    Report("%s: cannot write: %s", well_file_name_.c_str(), err.c_str());
-    DiscardWell();
-    record.written = false;
+    FailWell(record, "cannot write: " + err);
     return;
   }
-  platform::RemoveEmptyDirectory(well_temp_dir_.c_str());
+  well_temp_path_.clear();
   record.written = true;
   record.path = well_final_path_;
   record.closing_row_offset = closing_row_offset;
@@ -624,6 +653,14 @@ void Converter::FinishWell() {
   record.interval_row_tail.Assign(well_.interval_row_tail);
 }
 
+// Reports a well that could not be written whole and drops its file in
+// progress; its later lines are skipped.
+void Converter::FailWell(FinishedWell& record, const std::string& reason) {
+  Report("%s: %s", well_file_name_.c_str(), reason.c_str());
+  DiscardWell();
+  record.written = false;
+}
+
 // Drops the file in progress; the well's earlier file, if any, stays as it
 // was.
 void Converter::DiscardWell() {
@@ -631,10 +668,7 @@ void Converter::DiscardWell() {
   output_.Close();
   if (!well_temp_path_.empty())
     std::remove(well_temp_path_.c_str());
-  if (!well_temp_dir_.empty())
-    platform::RemoveEmptyDirectory(well_temp_dir_.c_str());
   well_temp_path_.clear();
-  well_temp_dir_.clear();
 }
 
 }  // namespace
