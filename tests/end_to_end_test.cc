@@ -261,6 +261,17 @@ std::string LeadInTo10() {
   return rows + "9.990000    0   0   -9999.0  \n";
 }
 
+// Two contiguous intervals from 10.0 to 10.2 and 10.2 to 10.3.
+std::string ContiguousRows() {
+  return LeadInTo10() +
+         "10.000000   A   1      1\n"
+         "10.100000   A   1      1\n"
+         "10.190000   A   1      1\n"
+         "10.200000   B   1      2\n"
+         "10.290000   B   1      2\n"
+         "10.300000   B   1      2\n";
+}
+
 struct ResampleCase {
   const char* name;
   const char* step;
@@ -292,23 +303,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ResampleCase{"Contiguous", "0.1",
                      "W 10 10.2 A 1\nW 10.2 10.3 B 2\n",
-                     LeadInTo10() +
-                         "10.000000   A   1      1\n"
-                         "10.100000   A   1      1\n"
-                         "10.190000   A   1      1\n"
-                         "10.200000   B   1      2\n"
-                         "10.290000   B   1      2\n"
-                         "10.300000   B   1      2\n",
+                     ContiguousRows(),
                      "            8.000000", "           10.300000"},
         ResampleCase{"LastLineWithoutLineFeed", "0.1",
                      "W 10 10.2 A 1\nW 10.2 10.3 B 2",
-                     LeadInTo10() +
-                         "10.000000   A   1      1\n"
-                         "10.100000   A   1      1\n"
-                         "10.190000   A   1      1\n"
-                         "10.200000   B   1      2\n"
-                         "10.290000   B   1      2\n"
-                         "10.300000   B   1      2\n",
+                     ContiguousRows(),
                      "            8.000000", "           10.300000"},
         ResampleCase{"GapNarrowerThanStep", "0.1",
                      "W 10 10.2 A 1\nW 10.25 10.3 B 2\n",
