@@ -176,6 +176,7 @@ class Converter {
   bool IsBlankLine() const;
   void Report(const char* format, ...);
   void ReportLine(const char* format, ...);
+  bool RefuseUnreadableLine(const char* kind);
   bool CheckDataLine();
   void StartWell(const String& well_token);
   bool OpenWellFile(const std::string& final_name);
@@ -326,18 +327,26 @@ bool Converter::IsBlankLine() const {
   return !line_has_nul_ && !line_too_long_ && line_.IsBlank();
 }
 
+// Reports a line that holds a NUL byte or is too long to be kept; |kind| is
+// "" or "header ". True when the line was refused.
+bool Converter::RefuseUnreadableLine(const char* kind) {
+  if (line_has_nul_) {
+    ReportLine("%sline holds a NUL byte; is this a text file?", kind);
+    return true;
+  }
+  if (line_too_long_) {
+    ReportLine("%sline is longer than %zu MiB; is this a text file?", kind,
+               kMaxLineBytes >> 20);
+    return true;
+  }
+  return false;
+}
+
 // Refuses a data line that cannot be converted faithfully, before it can
 // start a well. line_'s tokenizer stands after the well token and is left so.
 bool Converter::CheckDataLine() {
-  if (line_has_nul_) {
-    ReportLine("line holds a NUL byte; is this a text file?");
+  if (RefuseUnreadableLine(""))
     return false;
-  }
-  if (line_too_long_) {
-    ReportLine("line is longer than %zu MiB; is this a text file?",
-               kMaxLineBytes >> 20);
-    return false;
-  }
   const int expected = kFixedColumns + attribute_count_;
   const int found = line_.CountTokens(kWhiteSpace);
   if (found < expected) {
@@ -420,15 +429,8 @@ int Converter::Run() {
   }
   header_line_.Assign(line_);
   const int column_count = header_line_.CountTokens(kWhiteSpace);
-  if (line_has_nul_) {
-    ReportLine("header line holds a NUL byte; is this a text file?");
+  if (RefuseUnreadableLine("header "))
     return kExitFailure;
-  }
-  if (line_too_long_) {
-    ReportLine("header line is longer than %zu MiB; is this a text file?",
-               kMaxLineBytes >> 20);
-    return kExitFailure;
-  }
   if (column_count < kFixedColumns) {
     ReportLine("the header line names %d columns; it needs at least 4 "
                "(well, top, bottom, zone)",
