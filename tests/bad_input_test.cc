@@ -35,30 +35,6 @@ const char kHeader[] = "WELL TOP BOTTOM ZONE V\n";
 // The name a file in progress lives under.
 const char kPartialPattern[] = "zone2las-partial-[A-Za-z0-9]{8}";
 
-// Single quotes for the POSIX shell.
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'')
-      quoted += "'\\''";
-    else
-      quoted += c;
-  }
-  return quoted + "'";
-}
-
-std::string ReadPath(const fs::path& path) {
-  std::string content;
-  if (std::FILE* in = std::fopen(path.string().c_str(), "rb")) {
-    char chunk[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
-      content.append(chunk, got);
-    std::fclose(in);
-  }
-  return content;
-}
-
 // Runs the program like RunProgram, after |limits|: shell commands that set
 // resource limits (ulimit) for it.
 ProgramResult RunWithLimits(const ScratchDir& dir,
@@ -69,22 +45,7 @@ ProgramResult RunWithLimits(const ScratchDir& dir,
   (void)limits;
   return RunProgram(dir, args);
 #else
-  const std::string out_path = dir.path().string() + ".stdout";
-  const std::string err_path = dir.path().string() + ".stderr";
-  const std::string script = limits + "; exec \"$@\"";
-  std::string command = "cd " + Quote(dir.path().string()) + " && bash -c " +
-                        Quote(script) + " bash " + ProgramCommand();
-  for (const std::string& arg : args)
-    command += " " + Quote(arg);
-  command += " </dev/null >" + Quote(out_path) + " 2>" + Quote(err_path);
-  const int raw = std::system(command.c_str());
-  ProgramResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  result.out = ReadPath(out_path);
-  result.err = ReadPath(err_path);
-  std::remove(out_path.c_str());
-  std::remove(err_path.c_str());
-  return result;
+  return RunProgram(dir, args, limits);
 #endif
 }
 
@@ -422,9 +383,9 @@ TEST(BadInput, FullDiskKeepsEarlierFileAndWritesWhatFits) {
 // Starts the program in |dir| on |table_name| without waiting for it;
 // standard output and error go nowhere.
 pid_t StartProgram(const ScratchDir& dir, const std::string& table_name) {
-  const std::string command = "cd " + Quote(dir.path().string()) +
+  const std::string command = "cd " + ShellQuote(dir.path().string()) +
                               " && exec " + ProgramCommand() + " " +
-                              Quote(table_name) + " >/dev/null 2>&1";
+                              ShellQuote(table_name) + " >/dev/null 2>&1";
   const pid_t pid = fork();
   if (pid == 0) {
     execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));

@@ -24,18 +24,6 @@ std::string ReadWhole(const fs::path& path) {
   return content.str();
 }
 
-// Single quotes for the POSIX shell.
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'')
-      quoted += "'\\''";
-    else
-      quoted += c;
-  }
-  return quoted + "'";
-}
-
 // Every "\r\n" of |text| as "\n".
 std::string WithLineFeeds(const std::string& text) {
   std::string result;
@@ -47,6 +35,17 @@ std::string WithLineFeeds(const std::string& text) {
 }
 
 }  // namespace
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'')
+      quoted += "'\\''";
+    else
+      quoted += c;
+  }
+  return quoted + "'";
+}
 
 ScratchDir::ScratchDir() {
   std::random_device random;
@@ -93,7 +92,7 @@ std::vector<std::string> ScratchDir::List() const {
 std::string ProgramCommand() {
   if (const char* command = std::getenv("ZONE2LAS_COMMAND"))
     return command;
-  return Quote(ZONE2LAS_BINARY);
+  return ShellQuote(ZONE2LAS_BINARY);
 }
 
 bool ProgramIsWindows() {
@@ -106,16 +105,19 @@ bool ProgramIsWindows() {
 }
 
 ProgramResult RunProgram(const ScratchDir& dir,
-                         const std::vector<std::string>& args) {
+                         const std::vector<std::string>& args,
+                         const std::string& limits) {
   // The captured streams live beside the directory, not in it, so that the
   // directory holds only what the program wrote.
   const std::string out_path = dir.path().string() + ".stdout";
   const std::string err_path = dir.path().string() + ".stderr";
-  std::string command = "cd " + Quote(dir.path().string()) + " && " +
-                        ProgramCommand();
+  std::string command = "cd " + ShellQuote(dir.path().string()) + " && ";
+  if (!limits.empty())
+    command += "bash -c " + ShellQuote(limits + "; exec \"$@\"") + " bash ";
+  command += ProgramCommand();
   for (const std::string& arg : args)
-    command += " " + Quote(arg);
-  command += " </dev/null >" + Quote(out_path) + " 2>" + Quote(err_path);
+    command += " " + ShellQuote(arg);
+  command += " </dev/null >" + ShellQuote(out_path) + " 2>" + ShellQuote(err_path);
   const int raw = std::system(command.c_str());
   ProgramResult result;
 #ifdef _WIN32

@@ -52,9 +52,15 @@ std::string ProgramCommand();
 // cross-built binary run under an emulator).
 bool ProgramIsWindows();
 
-// Runs the program with |args| in |dir| as working directory.
+// Runs the program with |args| in |dir| as working directory, after
+// |limits|: shell commands such as ulimit that the program's process is to
+// run under (POSIX shells only).
 ProgramResult RunProgram(const ScratchDir& dir,
-                         const std::vector<std::string>& args);
+                         const std::vector<std::string>& args,
+                         const std::string& limits = "");
+
+// |text| in single quotes for the POSIX shell.
+std::string ShellQuote(const std::string& text);
 
 // Reads a fixture from tests/data.
 std::string ReadTestData(const std::string& relative_path);
