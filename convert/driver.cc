@@ -69,7 +69,6 @@ void PrintHelp(const char* program) {
 // The step must be the whole argument, finite and above 0: anything else
 // would stall or reverse the resampling.
 bool ParseStep(const char* text, double* step) {
-  errno = 0;
   char* end = nullptr;
   const double value = std::strtod(text, &end);
   if (end == text || *end != '\0' || !std::isfinite(value) || !(value > 0.0))
@@ -151,13 +150,8 @@ struct FinishedWell {
   std::string path;       // full path of the finished file
   long closing_row_offset = 0;
   long file_size = 0;
-  std::int32_t line_count = 0;
-  double bottom = 0.0;
-  double first_depth = 0.0;
-  double last_depth = 0.0;
-  std::int32_t strt_offset = 0;
-  String zone_text;
-  String interval_row_tail;
+  // The well's state after its closing row, to go on from.
+  WellState state;
 };
 
 class Converter {
@@ -566,56 +560,38 @@ bool Converter::ContinueWellFile(FinishedWell& finished) {
     finished.written = false;
     return false;
   }
+  // Reports why the well cannot go on and drops the new file; the finished
+  // file stays as it was, and the well's later lines are skipped.
+  auto cannot_continue = [&](const std::string& reason) {
+    ReportLine("cannot continue %s: %s", finished.file_name.c_str(),
+               reason.c_str());
+    DiscardWell();
+    finished.written = false;
+    return false;
+  };
   DiskFile earlier;
   earlier.SetName(finished.path.c_str());
   errno = 0;
-  if (!earlier.OpenRead(false)) {
-    ReportLine("cannot continue %s: %s", finished.file_name.c_str(),
-               SystemReason(errno).c_str());
-    DiscardWell();
-    finished.written = false;
-    return false;
-  }
+  if (!earlier.OpenRead(false))
+    return cannot_continue(SystemReason(errno));
   // Another name may have reached the same file since (through a link, say).
   // A file of another size is not the one this well left, and going on from
   // it would mix two wells in one file.
-  std::fseek(earlier.GetStream(), 0, SEEK_END);
-  if (std::ftell(earlier.GetStream()) != finished.file_size) {
-    ReportLine("cannot continue %s: the file has changed since its well was "
-               "written",
-               finished.file_name.c_str());
-    DiscardWell();
-    finished.written = false;
-    return false;
-  }
-  std::fseek(earlier.GetStream(), 0, SEEK_SET);
-  bool copied = true;
+  earlier.SeekEnd();
+  if (std::ftell(earlier.GetStream()) != finished.file_size)
+    return cannot_continue("the file has changed since its well was written");
+  earlier.SeekStart();
   long remaining = finished.closing_row_offset;
   char chunk[1 << 16];
-  while (copied && remaining > 0) {
+  while (remaining > 0) {
     const std::size_t want = static_cast<std::size_t>(
         std::min<long>(remaining, static_cast<long>(sizeof chunk)));
     const std::size_t got = std::fread(chunk, 1, want, earlier.GetStream());
-    if (got != want ||
-        std::fwrite(chunk, 1, got, output_.GetStream()) != got)
-      copied = false;
+    if (got != want || std::fwrite(chunk, 1, got, output_.GetStream()) != got)
+      return cannot_continue(SystemReason(errno));
     remaining -= static_cast<long>(got);
   }
-  if (!copied) {
-    ReportLine("cannot continue %s: %s", finished.file_name.c_str(),
-               SystemReason(errno).c_str());
-    DiscardWell();
-    finished.written = false;
-    return false;
-  }
-  well_.line_count = finished.line_count;
-  well_.bottom = finished.bottom;
-  well_.first_depth = finished.first_depth;
-  well_.last_depth = finished.last_depth;
-  well_.sample_depth = finished.last_depth;
-  well_.strt_offset = finished.strt_offset;
-  well_.zone_text.Assign(finished.zone_text);
-  well_.interval_row_tail.Assign(finished.interval_row_tail);
+  well_ = finished.state;
   return true;
 }
 
@@ -646,13 +622,7 @@ void Converter::FinishWell() {
   record.path = well_final_path_;
   record.closing_row_offset = closing_row_offset;
   record.file_size = file_size;
-  record.line_count = well_.line_count;
-  record.bottom = well_.bottom;
-  record.first_depth = well_.first_depth;
-  record.last_depth = well_.last_depth;
-  record.strt_offset = well_.strt_offset;
-  record.zone_text.Assign(well_.zone_text);
-  record.interval_row_tail.Assign(well_.interval_row_tail);
+  record.state = well_;
 }
 
 // Reports a well that could not be written whole and drops its file in

@@ -68,9 +68,6 @@ void SplitPath(const char* path, char* drive, char* directory, char* title,
 // Renames |from| to |to|, replacing a file that |to| already names.
 bool ReplaceFile(const char* from, const char* to, std::string* err);
 
-// Writes out |stream|'s buffered output, then cuts its file to |length| bytes.
-bool TruncateFile(std::FILE* stream, long length, std::string* err);
-
 // Creates a new file in |directory| (the current one when empty) whose name
 // starts with |prefix|, exclusively, so that no other process can own the
 // name, and opens it for binary reading and writing ("wb+"). |path| receives

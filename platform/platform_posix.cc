@@ -200,14 +200,6 @@ bool ReplaceFile(const char* from, const char* to, std::string* err) {
   return false;
 }
 
-bool TruncateFile(std::FILE* stream, long length, std::string* err) {
-  if (std::fflush(stream) == 0 && ::ftruncate(::fileno(stream), length) == 0) {
-    return true;
-  }
-  if (err != nullptr) *err = std::strerror(errno);
-  return false;
-}
-
 std::FILE* CreateUniqueFile(const std::string& directory,
                             const std::string& prefix, std::string* path,
                             std::string* err) {

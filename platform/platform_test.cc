@@ -311,15 +311,4 @@ TEST_F(PlatformFileTest, ReplaceFileReplacesAnExistingTarget) {
   EXPECT_EQ(err, std::strerror(ENOENT));
 }
 
-TEST_F(PlatformFileTest, TruncateFileCutsWhatWasWrittenAfterTheLength) {
-  std::FILE* stream = std::fopen(Path("w1.las").c_str(), "wb+");
-  ASSERT_NE(stream, nullptr);
-  // Still buffered when the cut is made: it must be written out first.
-  std::fputs("~A\n1.0\n2.0\n", stream);
-  std::string err;
-  EXPECT_TRUE(platform::TruncateFile(stream, 7, &err)) << err;
-  std::fclose(stream);
-  EXPECT_EQ(ReadAll(Path("w1.las")), "~A\n1.0\n");
-}
-
 }  // namespace

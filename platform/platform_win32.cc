@@ -286,17 +286,6 @@ bool ReplaceFile(const char* from, const char* to, std::string* err) {
   return false;
 }
 
-bool TruncateFile(std::FILE* stream, long length, std::string* err) {
-  if (std::fflush(stream) != 0) {
-    if (err != nullptr) *err = std::strerror(errno);
-    return false;
-  }
-  errno_t code = _chsize_s(_fileno(stream), length);
-  if (code == 0) return true;
-  if (err != nullptr) *err = std::strerror(code);
-  return false;
-}
-
 std::FILE* CreateUniqueFile(const std::string& directory,
                             const std::string& prefix, std::string* path,
                             std::string* err) {
