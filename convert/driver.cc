@@ -22,6 +22,9 @@ namespace {
 
 constexpr const char kProgram[] = "zone2las";
 constexpr double kDefaultStep = 0.1;
+// Depths are compared in whole millimetres, so a finer step cannot place its
+// rows (and a typo such as 1e-9 would fill the disk).
+constexpr double kMinStep = 0.001;
 // The reader's buffer, terminator included: a line arrives in pieces of at
 // most 2047 bytes.
 constexpr int kPieceBufferSize = 2048;
@@ -66,13 +69,19 @@ void PrintHelp(const char* program) {
       "      --version  show the version\n");
 }
 
-// The step must be the whole argument, finite and above 0: anything else
-// would stall or reverse the resampling.
-bool ParseStep(const char* text, double* step) {
+// The step must be the whole argument, finite and at least kMinStep:
+// anything else would stall, reverse or flood the resampling.
+bool ParseStep(const char* text, double* step, std::string* err) {
   char* end = nullptr;
   const double value = std::strtod(text, &end);
-  if (end == text || *end != '\0' || !std::isfinite(value) || !(value > 0.0))
+  if (end == text || *end != '\0' || !std::isfinite(value) || !(value > 0.0)) {
+    *err = "is not a finite number greater than 0";
     return false;
+  }
+  if (value < kMinStep) {
+    *err = "is below 0.001 m; depths are compared in whole millimetres";
+    return false;
+  }
   *step = value;
   return true;
 }
@@ -150,8 +159,13 @@ struct FinishedWell {
   std::string path;       // full path of the finished file
   long closing_row_offset = 0;
   long file_size = 0;
-  // The well's state after its closing row, to go on from.
+  // The well's state before its closing row, to go on from.
   WellState state;
+  // The bottom of the well's last accepted line: a later line may not start
+  // above it.
+  bool has_bottom = false;
+  double last_bottom = 0.0;
+  std::string last_bottom_text;
 };
 
 class Converter {
@@ -170,6 +184,8 @@ class Converter {
   bool IsBlankLine() const;
   void Report(const char* format, ...);
   void ReportLine(const char* format, ...);
+  void NoteLine(const char* format, ...);
+  bool FollowsWellsLastLine(const String& well_token, bool same_well);
   bool RefuseUnreadableLine(const char* kind);
   bool CheckDataLine();
   void StartWell(const String& well_token);
@@ -201,6 +217,11 @@ class Converter {
   std::string long_line_;
   bool failed_ = false;
   int allocation_failures_at_well_start_ = 0;
+  // The depths of the line being converted.
+  double line_top_ = 0.0;
+  double line_bottom_ = 0.0;
+  std::string line_top_text_;
+  std::string line_bottom_text_;
 
   WellMode mode_ = WellMode::kNone;
   std::string well_key_;
@@ -208,6 +229,8 @@ class Converter {
   std::string well_final_path_;  // its full path
   std::string well_temp_path_;   // the file in progress
   std::map<std::string, FinishedWell> wells_;
+  // The record of the current well in wells_.
+  FinishedWell* current_record_ = nullptr;
   // The private directory in which this run writes the wells of each folder
   // (by the folder's full path); removed when the run ends.
   std::map<std::string, std::string> partial_directories_;
@@ -252,6 +275,38 @@ void Converter::ReportLine(const char* format, ...) {
   va_end(args);
   std::fputc('\n', stderr);
   failed_ = true;
+}
+
+// A remark on the line that does not make the run fail.
+void Converter::NoteLine(const char* format, ...) {
+  std::fprintf(stderr, "%s: %s:%ld: note: ", kProgram, table_name_,
+               line_number_);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+}
+
+// Refuses a line whose top lies above the bottom of its well's previous
+// accepted line: an overlap, or a well that goes upward. The well is looked
+// up before anything is finished or started.
+bool Converter::FollowsWellsLastLine(const String& well_token,
+                                     bool same_well) {
+  const FinishedWell* record = current_record_;
+  if (!same_well) {
+    const auto known =
+        wells_.find(WellKey(std::string(well_token.GetText()) + ".las"));
+    record = known != wells_.end() ? &known->second : nullptr;
+  }
+  if (record == nullptr || !record->has_bottom ||
+      DepthKey(line_top_) >= DepthKey(record->last_bottom))
+    return true;
+  ReportLine("top depth %s lies above the bottom depth %s of the previous "
+             "line of well \"%s\"; sort the table by well and depth",
+             line_top_text_.c_str(), record->last_bottom_text.c_str(),
+             well_token.GetText());
+  return false;
 }
 
 // Reads the next whole line into line_, joining the pieces of a line longer
@@ -382,14 +437,15 @@ bool Converter::CheckDataLine() {
                top.GetText(), bottom.GetText());
     return false;
   }
-  const double widest = std::max(std::fabs(shallowest), std::fabs(deepest));
-  if (widest + depth_step_ == widest) {
-    ReportLine("the step %g is too small to advance a depth of %s m",
-               depth_step_, std::fabs(shallowest) > std::fabs(deepest)
-                                ? top.GetText()
-                                : bottom.GetText());
+  if (DepthKey(bottom_depth) <= DepthKey(top_depth)) {
+    ReportLine("bottom depth %s does not lie below top depth %s",
+               bottom.GetText(), top.GetText());
     return false;
   }
+  line_top_ = top_depth;
+  line_bottom_ = bottom_depth;
+  line_top_text_ = top.GetText();
+  line_bottom_text_ = bottom.GetText();
   return true;
 }
 
@@ -455,11 +511,20 @@ int Converter::Run() {
     const String well_token = line_.NextToken(kWhiteSpace);
     if (!CheckDataLine())
       continue;
-    if (mode_ == WellMode::kNone || !well_token.Equals(current_well_name_))
+    const bool same_well =
+        mode_ != WellMode::kNone && well_token.Equals(current_well_name_);
+    if (!FollowsWellsLastLine(well_token, same_well))
+      continue;
+    if (!same_well)
       StartWell(well_token);
-    if (mode_ == WellMode::kWriting) {
-      ResampleLine(line_, well_, output_, depth_step_, attribute_count_,
-                   null_row_tail_);
+    current_record_->has_bottom = true;
+    current_record_->last_bottom = line_bottom_;
+    current_record_->last_bottom_text = line_bottom_text_;
+    if (mode_ == WellMode::kWriting &&
+        !ResampleLine(line_, well_, output_, depth_step_, attribute_count_,
+                      null_row_tail_)) {
+      NoteLine("the interval %s to %s is too thin to carry a row of its own",
+               line_top_text_.c_str(), line_bottom_text_.c_str());
     }
   }
   if (mode_ == WellMode::kWriting)
@@ -484,6 +549,7 @@ void Converter::StartWell(const String& well_token) {
 
   auto known = wells_.find(well_key_);
   if (known != wells_.end()) {
+    current_record_ = &known->second;
     // The well's lines come back after other wells: its file goes on where
     // the earlier lines left it. A well that failed stays skipped; its
     // failure was reported when it happened.
@@ -493,6 +559,7 @@ void Converter::StartWell(const String& well_token) {
   }
 
   FinishedWell& record = wells_[well_key_];
+  current_record_ = &record;
   record.file_name = file_name;
   if (!StaysInWorkingDirectory(record.file_name.c_str())) {
     ReportLine("well \"%s\" would place its file outside the working "
@@ -599,10 +666,9 @@ void Converter::FinishWell() {
   FinishedWell& record = wells_[well_key_];
   mode_ = WellMode::kNone;
   const long closing_row_offset = std::ftell(output_.GetStream());
-  WriteClosingRow(well_, output_);
+  const double stop = WriteClosingRow(well_, output_);
   const long file_size = std::ftell(output_.GetStream());
-  WriteDepthRange(output_, well_.strt_offset, well_.first_depth,
-                  well_.last_depth);
+  WriteDepthRange(output_, well_.strt_offset, well_.first_depth, stop);
   std::string err;
   if (!output_.Close(&err)) {
     FailWell(record, "cannot write: " + err);
@@ -662,10 +728,10 @@ int RunZone2Las(int argc, char* argv[]) {
     return kExitSuccess;
   }
   double depth_step = kDefaultStep;
-  if (argc > 2 && !ParseStep(argv[2], &depth_step)) {
-    std::fprintf(stderr,
-                 "%s: step \"%s\" is not a finite number greater than 0\n",
-                 kProgram, argv[2]);
+  std::string err;
+  if (argc > 2 && !ParseStep(argv[2], &depth_step, &err)) {
+    std::fprintf(stderr, "%s: step \"%s\" %s\n", kProgram, argv[2],
+                 err.c_str());
     PrintUsage(stderr, program);
     std::fputc('\n', stderr);
     return kExitUsage;

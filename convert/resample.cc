@@ -31,12 +31,25 @@ constexpr std::size_t kCopyBlock = 64;
 // The key's double before rounding up; the product is rounded to double.
 double ScaledDepth(double depth) { return depth * 1000.0; }
 
+// The six decimals of a depth text as FormatDepth writes it, in whole
+// millionths of a metre; "-0.000000" reads as 0.
+std::int64_t PrintedMillionths(const char* text, int length) {
+  std::int64_t value = 0;
+  for (int i = text[0] == '-' ? 1 : 0; i < length; ++i) {
+    if (text[i] != '.')
+      value = value * 10 + (text[i] - '0');
+  }
+  return text[0] == '-' ? -value : value;
+}
+
 // The rows that ResampleLine or WriteClosingRow write, gathered in order.
 // Everything gathered reaches the file by the time the batch goes, so other
 // writers of the file (the header, the depth range) always find it complete.
+// A row that would not print deeper than the row before it in the file is
+// dropped, so the depth index strictly increases.
 class RowBatch {
  public:
-  explicit RowBatch(DiskFile& file) : file_(file) {}
+  RowBatch(DiskFile& file, WellState& well) : file_(file), well_(well) {}
   ~RowBatch() { Flush(); }
 
   RowBatch(const RowBatch&) = delete;
@@ -46,19 +59,22 @@ class RowBatch {
   // order, a null part read as the empty text, at most four parts.
   void SetRowEnd(std::initializer_list<const char*> parts);
 
-  // A row: the depth in "%f" notation, then the row end.
-  void Row(double depth) {
-    if (!row_end_assembled_) {
-      WriteLongRow(depth);
-      return;
-    }
+  // A row: the depth in "%f" notation, then the row end. False when the
+  // depth does not print deeper than the last row, and nothing was written.
+  bool Row(double depth) {
+    if (!row_end_assembled_)
+      return WriteLongRow(depth);
     if (kBatchBytes - length_ < kRowRoom + row_end_length_)
       Flush();
     char* const row = text_ + length_;
-    char* const row_end = row + FormatDepth(depth, row);
+    const int depth_length = FormatDepth(depth, row);
+    if (!Advances(depth, PrintedMillionths(row, depth_length)))
+      return false;
+    char* const row_end = row + depth_length;
     for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
       std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
     length_ = static_cast<std::size_t>(row_end - text_) + row_end_length_;
+    return true;
   }
 
  private:
@@ -67,10 +83,22 @@ class RowBatch {
   static constexpr std::size_t kRowRoom =
       static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
 
-  void WriteLongRow(double depth);
+  // True, and the well's last row updated, when |millionths| lies below the
+  // last row written.
+  bool Advances(double depth, std::int64_t millionths) {
+    if (well_.has_row && millionths <= well_.last_row_millionths)
+      return false;
+    well_.has_row = true;
+    well_.last_row_depth = depth;
+    well_.last_row_millionths = millionths;
+    return true;
+  }
+
+  bool WriteLongRow(double depth);
   void Flush();
 
   DiskFile& file_;
+  WellState& well_;
   const char* parts_[4] = {};
   std::size_t part_count_ = 0;
   // The row end, when it fits.
@@ -101,13 +129,17 @@ void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
 
 // A row whose row end is too long to keep assembled: its pieces go straight
 // to the file, after the rows before it.
-void RowBatch::WriteLongRow(double depth) {
-  Flush();
+bool RowBatch::WriteLongRow(double depth) {
   char depth_text[kMaxDepthText + 1];
-  depth_text[FormatDepth(depth, depth_text)] = '\0';
+  const int depth_length = FormatDepth(depth, depth_text);
+  if (!Advances(depth, PrintedMillionths(depth_text, depth_length)))
+    return false;
+  depth_text[depth_length] = '\0';
+  Flush();
   file_.Write(depth_text);
   for (std::size_t i = 0; i < part_count_; ++i)
     file_.Write(parts_[i]);
+  return true;
 }
 
 void RowBatch::Flush() {
@@ -118,6 +150,12 @@ void RowBatch::Flush() {
   text_[length_] = '\0';
   file_.Write(text_);
   length_ = 0;
+}
+
+// The printed value of |depth|, in millionths of a metre.
+std::int64_t Printed(double depth) {
+  char text[kMaxDepthText];
+  return PrintedMillionths(text, FormatDepth(depth, text));
 }
 
 // "00" to "99", two characters for each number below 100.
@@ -249,7 +287,7 @@ std::int32_t DepthKey(double depth) {
   return static_cast<std::int32_t>(key);
 }
 
-void ResampleLine(String& line, WellState& well, DiskFile& file,
+bool ResampleLine(String& line, WellState& well, DiskFile& file,
                   double depth_step, int attribute_count,
                   const String& null_row_tail) {
   well.previous_bottom = well.bottom;
@@ -259,21 +297,25 @@ void ResampleLine(String& line, WellState& well, DiskFile& file,
   well.bottom = token.ToDouble();
   ++well.line_count;
 
-  RowBatch rows(file);
+  RowBatch rows(file, well);
   const std::int32_t top_key = DepthKey(well.top);
+  // The lead-in and gap rows stop short of the row 0.01 m above the top that
+  // ends them, so that they never print at or below it.
+  const double end_row_depth = well.top - kEndRowOffset;
   if (well.line_count == 1) {
     // Lead-in rows: zone 0 and the null row tail, with four spaces after the
     // depth.
     rows.SetRowEnd({"    0   ", null_row_tail.GetText()});
     double depth = well.top - kLeadIn;
     well.first_depth = depth;
+    const std::int64_t end_row = Printed(end_row_depth);
     // Repeated addition, never start + k * step: the key absorbs the
     // rounding that accumulates.
-    while (DepthKey(depth) < top_key) {
+    while (DepthKey(depth) < top_key && Printed(depth) < end_row) {
       rows.Row(depth);
       depth = depth + depth_step;
     }
-    rows.Row(well.top - kEndRowOffset);
+    rows.Row(end_row_depth);
   } else if (DepthKey(well.previous_bottom) != top_key) {
     // The zone text and the interval row tail are still the previous line's.
     // Three spaces separate depth, zone and tail.
@@ -283,11 +325,12 @@ void ResampleLine(String& line, WellState& well, DiskFile& file,
     rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
                     null_row_tail.GetText()});
     double depth = well.previous_bottom + depth_step;
-    while (DepthKey(depth) < top_key) {
+    const std::int64_t end_row = Printed(end_row_depth);
+    while (DepthKey(depth) < top_key && Printed(depth) < end_row) {
       rows.Row(depth);
       depth = depth + depth_step;
     }
-    rows.Row(well.top - kEndRowOffset);
+    rows.Row(end_row_depth);
   }
 
   well.zone_text.Assign(line.NextToken(kWhiteSpace));
@@ -297,17 +340,33 @@ void ResampleLine(String& line, WellState& well, DiskFile& file,
   rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
                   well.interval_row_tail.GetText()});
   const std::int32_t last_sample_key = DepthKey(well.bottom - kEndRowOffset);
+  bool has_sample_row = false;
   while (DepthKey(well.sample_depth) <= last_sample_key) {
-    rows.Row(well.sample_depth);
+    if (rows.Row(well.sample_depth))
+      has_sample_row = true;
     well.sample_depth = well.sample_depth + depth_step;
   }
-  rows.Row(well.sample_depth - kEndRowOffset);
-  well.last_depth = well.sample_depth;
+  // The interval end row stands 0.01 m above the first sample past the
+  // interval, or 0.01 m above the bottom when that sample lies beyond it; an
+  // interval without a row of its own has no end either.
+  if (has_sample_row) {
+    double end_depth = well.sample_depth - kEndRowOffset;
+    if (DepthKey(end_depth) >= DepthKey(well.bottom))
+      end_depth = well.bottom - kEndRowOffset;
+    rows.Row(end_depth);
+  }
+  well.last_depth =
+      well.sample_depth > well.bottom ? well.bottom : well.sample_depth;
+  return has_sample_row;
 }
 
-void WriteClosingRow(WellState& well, DiskFile& file) {
-  RowBatch rows(file);
-  rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
-                  well.interval_row_tail.GetText()});
-  rows.Row(well.last_depth);
+double WriteClosingRow(const WellState& well, DiskFile& file) {
+  WellState after = well;
+  {
+    RowBatch rows(file, after);
+    rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
+                    well.interval_row_tail.GetText()});
+    rows.Row(well.last_depth);
+  }
+  return after.last_row_depth;
 }

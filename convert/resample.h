@@ -26,12 +26,18 @@ int FormatDepth(double depth, char* text);
 // Writes the rows of one data line: the lead-in (first line of a well) or the
 // rows that bridge a gap from the previous bottom, then the interval rows and
 // the interval end row. |line|'s tokenizer stands after the well token and the
-// line holds at least 4 + |attribute_count| tokens.
-void ResampleLine(String& line, WellState& well, DiskFile& file,
+// line holds at least 4 + |attribute_count| tokens; its bottom lies below its
+// top, and its top not above the bottom of the well's previous line. Every
+// row prints deeper than the one before it in the file. False when the
+// interval is too thin to carry a row of its own.
+bool ResampleLine(String& line, WellState& well, DiskFile& file,
                   double depth_step, int attribute_count,
                   const String& null_row_tail);
 
-// Writes the row at the well's last depth that closes its ~Ascii section.
-void WriteClosingRow(WellState& well, DiskFile& file);
+// Writes the row at the well's last depth that closes its ~Ascii section,
+// unless the row before it already lies there. |well| stays as it was, so a
+// well whose lines come back goes on from it. Returns the depth of the file's
+// last row: STOP.
+double WriteClosingRow(const WellState& well, DiskFile& file);
 
 #endif  // ZONE2LAS_CONVERT_RESAMPLE_H_

@@ -20,7 +20,14 @@ struct WellState {
   double bottom = 0.0;
   double sample_depth = 0.0;
   double first_depth = 0.0;  // STRT: the first lead-in row
-  double last_depth = 0.0;   // STOP: the closing row
+  double last_depth = 0.0;   // the closing row, at the bottom at the deepest
+  // The last row written: its depth, and that depth as printed, in whole
+  // millionths of a metre (the six decimals of a row). A row is written only
+  // if it prints deeper than the row before it, so that the depth index of
+  // the file strictly increases.
+  bool has_row = false;
+  double last_row_depth = 0.0;
+  std::int64_t last_row_millionths = 0;
   // Zone token of the latest data line.
   String zone_text;
   // "1   " and the latest data line's attribute values; not reset between
@@ -34,6 +41,9 @@ struct WellState {
     line_count = 0;
     previous_bottom = top = bottom = sample_depth = 0.0;
     first_depth = last_depth = 0.0;
+    has_row = false;
+    last_row_depth = 0.0;
+    last_row_millionths = 0;
     zone_text.Assign(static_cast<const char*>(nullptr));
   }
 };

@@ -211,14 +211,14 @@ TEST(BadInput, FileWithoutLineFeedIsReadInLittleMemory) {
 TEST(BadInput, TenMegabyteValueIsCarriedWhole) {
   const std::string value(10 << 20, 'v');
   ScratchDir dir;
-  dir.Write("zones.txt", std::string(kHeader) + "W1 10 10.005 A " + value +
+  dir.Write("zones.txt", std::string(kHeader) + "W1 10 10.01 A " + value +
                              "\nW2 1 1.2 D 4\n");
   const ProgramResult result = RunProgram(dir, {"zones.txt"});
   EXPECT_EQ(0, result.status);
   EXPECT_EQ("", result.err);
   const std::string las = dir.Read("W1.las");
   const std::string row_end = "   A   1      " + value + "\n";
-  EXPECT_TRUE(las.find("9.990000" + row_end + "10.000000" + row_end) !=
+  EXPECT_TRUE(las.find("10.000000" + row_end + "10.010000" + row_end) !=
               std::string::npos);
   ExpectFilesOf(std::string(kHeader) + "W2 1 1.2 D 4\n", dir);
 }

@@ -116,6 +116,33 @@ TEST(EndToEnd, RefusesStepsThatAreNotPositiveNumbers) {
   }
 }
 
+// Depths are compared in whole millimetres: a finer step cannot place its
+// rows, and a typo such as 1e-9 would fill the disk.
+TEST(EndToEnd, RefusesStepsFinerThanAMillimetre) {
+  for (const char* step : {"0.0009", "1e-9", "5e-324"}) {
+    SCOPED_TRACE(step);
+    ScratchDir dir;
+    dir.Write("zones.txt", kWorkedTable);
+    const ProgramResult result = RunProgram(dir, {"zones.txt", step});
+    EXPECT_EQ(2, result.status);
+    EXPECT_THAT(result.err,
+                ::testing::StartsWith(std::string("zone2las: step \"") + step +
+                                      "\" is below 0.001 m; depths are "
+                                      "compared in whole millimetres\n"
+                                      "Example: "));
+    EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
+  }
+  ScratchDir dir;
+  dir.Write("zones.txt", "W T B Z\nW 1 1.012 A\n");
+  const ProgramResult result = RunProgram(dir, {"zones.txt", "0.001"});
+  EXPECT_EQ(0, result.status) << result.err;
+  const std::string rows = Rows(dir.Read("W.las"));
+  EXPECT_EQ("0.989000    0   0   \n0.990000    0   0   \n"
+            "1.000000   A   1   \n1.001000   A   1   \n"
+            "1.002000   A   1   \n1.003000   A   1   \n",
+            rows.substr(rows.size() < 122 ? 0 : rows.size() - 122));
+}
+
 TEST(EndToEnd, AcceptsStepsInEveryDecimalForm) {
   for (const char* step : {".1", "1e-1", "0.10"}) {
     SCOPED_TRACE(step);
@@ -272,6 +299,18 @@ std::string ContiguousRows() {
          "10.300000   B   1      2\n";
 }
 
+// Rows from |from| to |to| millimetres (both included) every |step|
+// millimetres, each followed by |row_end|.
+std::string Rows(long from, long to, long step, const std::string& row_end) {
+  std::string rows;
+  char depth[32];
+  for (long at = from; at <= to; at += step) {
+    std::snprintf(depth, sizeof depth, "%ld.%03ld000", at / 1000, at % 1000);
+    rows += depth + row_end;
+  }
+  return rows;
+}
+
 struct ResampleCase {
   const char* name;
   const char* step;
@@ -279,6 +318,7 @@ struct ResampleCase {
   std::string rows;   // the whole data section of W.las
   const char* strt;
   const char* stop;
+  std::string err = "";  // notes on standard error
 };
 
 void PrintTo(const ResampleCase& c, std::ostream* os) { *os << c.name; }
@@ -291,7 +331,7 @@ TEST_P(Resampling, WritesExpectedRows) {
   dir.Write("zones.txt", "W T B Z V\n" + c.lines);
   const ProgramResult result = RunProgram(dir, {"zones.txt", c.step});
   ASSERT_EQ(0, result.status) << result.err;
-  EXPECT_EQ("", result.err);
+  EXPECT_EQ(c.err, result.err);
   const std::string las = dir.Read("W.las");
   EXPECT_EQ(c.rows, Rows(las));
   EXPECT_EQ(std::string("STRT.M") + c.strt + " :", HeaderLine(las, "STRT."));
@@ -318,9 +358,11 @@ INSTANTIATE_TEST_SUITE_P(
                          "10.200000   A   1      1\n"
                          "10.240000   A   0   -9999.0  \n"
                          "10.250000   B   1      2\n"
-                         "10.340000   B   1      2\n"
-                         "10.350000   B   1      2\n",
-                     "            8.000000", "           10.350000"},
+                         "10.290000   B   1      2\n"
+                         "10.300000   B   1      2\n",
+                     "            8.000000", "           10.300000"},
+        // The interval end row stays above the bottom, and the bottom row
+        // below it.
         ResampleCase{"BottomOffTheGrid", "0.1",
                      "W 10 10.95 A 1\nW 11.2 11.3 B 2\n",
                      LeadInTo10() +
@@ -334,7 +376,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "10.700000   A   1      1\n"
                          "10.800000   A   1      1\n"
                          "10.900000   A   1      1\n"
-                         "10.990000   A   1      1\n"
+                         "10.940000   A   1      1\n"
                          "10.950000   A   1      1\n"
                          "11.050000   A   0   -9999.0  \n"
                          "11.150000   A   0   -9999.0  \n"
@@ -343,25 +385,68 @@ INSTANTIATE_TEST_SUITE_P(
                          "11.290000   B   1      2\n"
                          "11.300000   B   1      2\n",
                      "            8.000000", "           11.300000"},
-        ResampleCase{"Overlap", "0.1",
-                     "W 10 10.3 A 1\nW 10.2 10.4 B 2\n",
+        // No row of its own and so no end row: the closing row at the top.
+        ResampleCase{"ThinnerThanOneCentimetre", "0.1", "W 10 10.005 A 1\n",
+                     LeadInTo10() + "10.000000   A   1      1\n",
+                     "            8.000000", "           10.000000",
+                     "zone2las: zones.txt:2: note: the interval 10 to 10.005 "
+                     "is too thin to carry a row of its own\n"},
+        // The end row of an interval whose thickness is no whole number of
+        // steps stands 0.01 m above its bottom, not below it, so the next
+        // interval's top row is not repeated.
+        ResampleCase{"EndRowAboveAnOffGridBottom", "0.1",
+                     "W 10 10.59 A 1\nW 10.59 10.8 B 2\n",
                      LeadInTo10() +
                          "10.000000   A   1      1\n"
                          "10.100000   A   1      1\n"
                          "10.200000   A   1      1\n"
-                         "10.290000   A   1      1\n"
                          "10.300000   A   1      1\n"
-                         "10.190000   A   0   -9999.0  \n"
-                         "10.200000   B   1      2\n"
-                         "10.300000   B   1      2\n"
-                         "10.390000   B   1      2\n"
-                         "10.400000   B   1      2\n",
-                     "            8.000000", "           10.400000"},
-        ResampleCase{"ThinnerThanOneCentimetre", "0.1", "W 10 10.005 A 1\n",
-                     LeadInTo10() +
+                         "10.400000   A   1      1\n"
+                         "10.500000   A   1      1\n"
+                         "10.580000   A   1      1\n"
+                         "10.590000   B   1      2\n"
+                         "10.690000   B   1      2\n"
+                         "10.790000   B   1      2\n"
+                         "10.800000   B   1      2\n",
+                     "            8.000000", "           10.800000"},
+        // The last row and STOP stand at the bottom, not a step past it.
+        ResampleCase{"StepLongerThanTheInterval", "0.5", "W 2 2.1 B 1\n",
+                     "0.000000    0   0   -9999.0  \n"
+                     "0.500000    0   0   -9999.0  \n"
+                     "1.000000    0   0   -9999.0  \n"
+                     "1.500000    0   0   -9999.0  \n"
+                     "1.990000    0   0   -9999.0  \n"
+                     "2.000000   B   1      1\n"
+                     "2.090000   B   1      1\n"
+                     "2.100000   B   1      1\n",
+                     "            0.000000", "            2.100000"},
+        // 2086.885 * 1000 rounds up to a key of 2086886, so one more lead-in
+        // row passes the key test; it must still stop before the lead-in end
+        // row.
+        ResampleCase{"LeadInStopsAboveItsEndRow", "0.1",
+                     "W 2086.885 2087.1 Z 1\n",
+                     Rows(2084885, 2086785, 100, "    0   0   -9999.0  \n") +
+                         "2086.875000    0   0   -9999.0  \n"
+                         "2086.885000   Z   1      1\n"
+                         "2086.985000   Z   1      1\n"
+                         "2087.085000   Z   1      1\n"
+                         "2087.090000   Z   1      1\n"
+                         "2087.100000   Z   1      1\n",
+                     "         2084.885000", "         2087.100000"},
+        // At a step of 0.01 m an interval end row would repeat the last
+        // interval row: it is left out.
+        ResampleCase{"CentimetreStep", "0.01",
+                     "W 9.98 10.02 A 1\nW 10.02 10.04 B 2\n",
+                     Rows(7980, 9960, 10, "    0   0   -9999.0  \n") +
+                         "9.970000    0   0   -9999.0  \n"
+                         "9.980000   A   1      1\n"
                          "9.990000   A   1      1\n"
-                         "10.000000   A   1      1\n",
-                     "            8.000000", "           10.000000"},
+                         "10.000000   A   1      1\n"
+                         "10.010000   A   1      1\n"
+                         "10.020000   B   1      2\n"
+                         "10.030000   B   1      2\n"
+                         "10.040000   B   1      2\n",
+                     "            7.980000", "           10.040000"},
         ResampleCase{"StepThatDoesNotDivideTheLeadIn", "0.3",
                      "W 10 10.6 A 1\n",
                      "8.000000    0   0   -9999.0  \n"
@@ -455,6 +540,27 @@ INSTANTIATE_TEST_SUITE_P(
                     "zone2las: zones.txt:4: depths -2147482 to -2147481 with "
                     "lead-in and step lie outside the handled range of "
                     "-2147483.647 to 2147483.647 m\n"},
+        // A line that overlaps the one before it, lines whose bottom does
+        // not lie below their top, and a well that goes back up after
+        // another well: none of them starts or finishes a well.
+        RefusedCase{"LinesOutOfDepthOrder",
+                    std::string(kHeader) +
+                        "W 10 10.3 A 1\nW 10.2 10.4 B 2\nW 10.8 10.4 C 3\n"
+                        "W 11 11 D 4\nV 5 6 E 5\nW 10.1 10.2 F 6\n"
+                        "V 6 7 G 7\nW 10.3 10.5 H 8\n",
+                    std::string(kHeader) +
+                        "W 10 10.3 A 1\nV 5 6 E 5\nV 6 7 G 7\n"
+                        "W 10.3 10.5 H 8\n",
+                    "zone2las: zones.txt:3: top depth 10.2 lies above the "
+                    "bottom depth 10.3 of the previous line of well \"W\"; "
+                    "sort the table by well and depth\n"
+                    "zone2las: zones.txt:4: bottom depth 10.4 does not lie "
+                    "below top depth 10.8\n"
+                    "zone2las: zones.txt:5: bottom depth 11 does not lie "
+                    "below top depth 11\n"
+                    "zone2las: zones.txt:7: top depth 10.1 lies above the "
+                    "bottom depth 10.3 of the previous line of well \"W\"; "
+                    "sort the table by well and depth\n"},
         RefusedCase{"RefusedLineStartsNoWell",
                     std::string(kHeader) +
                         "W1 10 10.2 A 1\nW3 x 1 A 1\nW1 10.5 10.6 C 3\n",
