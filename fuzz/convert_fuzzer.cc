@@ -171,6 +171,29 @@ std::string ReadFile(const fs::path& path) {
   return content;
 }
 
+// The depth of every row, as printed with six decimals, lies below the row
+// before it: LAS readers need an index that strictly increases.
+void CheckDepthsIncrease(const std::string& las, const std::string& name) {
+  std::size_t at = las.find("\n~Ascii\n") + 8;
+  bool first = true;
+  long long previous = 0;
+  while (at < las.size()) {
+    long long millionths = 0;
+    const bool negative = las[at] == '-';
+    std::size_t i = at + (negative ? 1 : 0);
+    for (; i < las.size() && las[i] != ' '; ++i) {
+      if (las[i] != '.') millionths = millionths * 10 + (las[i] - '0');
+    }
+    if (negative) millionths = -millionths;
+    if (!first && millionths <= previous)
+      Fail("a row does not lie below the row before it in " + name + ": " +
+           las.substr(at, i - at));
+    first = false;
+    previous = millionths;
+    at = las.find('\n', at) + 1;
+  }
+}
+
 // What a finished run may leave: the table, the sub directory and whole LAS
 // files, in the scratch directory and in sub/.
 void CheckLeftovers(const std::string& table) {
@@ -196,6 +219,7 @@ void CheckLeftovers(const std::string& table) {
     if (las.rfind("~Version\n", 0) != 0 ||
         las.find("\n~Ascii\n") == std::string::npos || las.back() != '\n')
       Fail("a LAS file is not whole: " + path.string());
+    CheckDepthsIncrease(las, path.string());
   }
   if (error) Fail("cannot list the scratch directory: " + error.message());
 }
