@@ -42,6 +42,8 @@ std::int64_t PrintedMillionths(const char* text, int length) {
   return text[0] == '-' ? -value : value;
 }
 
+std::int64_t Printed(double depth);
+
 // The rows that ResampleLine or WriteClosingRow write, gathered in order.
 // Everything gathered reaches the file by the time the batch goes, so other
 // writers of the file (the header, the depth range) always find it complete.
@@ -50,7 +52,11 @@ std::int64_t PrintedMillionths(const char* text, int length) {
 class RowBatch {
  public:
   RowBatch(DiskFile& file, WellState& well) : file_(file), well_(well) {}
-  ~RowBatch() { Flush(); }
+  ~RowBatch() {
+    Flush();
+    if (!last_row_printed_)
+      well_.last_row_millionths = Printed(well_.last_row_depth);
+  }
 
   RowBatch(const RowBatch&) = delete;
   RowBatch& operator=(const RowBatch&) = delete;
@@ -61,21 +67,11 @@ class RowBatch {
 
   // A row: the depth in "%f" notation, then the row end. False when the
   // depth does not print deeper than the last row, and nothing was written.
-  bool Row(double depth) {
-    if (!row_end_assembled_)
-      return WriteLongRow(depth);
-    if (kBatchBytes - length_ < kRowRoom + row_end_length_)
-      Flush();
-    char* const row = text_ + length_;
-    const int depth_length = FormatDepth(depth, row);
-    if (!Advances(depth, PrintedMillionths(row, depth_length)))
-      return false;
-    char* const row_end = row + depth_length;
-    for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
-      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
-    length_ = static_cast<std::size_t>(row_end - text_) + row_end_length_;
-    return true;
-  }
+  bool Row(double depth) { return Row(depth, true); }
+
+  // A row that follows a row written at |depth| - step: with steps of at
+  // least 0.001 m it always prints deeper, so it is not compared.
+  void NextRow(double depth) { Row(depth, false); }
 
  private:
   // The room a row needs besides its row end: the longest depth and the
@@ -83,22 +79,39 @@ class RowBatch {
   static constexpr std::size_t kRowRoom =
       static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
 
-  // True, and the well's last row updated, when |millionths| lies below the
-  // last row written.
-  bool Advances(double depth, std::int64_t millionths) {
-    if (well_.has_row && millionths <= well_.last_row_millionths)
+  bool Row(double depth, bool compare) {
+    if (!row_end_assembled_)
+      return WriteLongRow(depth);
+    if (kBatchBytes - length_ < kRowRoom + row_end_length_)
+      Flush();
+    char* const row = text_ + length_;
+    const int depth_length = FormatDepth(depth, row);
+    if (!compare) {
+      well_.last_row_depth = depth;
+      last_row_printed_ = false;
+    } else if (!Advances(depth, row, depth_length)) {
       return false;
-    well_.has_row = true;
-    well_.last_row_depth = depth;
-    well_.last_row_millionths = millionths;
+    }
+    char* const row_end = row + depth_length;
+    for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
+      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
+    length_ = static_cast<std::size_t>(row_end - text_) + row_end_length_;
     return true;
   }
 
+  // True, and the well's last row updated, when |depth|, printed as |text|,
+  // lies below the last row written.
+  bool Advances(double depth, const char* text, int length);
+
   bool WriteLongRow(double depth);
+
   void Flush();
 
   DiskFile& file_;
   WellState& well_;
+  // False while the well's last row has been written without its printed
+  // depth being taken.
+  bool last_row_printed_ = true;
   const char* parts_[4] = {};
   std::size_t part_count_ = 0;
   // The row end, when it fits.
@@ -127,12 +140,26 @@ void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
   }
 }
 
+bool RowBatch::Advances(double depth, const char* text, int length) {
+  if (!last_row_printed_) {
+    well_.last_row_millionths = Printed(well_.last_row_depth);
+    last_row_printed_ = true;
+  }
+  const std::int64_t millionths = PrintedMillionths(text, length);
+  if (well_.has_row && millionths <= well_.last_row_millionths)
+    return false;
+  well_.has_row = true;
+  well_.last_row_depth = depth;
+  well_.last_row_millionths = millionths;
+  return true;
+}
+
 // A row whose row end is too long to keep assembled: its pieces go straight
 // to the file, after the rows before it.
 bool RowBatch::WriteLongRow(double depth) {
   char depth_text[kMaxDepthText + 1];
   const int depth_length = FormatDepth(depth, depth_text);
-  if (!Advances(depth, PrintedMillionths(depth_text, depth_length)))
+  if (!Advances(depth, depth_text, depth_length))
     return false;
   depth_text[depth_length] = '\0';
   Flush();
@@ -340,10 +367,15 @@ bool ResampleLine(String& line, WellState& well, DiskFile& file,
   rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
                   well.interval_row_tail.GetText()});
   const std::int32_t last_sample_key = DepthKey(well.bottom - kEndRowOffset);
+  // K(depth) <= K for a whole K is depth * 1000 <= K: the same product, and
+  // no rounding up per row.
+  const double last_sample_scaled = static_cast<double>(last_sample_key);
   bool has_sample_row = false;
-  while (DepthKey(well.sample_depth) <= last_sample_key) {
-    if (rows.Row(well.sample_depth))
-      has_sample_row = true;
+  while (ScaledDepth(well.sample_depth) <= last_sample_scaled) {
+    if (has_sample_row)
+      rows.NextRow(well.sample_depth);
+    else
+      has_sample_row = rows.Row(well.sample_depth);
     well.sample_depth = well.sample_depth + depth_step;
   }
   // The interval end row stands 0.01 m above the first sample past the
