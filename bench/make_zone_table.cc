@@ -5,8 +5,11 @@
 // the standard library's distributions differ between implementations.
 //
 //   make_zone_table <output> [--wells N] [--intervals N] [--size F] [--seed S]
+//                   [--interleave]
 //
 // --size multiplies the number of wells (default 200 wells x 60 intervals).
+// --interleave writes the same lines ordered by interval number, each well's
+// own lines still in depth order, as exports sorted by formation are.
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
@@ -65,6 +68,7 @@ struct Options {
   long intervals = 60;
   double size = 1.0;
   std::uint64_t seed = 1;
+  bool interleave = false;
 };
 
 bool ParseOptions(int argc, char* argv[], Options* options) {
@@ -79,6 +83,8 @@ bool ParseOptions(int argc, char* argv[], Options* options) {
       options->size = std::strtod(argv[++i], nullptr);
     else if (std::strcmp(arg, "--seed") == 0 && has_value)
       options->seed = std::strtoull(argv[++i], nullptr, 10);
+    else if (std::strcmp(arg, "--interleave") == 0)
+      options->interleave = true;
     else if (arg[0] != '-' && !options->output)
       options->output = arg;
     else
@@ -95,7 +101,7 @@ int main(int argc, char* argv[]) {
   if (!ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr,
                  "usage: make_zone_table <output> [--wells N] [--intervals N] "
-                 "[--size F] [--seed S]\n");
+                 "[--size F] [--seed S] [--interleave]\n");
     return 2;
   }
   const long wells =
@@ -108,6 +114,8 @@ int main(int argc, char* argv[]) {
   Random random(options.seed);
   std::fprintf(out, "WELL TOP BOTTOM ZONE PORO PERM SW VSH\n");
   long lines = 0;
+  // Every well's lines, kept when they are written interleaved.
+  std::vector<std::vector<std::string>> held;
   for (long w = 0; w < wells; ++w) {
     char well[32];
     std::snprintf(well, sizeof well, "BW-%05ld", w + 1);
@@ -127,21 +135,35 @@ int main(int argc, char* argv[]) {
     const std::int64_t room = 300000 - span;
     std::int64_t top = 100000 + (room > 0 ? random.Between(0, room) : 0);
     int unit = 1;
+    if (options.interleave)
+      held.emplace_back();
     for (long i = 0; i < intervals; ++i) {
       const std::int64_t bottom = top + thickness[i];
       const char* formation = kFormations[random.Between(0, 5)];
       unit = random.Chance(30) ? 1 : unit + 1;
       // Porosity 0 to 0.35, permeability 0.01 to 2000 mD, saturation and
       // shale volume 0 to 1.
-      std::fprintf(out, "%s %s %s %s_%d 0.%03d %s 0.%03d 0.%03d\n", well,
-                   Centi(top).c_str(), Centi(bottom).c_str(), formation, unit,
-                   static_cast<int>(random.Between(0, 350)),
-                   Centi(random.Between(1, 200000)).c_str(),
-                   static_cast<int>(random.Between(0, 999)),
-                   static_cast<int>(random.Between(0, 999)));
+      char line[256];
+      std::snprintf(line, sizeof line,
+                    "%s %s %s %s_%d 0.%03d %s 0.%03d 0.%03d\n", well,
+                    Centi(top).c_str(), Centi(bottom).c_str(), formation, unit,
+                    static_cast<int>(random.Between(0, 350)),
+                    Centi(random.Between(1, 200000)).c_str(),
+                    static_cast<int>(random.Between(0, 999)),
+                    static_cast<int>(random.Between(0, 999)));
+      if (options.interleave)
+        held.back().push_back(line);
+      else
+        std::fputs(line, out);
       ++lines;
       top = bottom + gap[i];
     }
+  }
+  for (std::size_t i = 0; options.interleave &&
+                          i < static_cast<std::size_t>(options.intervals);
+       ++i) {
+    for (const std::vector<std::string>& well_lines : held)
+      std::fputs(well_lines[i].c_str(), out);
   }
   const bool write_failed = std::ferror(out) != 0;
   if (std::fclose(out) != 0 || write_failed) {
