@@ -59,9 +59,9 @@ bool FullPath(const char* name, std::string* out, std::string* err);
 // one under the program's feet (on Windows it cannot be renamed at all
 // while held).
 //
-// A directory made by MakePrivate belongs to the run: only its owner may
-// enter it, and it is removed again by RemoveSelf or, once it is empty, by
-// the destructor.
+// A directory made by MakePrivate belongs to the run: on POSIX systems only
+// its owner may enter it, and it is removed again by RemoveSelf or, once it
+// is empty, by the destructor.
 //
 // Every |name| given to the file operations is one plain file name, without
 // a directory part.
@@ -102,7 +102,8 @@ class Directory {
   // OpenStream; -1 on failure.
   int CreateNewFile(const char* name, std::string* err);
   // Opens the existing file |name| for reading and writing in binary mode,
-  // without following a link; the file keeps its bytes. -1 on failure.
+  // without following a link; the file keeps its bytes. Only a regular file
+  // with no other name (no hard link) is opened. -1 on failure.
   int ReopenFile(const char* name, std::string* err);
 
   // The identity of the entry |name| itself: a link is not followed, so

@@ -184,9 +184,10 @@ bool Directory::MakePrivate(const Directory& parent, const char* prefix,
     struct stat status;
     if (descriptor < 0) return Fail(err, errno);
     // Between the mkdir and the open another user may have put a directory
-    // of their own under the name: only the one made here is taken.
-    if (::fstat(descriptor, &status) != 0 || status.st_uid != ::geteuid() ||
-        (status.st_mode & 077) != 0) {
+    // of their own under the name: only one that the run owns is taken.
+    // (Its mode is not looked at: file systems without permissions, FAT on
+    // a removable drive, show the mount's mode instead of 0700.)
+    if (::fstat(descriptor, &status) != 0 || status.st_uid != ::geteuid()) {
       ::close(descriptor);
       return Fail(err, EPERM);
     }
@@ -232,6 +233,10 @@ int Directory::ReopenFile(const char* name, std::string* err) {
     code = EISDIR;
   } else if (!S_ISREG(status.st_mode)) {
     code = EINVAL;
+  } else if (status.st_nlink != 1) {
+    // A file in progress has one name; a second one could be a file
+    // elsewhere that a hard link brought in.
+    code = EMLINK;
   } else {
     int flags = ::fcntl(descriptor, F_GETFL);
     if (flags == -1 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0)

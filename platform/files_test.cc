@@ -267,6 +267,8 @@ TEST(Files, ReopenedFilesContinueInPlace) {
 #ifndef _WIN32
   fs::create_symlink("W1.las", dir / "W3.las");
   ASSERT_EQ(::mkfifo((dir / "W4.las").c_str(), 0600), 0);
+  dir.Write("secret.txt", "secret");
+  fs::create_hard_link(dir / "secret.txt", dir / "W5.las");
 #endif
   struct Case {
     const char* name;
@@ -277,6 +279,7 @@ TEST(Files, ReopenedFilesContinueInPlace) {
 #ifndef _WIN32
       {"W3.las", ELOOP},   // a link is never followed
       {"W4.las", EINVAL},  // nor is a FIFO waited on
+      {"W5.las", EMLINK},  // nor a file brought in by a hard link
 #endif
       {"../W1.las", EINVAL},
   };
