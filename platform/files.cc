@@ -1,6 +1,8 @@
 // The parts of Directory that are the same on every system.
 #include "platform/files.h"
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace platform {
@@ -31,6 +33,20 @@ Directory& Directory::operator=(Directory&& other) noexcept {
     other.identity_ = FileIdentity();
   }
   return *this;
+}
+
+bool Directory::Open(const char* path, std::string* err) {
+  return OpenAt(kWorkingDirectory, "", path, err);
+}
+
+bool Directory::Open(const Directory& base, const char* path,
+                     std::string* err) {
+  if (!base.IsOpen()) {
+    Close();
+    if (err != nullptr) *err = std::strerror(EBADF);
+    return false;
+  }
+  return OpenAt(base.handle_, base.path_, path, err);
 }
 
 void Directory::Release() {

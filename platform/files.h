@@ -130,10 +130,11 @@ class Directory {
   friend bool IsInside(const Directory& dir, const Directory& root);
 
   static constexpr std::intptr_t kNoHandle = -1;
+  static const std::intptr_t kWorkingDirectory;
 
   // Opens |path| relative to the directory held by |base|, whose full path
-  // is |base_path|; the system's own mark for the working directory stands
-  // for it (an empty |base_path|).
+  // is |base_path|, or to the working directory (kWorkingDirectory, with an
+  // empty |base_path|).
   bool OpenAt(std::intptr_t base, const std::string& base_path,
               const char* path, std::string* err);
   // What the destructor and a move onto the object do: a private directory

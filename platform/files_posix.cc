@@ -135,18 +135,8 @@ bool FullPath(const char* name, std::string* out, std::string* err) {
   return Fail(err, ENAMETOOLONG);
 }
 
-bool Directory::Open(const char* path, std::string* err) {
-  return OpenAt(AT_FDCWD, "", path, err);
-}
-
-bool Directory::Open(const Directory& base, const char* path,
-                     std::string* err) {
-  if (!base.IsOpen()) {
-    Close();
-    return Fail(err, EBADF);
-  }
-  return OpenAt(base.handle_, base.path_, path, err);
-}
+// The system's own mark for the working directory as a base.
+const std::intptr_t Directory::kWorkingDirectory = AT_FDCWD;
 
 bool Directory::OpenAt(std::intptr_t base, const std::string& base_path,
                        const char* path, std::string* err) {

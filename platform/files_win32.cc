@@ -196,6 +196,38 @@ int DescriptorFor(HANDLE handle, std::string* err) {
   return descriptor;
 }
 
+// Opens the file |name| of the directory held by |directory| for reading
+// and writing with the CreateFile |disposition|, never through a link;
+// INVALID_HANDLE_VALUE, with |err| filled, on failure.
+HANDLE OpenFileIn(std::intptr_t directory, const char* name,
+                  DWORD disposition, std::string* err) {
+  if (directory == -1) {
+    Fail(err, EBADF);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (!IsPlainName(name)) {
+    Fail(err, EINVAL);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::wstring path = PathIn(directory, name);
+  HANDLE handle = CreateFileW(
+      path.c_str(), GENERIC_READ | GENERIC_WRITE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    // Opening a directory for writing is refused as a matter of access.
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      Fail(err, EISDIR);
+    } else {
+      FailSystem(err, code);
+    }
+  }
+  return handle;
+}
+
 bool IsAbsolute(const char* path) {
   return path[0] == '/' || path[0] == '\\' ||
          (path[0] != '\0' && path[1] == ':');
@@ -242,18 +274,8 @@ bool FullPath(const char* name, std::string* out, std::string* err) {
   return Fail(err, ENAMETOOLONG);
 }
 
-bool Directory::Open(const char* path, std::string* err) {
-  return OpenAt(kNoHandle, "", path, err);
-}
-
-bool Directory::Open(const Directory& base, const char* path,
-                     std::string* err) {
-  if (!base.IsOpen()) {
-    Close();
-    return Fail(err, EBADF);
-  }
-  return OpenAt(base.handle_, base.path_, path, err);
-}
+// The system's own mark for the working directory as a base.
+const std::intptr_t Directory::kWorkingDirectory = kNoHandle;
 
 bool Directory::OpenAt(std::intptr_t base, const std::string& /*base_path*/,
                        const char* path, std::string* err) {
@@ -307,40 +329,15 @@ bool Directory::MakePrivate(const Directory& parent, const char* prefix,
 }
 
 int Directory::CreateNewFile(const char* name, std::string* err) {
-  if (!IsOpen()) return FailDescriptor(err, EBADF);
-  if (!IsPlainName(name)) return FailDescriptor(err, EINVAL);
-  std::wstring path = PathIn(handle_, name);
   // CREATE_NEW fails on anything under the name, a link included.
-  HANDLE handle = CreateFileW(
-      path.c_str(), GENERIC_READ | GENERIC_WRITE,
-      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    FailSystem(err, GetLastError());
-    return -1;
-  }
+  HANDLE handle = OpenFileIn(handle_, name, CREATE_NEW, err);
+  if (handle == INVALID_HANDLE_VALUE) return -1;
   return DescriptorFor(handle, err);
 }
 
 int Directory::ReopenFile(const char* name, std::string* err) {
-  if (!IsOpen()) return FailDescriptor(err, EBADF);
-  if (!IsPlainName(name)) return FailDescriptor(err, EINVAL);
-  std::wstring path = PathIn(handle_, name);
-  HANDLE handle = CreateFileW(
-      path.c_str(), GENERIC_READ | GENERIC_WRITE,
-      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    DWORD code = GetLastError();
-    // Opening a directory for writing is refused as a matter of access.
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      return FailDescriptor(err, EISDIR);
-    }
-    FailSystem(err, code);
-    return -1;
-  }
+  HANDLE handle = OpenFileIn(handle_, name, OPEN_EXISTING, err);
+  if (handle == INVALID_HANDLE_VALUE) return -1;
   BY_HANDLE_FILE_INFORMATION information;
   int code = 0;
   if (!Inspect(handle, &information, nullptr)) {
