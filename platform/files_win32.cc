@@ -121,6 +121,22 @@ bool Inspect(HANDLE handle, BY_HANDLE_FILE_INFORMATION* information,
   return true;
 }
 
+// The identity of what |path| reaches, with the CreateFile |flags| beside
+// FILE_FLAG_BACKUP_SEMANTICS (which lets directories be opened too).
+bool Identify(const std::wstring& path, DWORD flags, FileIdentity* identity,
+              std::string* err) {
+  HANDLE handle = CreateFileW(
+      path.c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return FailSystem(err, GetLastError());
+  BY_HANDLE_FILE_INFORMATION information;
+  bool known = Inspect(handle, &information, identity);
+  DWORD code = GetLastError();
+  CloseHandle(handle);
+  return known || FailSystem(err, code);
+}
+
 // The path of what |handle| reaches, in the "\\?\" form that lifts the
 // length limit and takes every name as it is; empty on failure.
 std::wstring FinalPath(HANDLE handle) {
@@ -237,16 +253,7 @@ bool IsAbsolute(const char* path) {
 
 bool IdentifyPath(const char* path, FileIdentity* identity, std::string* err) {
   if (path == nullptr) return Fail(err, EINVAL);
-  HANDLE handle = CreateFileW(
-      Widen(path).c_str(), FILE_READ_ATTRIBUTES,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return FailSystem(err, GetLastError());
-  BY_HANDLE_FILE_INFORMATION information;
-  bool known = Inspect(handle, &information, identity);
-  DWORD code = GetLastError();
-  CloseHandle(handle);
-  return known || FailSystem(err, code);
+  return Identify(Widen(path), 0, identity, err);
 }
 
 std::string FileNameKey(const char* name) {
@@ -358,17 +365,8 @@ bool Directory::IdentifyFile(const char* name, FileIdentity* identity,
                              std::string* err) const {
   if (!IsOpen()) return Fail(err, EBADF);
   if (!IsPlainName(name)) return Fail(err, EINVAL);
-  HANDLE handle = CreateFileW(
-      PathIn(handle_, name).c_str(), FILE_READ_ATTRIBUTES,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-      nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return FailSystem(err, GetLastError());
-  BY_HANDLE_FILE_INFORMATION information;
-  bool known = Inspect(handle, &information, identity);
-  DWORD code = GetLastError();
-  CloseHandle(handle);
-  return known || FailSystem(err, code);
+  return Identify(PathIn(handle_, name), FILE_FLAG_OPEN_REPARSE_POINT,
+                  identity, err);
 }
 
 bool Directory::MoveOut(const char* name, const Directory& target,
