@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_error_win32.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -72,12 +73,14 @@ std::string SystemMessage(DWORD code) {
   return text;
 }
 
+}  // namespace
+
 // The reason for a failed file call in the C runtime's words, so that a
 // message reads the same whether fopen or a kernel32 call failed ("No such
 // file or directory", not "The system cannot find the path specified.").
 // Other codes keep the system's description, which says more than a
 // general errno would (a name with "?" or "*" in it, for instance).
-std::string FileErrorText(DWORD code) {
+std::string FileErrorText(unsigned long code) {
   int error = 0;
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
@@ -128,6 +131,8 @@ std::string FileErrorText(DWORD code) {
   }
   return std::strerror(error);
 }
+
+namespace {
 
 // Copies at most |limit| - 1 bytes of [begin, end) into |out|, if given.
 void CopyPart(const char* begin, const char* end, char* out, int limit) {

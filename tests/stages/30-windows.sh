@@ -9,7 +9,7 @@ export DEBIAN_FRONTEND=noninteractive
 # Wine without its recommends is enough for a console program and a fraction
 # of the download.
 $SUDO apt-get install -y -qq --no-install-recommends \
-  cmake g++ make libgtest-dev libgmock-dev \
+  cmake g++ make libgtest-dev libgmock-dev googletest \
   g++-mingw-w64-x86-64 wine wine64 >/dev/null
 
 root=build-windows
@@ -19,6 +19,14 @@ cmake -S . -B "$root/exe" --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release \
 cmake --build "$root/exe" -j2
 cmake -S . -B "$root/host" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/host" -j2 --target zone2las_tests
+# The platform layer's file tests as a Windows program, with GoogleTest built
+# from its sources by the compilers that have std::mutex.
+cmake -S . -B "$root/platform-tests" --no-warn-unused-cli \
+  -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DZONE2LAS_MINGW_SUFFIX=-posix -DZONE2LAS_BUILD_TESTS=OFF \
+  -DZONE2LAS_BUILD_PLATFORM_TESTS=ON >/dev/null
+cmake --build "$root/platform-tests" -j2 --target zone2las_platform_tests
 
 exe=$PWD/$root/exe/zone2las.exe
 # The program's imports: nothing but system DLLs, no runtime to ship with it.
@@ -51,6 +59,9 @@ mkdir -p "$WINEPREFIX"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 timeout 60 wineserver -p >/dev/null 2>&1 </dev/null
 timeout 300 wineboot -i >/dev/null 2>&1 </dev/null
+
+timeout 300 wine "$root/platform-tests/zone2las_platform_tests.exe" \
+  --gtest_brief=1 </dev/null
 
 export ZONE2LAS_TARGET=windows
 export ZONE2LAS_COMMAND="wine $(printf '%q' "$exe")"
