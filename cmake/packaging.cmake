@@ -25,21 +25,24 @@ if(WIN32)
   # Everything in the zip's one folder, next to the program.
   install(TARGETS zone2las RUNTIME DESTINATION .)
   find_program(ZONE2LAS_GROFF groff)
-  if(NOT ZONE2LAS_GROFF)
-    message(FATAL_ERROR "groff renders the manual page for the Windows "
-                        "package: apt-get install groff-base")
+  if(ZONE2LAS_GROFF)
+    # Plain text: no bold or underline by overstriking, no escape sequences.
+    add_custom_command(
+      OUTPUT zone2las.txt
+      COMMAND ${ZONE2LAS_GROFF} -man -Tascii -P-cbou ${ZONE2LAS_MAN_PAGE}
+              > zone2las.txt
+      DEPENDS ${ZONE2LAS_MAN_PAGE}
+      VERBATIM)
+    add_custom_target(zone2las_manual ALL
+      DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/zone2las.txt)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zone2las.txt DESTINATION .)
+  else()
+    # Without groff the program still builds, but installing or packing it
+    # stops here rather than leave the manual page out.
+    install(CODE [[message(FATAL_ERROR
+      "groff renders the manual page as text: apt-get install groff-base")]])
   endif()
-  # Plain text: no bold or underline by overstriking, no escape sequences.
-  add_custom_command(
-    OUTPUT zone2las.txt
-    COMMAND ${ZONE2LAS_GROFF} -man -Tascii -P-cbou ${ZONE2LAS_MAN_PAGE}
-            > zone2las.txt
-    DEPENDS ${ZONE2LAS_MAN_PAGE}
-    VERBATIM)
-  add_custom_target(zone2las_manual ALL
-    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/zone2las.txt)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zone2las.txt README.md
-          DESTINATION .)
+  install(FILES README.md DESTINATION .)
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
   set(CPACK_GENERATOR ZIP)
 else()
