@@ -48,7 +48,7 @@ void PrintUsage(std::FILE* out, const char* program) {
 }
 
 void PrintHelp(const char* program) {
-  PrintUsage(stdout, program);
+  std::printf("Usage: %s <gisfilename> [step=0.1]\n", program);
   std::printf(
       "\n"
       "Converts a zone table into one LAS 2.0 file per well.\n"
@@ -56,10 +56,12 @@ void PrintHelp(const char* program) {
       "  <gisfilename>  the zone table: a header line naming the columns (well,\n"
       "                 top, bottom, zone, then one name per attribute curve),\n"
       "                 then one depth interval per line\n"
-      "  step           the depth step of the rows in metres (default 0.1)\n"
+      "  [step=0.1]     an optional number, 0.1 when left out: the depth step of\n"
+      "                 the rows in metres, at least 0.001 (0.25, .5, 1e-1)\n"
       "\n"
       "Each well is written to <well>.las in the current directory; an existing\n"
-      "file of that name is replaced once the well is complete.\n"
+      "file of that name is replaced once the well is complete. A run that goes\n"
+      "well prints nothing.\n"
       "\n"
       "Exit status: 0 when every well was written whole, 1 when a line was\n"
       "refused or a file could not be written, 2 when the command line was\n"

@@ -92,7 +92,10 @@ TEST(EndToEnd, HelpAndVersion) {
   for (const char* flag : {"--help", "-h"}) {
     const ProgramResult help = RunProgram(dir, {flag});
     EXPECT_EQ(0, help.status) << flag;
+    EXPECT_THAT(help.out, ::testing::StartsWith("Usage: ")) << flag;
     EXPECT_THAT(help.out, HasSubstr("<gisfilename> [step=0.1]\n")) << flag;
+    EXPECT_THAT(help.out, HasSubstr("an optional number, 0.1 when left out"))
+        << flag;
     EXPECT_THAT(help.out, HasSubstr("Exit status")) << flag;
   }
   const ProgramResult version = RunProgram(dir, {"--version"});
