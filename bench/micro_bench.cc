@@ -8,6 +8,7 @@
 #include "convert/resample.h"
 #include "convert/well_state.h"
 #include "io/disk_file.h"
+#include "text/number.h"
 #include "text/string.h"
 
 namespace {

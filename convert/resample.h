@@ -15,14 +15,6 @@ std::int32_t DepthKey(double depth);
 // True when |depth|'s key fits in a signed 32-bit integer.
 bool DepthKeyFits(double depth);
 
-// The longest depth text FormatDepth writes: the most negative double has a
-// sign, 309 digits, a point and six decimals (317 bytes).
-constexpr int kMaxDepthText = 320;
-
-// Writes |depth| into |text| (room for kMaxDepthText bytes, no terminator
-// added) exactly as "%f" prints it; returns the number of bytes.
-int FormatDepth(double depth, char* text);
-
 // Writes the rows of one data line: the lead-in (first line of a well) or the
 // rows that bridge a gap from the previous bottom, then the interval rows and
 // the interval end row. |line|'s tokenizer stands after the well token and the
