@@ -4,7 +4,7 @@
 
 #include "convert/well_state.h"
 
-std::int32_t WriteLasHeader(DiskFile& file, String& header_line,
+std::int64_t WriteLasHeader(DiskFile& file, String& header_line,
                             double depth_step) {
   std::FILE* out = file.GetStream();
   // The colons of VERS and WRAP stand in column 36.
@@ -15,7 +15,7 @@ std::int32_t WriteLasHeader(DiskFile& file, String& header_line,
 
   // STRT and STOP are placeholders of 29 bytes each until the well's depth
   // range is known; WriteDepthRange overwrites them in place.
-  const std::int32_t strt_offset = file.Tell();
+  const std::int64_t strt_offset = file.Tell();
   std::fprintf(out, "STRT.M%20f :\n", 0.0);
   std::fprintf(out, "STOP.M%20f :\n", 0.0);
   std::fprintf(out, "STEP.M%20f :\n", depth_step);
@@ -40,7 +40,7 @@ std::int32_t WriteLasHeader(DiskFile& file, String& header_line,
   return strt_offset;
 }
 
-void WriteDepthRange(DiskFile& file, std::int32_t strt_offset,
+void WriteDepthRange(DiskFile& file, std::int64_t strt_offset,
                      double first_depth, double last_depth) {
   file.Seek(strt_offset);
   std::FILE* out = file.GetStream();

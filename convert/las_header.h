@@ -12,13 +12,13 @@
 // attribute column of |header_line|. STRT and STOP hold 0.0 until
 // WriteDepthRange replaces them. |header_line|'s tokenizer must be at rest,
 // and is at rest again on return. Returns the byte offset of the STRT line.
-std::int32_t WriteLasHeader(DiskFile& file, String& header_line,
+std::int64_t WriteLasHeader(DiskFile& file, String& header_line,
                             double depth_step);
 
 // Overwrites the STRT and STOP lines at |strt_offset| with the well's first
 // and last depth: 58 bytes, the file's length unchanged. Both depths must lie
 // within the depth-key range.
-void WriteDepthRange(DiskFile& file, std::int32_t strt_offset,
+void WriteDepthRange(DiskFile& file, std::int64_t strt_offset,
                      double first_depth, double last_depth);
 
 #endif  // ZONE2LAS_CONVERT_LAS_HEADER_H_

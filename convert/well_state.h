@@ -27,7 +27,7 @@ struct WellState {
   // wells, as every use follows a line of the same well.
   String interval_row_tail;
   // Byte offset of the STRT line in the output file.
-  std::int32_t strt_offset = 0;
+  std::int64_t strt_offset = 0;
 
   // Back to the state of a well that has no line yet.
   void Reset() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "tests/large_offsets.h"
 
 namespace {
 
@@ -197,7 +198,7 @@ TEST_F(DiskFileTest, SeekToAToldOffsetOverwritesExactlyThoseBytes) {
   file.SetName(Path("w1.las").c_str());
   ASSERT_TRUE(file.OpenWrite(false));
   std::fprintf(file.GetStream(), "~Well\n");
-  std::int32_t strt_offset = file.Tell();
+  std::int64_t strt_offset = file.Tell();
   EXPECT_EQ(strt_offset, 6);
   file.Write(" STRT.M      0.000000 :\n STOP.M      0.000000 :\n~A\n");
   file.Write("1000.0 A\n");
@@ -207,6 +208,37 @@ TEST_F(DiskFileTest, SeekToAToldOffsetOverwritesExactlyThoseBytes) {
   EXPECT_EQ(ReadAll(Path("w1.las")),
             "~Well\n STRT.M   1000.000000 :\n STOP.M      0.000000 :\n~A\n"
             "1000.0 A\n");
+}
+
+TEST_F(DiskFileTest, OffsetsBeyond4GiBAreToldAndReached) {
+  std::string err;
+  EXPECT_TRUE(CheckLargeOffsets(directory, &err)) << err;
+}
+
+TEST_F(DiskFileTest, SizedWritesKeepZeroBytesAndPrefixesCopyExactly) {
+  const std::string bytes("ab\0cd\n", 6);
+  DiskFile source;
+  source.SetName(Path("source").c_str());
+  ASSERT_TRUE(source.OpenWrite(false));
+  source.SetBufferSize(4);  // smaller than what is written
+  source.Write(bytes.data(), bytes.size());
+  source.Print("%5.1f|%s\n", 2.25, "x");
+  ASSERT_TRUE(source.Close());
+  EXPECT_EQ(ReadAll(Path("source")), bytes + "  2.2|x\n");
+
+  ASSERT_TRUE(source.OpenRead(false));
+  EXPECT_EQ(source.Size(), 14);
+  DiskFile target;
+  target.SetName(Path("target").c_str());
+  ASSERT_TRUE(target.OpenWrite(false));
+  target.Write("head ");
+  std::string err;
+  EXPECT_TRUE(source.CopyPrefixTo(target, 8, &err)) << err;
+  // Asking for more than the file holds fails and says why.
+  EXPECT_FALSE(source.CopyPrefixTo(target, 15, &err));
+  EXPECT_FALSE(err.empty());
+  ASSERT_TRUE(target.Close());
+  EXPECT_EQ(ReadAll(Path("target")), "head " + bytes + "  ");
 }
 
 TEST_F(DiskFileTest, CloseReportsOutputThatNeverReachedTheFile) {

@@ -150,6 +150,21 @@ void SplitPath(const char* path, char* drive, char* directory, char* title,
                              title, extension);
 }
 
+bool SeekFile(std::FILE* stream, std::int64_t offset, int origin) {
+  // off_t is 64 bits wherever the build asks for large files; a wider offset
+  // than off_t holds fails rather than wrapping.
+  if (static_cast<std::int64_t>(static_cast<off_t>(offset)) != offset) {
+    errno = EOVERFLOW;
+    return false;
+  }
+  return ::fseeko(stream, static_cast<off_t>(offset), origin) == 0;
+}
+
+std::int64_t TellFile(std::FILE* stream) {
+  const off_t offset = ::ftello(stream);
+  return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
+}
+
 bool ReplaceFile(const char* from, const char* to, std::string* err) {
   if (std::rename(from, to) == 0) return true;
   if (err != nullptr) *err = std::strerror(errno);

@@ -231,6 +231,15 @@ void SplitPath(const char* path, char* drive, char* directory, char* title,
   if (extension != nullptr) lstrcpynA(extension, extension_part, kMaxPart);
 }
 
+bool SeekFile(std::FILE* stream, std::int64_t offset, int origin) {
+  return _fseeki64(stream, offset, origin) == 0;
+}
+
+std::int64_t TellFile(std::FILE* stream) {
+  const __int64 offset = _ftelli64(stream);
+  return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
+}
+
 bool ReplaceFile(const char* from, const char* to, std::string* err) {
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
   if (err != nullptr) *err = FileErrorText(GetLastError());
