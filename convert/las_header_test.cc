@@ -10,16 +10,18 @@ namespace {
 
 // Writes a header for the file |file_name| in |dir| and returns its bytes.
 std::string HeaderFor(const ScratchDir& dir, const std::string& file_name,
-                      String& header_line, double step,
+                      const String& header_line, double step,
                       std::int64_t* strt_offset = nullptr) {
   DiskFile file;
   file.SetName((dir / file_name).string().c_str());
   EXPECT_TRUE(file.OpenWrite(false));
-  const std::int64_t offset = WriteLasHeader(file, header_line, step);
+  TableHeader header;
+  std::string err;
+  EXPECT_TRUE(ParseHeaderLine(header_line, &header, &err)) << err;
+  const std::int64_t offset = WriteLasHeader(file, header, step);
   if (strt_offset)
     *strt_offset = offset;
   EXPECT_TRUE(file.Close());
-  EXPECT_FALSE(header_line.IsTokenizing());
   return dir.Read(file_name);
 }
 

@@ -6,16 +6,12 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <vector>
 
+#include "convert/las_format.h"
 #include "text/number.h"
 
 namespace {
-
-// The lead-in above a well's first interval, in metres.
-constexpr double kLeadIn = 2.0;
-// The lead-in end, gap end and interval end rows stand this far (metres)
-// above the depth that follows them.
-constexpr double kEndRowOffset = 0.01;
 
 // Rows are assembled in a batch of this many bytes and handed to the file
 // together, so a row costs its formatting and a copy, never a call into the
@@ -121,25 +117,24 @@ void RowBatch::Flush() {
   length_ = 0;
 }
 
-// Reads the line's attribute values into |tail|: "1   " (DEFINTERV), three
-// spaces before each value, and the line feed. A tail is never longer than
-// its line plus the spaces and the "1", so a tail known to fit is assembled
-// on the stack and stored with one copy.
-void ReadIntervalRowTail(String& line, int attribute_count, String& tail) {
-  const std::size_t longest = 6 + 3 * static_cast<std::size_t>(attribute_count) +
-                              static_cast<std::size_t>(line.Length());
+// Writes the line's attribute values into |tail|: "1   " (DEFINTERV), three
+// spaces before each value, and the line feed. A tail known to fit is
+// assembled on the stack and stored with one copy.
+void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
+  std::size_t longest = 6;
+  for (const String& value : values)
+    longest += 3 + static_cast<std::size_t>(value.Length());
   if (longest > kRowEndBytes) {
     String text("1   ");
-    for (int i = 0; i < attribute_count; ++i)
-      text.Assign(text.Concat("   ").Concat(line.NextToken(kWhiteSpace)));
+    for (const String& value : values)
+      text.Assign(text.Concat("   ").Concat(value));
     tail.Assign(text.Concat("\n"));
     return;
   }
   char text[kRowEndBytes];
   std::memcpy(text, "1   ", 4);
   std::size_t length = 4;
-  for (int i = 0; i < attribute_count; ++i) {
-    const String value = line.NextToken(kWhiteSpace);
+  for (const String& value : values) {
     const std::size_t value_length = static_cast<std::size_t>(value.Length());
     std::memcpy(text + length, "   ", 3);
     if (value_length > 0)
@@ -170,14 +165,11 @@ std::int32_t DepthKey(double depth) {
   return static_cast<std::int32_t>(key);
 }
 
-void ResampleLine(String& line, WellState& well, DiskFile& file,
-                  double depth_step, int attribute_count,
-                  const String& null_row_tail) {
+void ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
+                  double depth_step, const String& null_row_tail) {
   well.previous_bottom = well.bottom;
-  String token = line.NextToken(kWhiteSpace);
-  well.top = token.ToDouble();
-  token.Assign(line.NextToken(kWhiteSpace));
-  well.bottom = token.ToDouble();
+  well.top = line.top;
+  well.bottom = line.bottom;
   ++well.line_count;
 
   RowBatch rows(file);
@@ -211,9 +203,9 @@ void ResampleLine(String& line, WellState& well, DiskFile& file,
     rows.Row(well.top - kEndRowOffset);
   }
 
-  well.zone_text.Assign(line.NextToken(kWhiteSpace));
+  well.zone_text.Assign(line.zone);
   well.sample_depth = well.top;
-  ReadIntervalRowTail(line, attribute_count, well.interval_row_tail);
+  ReadIntervalRowTail(line.values, well.interval_row_tail);
 
   rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
                   well.interval_row_tail.GetText()});

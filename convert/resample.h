@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "convert/data_line.h"
 #include "convert/well_state.h"
 #include "io/disk_file.h"
 #include "text/string.h"
@@ -15,13 +16,11 @@ std::int32_t DepthKey(double depth);
 // True when |depth|'s key fits in a signed 32-bit integer.
 bool DepthKeyFits(double depth);
 
-// Writes the rows of one data line: the lead-in (first line of a well) or the
-// rows that bridge a gap from the previous bottom, then the interval rows and
-// the interval end row. |line|'s tokenizer stands after the well token and the
-// line holds at least 4 + |attribute_count| tokens.
-void ResampleLine(String& line, WellState& well, DiskFile& file,
-                  double depth_step, int attribute_count,
-                  const String& null_row_tail);
+// Writes the rows of one checked data line: the lead-in (first line of a
+// well) or the rows that bridge a gap from the previous bottom, then the
+// interval rows and the interval end row.
+void ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
+                  double depth_step, const String& null_row_tail);
 
 // Writes the row at the well's last depth that closes its ~Ascii section.
 void WriteClosingRow(WellState& well, DiskFile& file);

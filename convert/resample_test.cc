@@ -30,9 +30,12 @@ class RowsFile : public ::testing::Test {
   void TearDown() override { file_.Remove(); }
 
   void Resample(const std::string& data_line, double step, int attributes) {
-    String line(data_line.c_str());
-    line.NextToken(kWhiteSpace);
-    ResampleLine(line, well_, file_, step, attributes, null_row_tail_);
+    DataLine line;
+    std::string err;
+    ASSERT_TRUE(ParseDataLine(String(data_line.c_str()), attributes, step,
+                              &line, &err))
+        << err;
+    ResampleLine(line, well_, file_, step, null_row_tail_);
   }
 
   std::string Finish() {

@@ -6,10 +6,6 @@
 
 #include "text/string.h"
 
-// The LAS null value, written in the NULL line and in every attribute cell
-// outside an interval.
-constexpr const char kNullText[] = "-9999.0";
-
 struct WellState {
   // Data lines of this well processed so far; non-zero means there is a well
   // to finish.

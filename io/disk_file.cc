@@ -228,9 +228,11 @@ bool DiskFile::CopyPrefixTo(DiskFile& target, std::int64_t bytes,
     const std::size_t want = static_cast<std::size_t>(
         std::min<std::int64_t>(bytes, static_cast<std::int64_t>(sizeof chunk)));
     const std::size_t got = std::fread(chunk, 1, want, stream);
-    if (got != want ||
-        std::fwrite(chunk, 1, got, target.stream) != got) {
-      if (err != nullptr) *err = std::strerror(LastError());
+    if (got != want || std::fwrite(chunk, 1, got, target.stream) != got) {
+      // A file that ends early leaves no reason behind.
+      if (err != nullptr) {
+        *err = errno != 0 ? std::strerror(errno) : "unknown error";
+      }
       return false;
     }
     bytes -= static_cast<std::int64_t>(got);
