@@ -1,21 +1,22 @@
 #include "convert/options.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "convert/report.h"
+#include "io/console.h"
 
 namespace {
 
-void PrintUsage(std::FILE* out, const char* program) {
-  std::fprintf(out, "Example: %s <gisfilename> [step=0.1]", program);
+std::string UsageText(const char* program) {
+  return FormatText("Example: %s <gisfilename> [step=0.1]", program);
 }
 
 void PrintHelp(const char* program) {
-  PrintUsage(stdout, program);
-  std::printf(
+  WriteToOutput(UsageText(program));
+  WriteToOutput(
       "\n"
       "Converts a zone table into one LAS 2.0 file per well.\n"
       "\n"
@@ -52,9 +53,8 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
                       int* exit_status) {
   const char* program = argc > 0 && argv[0] ? argv[0] : kProgram;
   if (argc < 2) {
-    std::printf("Mandatory argumument not specified!\n");
-    PrintUsage(stdout, program);
-    std::fflush(stdout);
+    WriteToOutput("Mandatory argumument not specified!\n" +
+                  UsageText(program));
     *exit_status = kExitUsage;
     return false;
   }
@@ -64,17 +64,15 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
     return false;
   }
   if (std::strcmp(argv[1], "--version") == 0) {
-    std::printf("%s %s\n", kProgram, ZONE2LAS_VERSION);
+    WriteToOutput(FormatText("%s %s\n", kProgram, ZONE2LAS_VERSION));
     *exit_status = kExitSuccess;
     return false;
   }
   options->table_name = argv[1];
   if (argc > 2 && !ParseStep(argv[2], &options->depth_step)) {
-    std::fprintf(stderr,
-                 "%s: step \"%s\" is not a finite number greater than 0\n",
-                 kProgram, argv[2]);
-    PrintUsage(stderr, program);
-    std::fputc('\n', stderr);
+    WriteToError(FormatText(
+        "%s: step \"%s\" is not a finite number greater than 0\n%s\n",
+        kProgram, argv[2], UsageText(program).c_str()));
     *exit_status = kExitUsage;
     return false;
   }

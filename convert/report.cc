@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "io/console.h"
+
 namespace {
 
 void AppendFormatted(std::string* out, const char* format, va_list args) {
@@ -43,7 +45,7 @@ void Reporter::Emit(bool on_line, bool failure, const char* format,
   if (capture_ != nullptr) {
     *capture_ += message;
   } else {
-    std::fwrite(message.data(), 1, message.size(), stderr);
+    WriteToError(message);
   }
   if (failure) failed_ = true;
 }
