@@ -34,8 +34,10 @@ WellFiles::~WellFiles() {
 }
 
 const std::string& WellFiles::KeyOf(const String& well) {
-  if (looked_up_key_.empty() || looked_up_name_ != well.GetText()) {
-    looked_up_name_ = well.GetText();
+  // A name whose buffer could not be had reads as the empty text.
+  const char* name = well.GetText() != nullptr ? well.GetText() : "";
+  if (looked_up_key_.empty() || looked_up_name_ != name) {
+    looked_up_name_ = name;
     looked_up_key_ = WellKey(looked_up_name_ + ".las");
   }
   return looked_up_key_;
@@ -80,7 +82,7 @@ void WellFiles::StartWell(const String& well) {
   }
 
   FinishedWell& record = wells_[well_key_];
-  record.file_name = std::string(well.GetText()) + ".las";
+  record.file_name = looked_up_name_ + ".las";
   if (!StaysInWorkingDirectory(record.file_name.c_str())) {
     reporter_.ReportLine("well \"%s\" would place its file outside the "
                          "working directory; its lines are skipped",
