@@ -1,13 +1,17 @@
 // Micro-benchmarks of the per-row costs: reading a depth, writing a depth,
-// and whole rows written to /dev/null, so that only the row path is timed.
+// taking a data line apart, and whole rows written to /dev/null, so that
+// only the row path is timed.
 #include <benchmark/benchmark.h>
 
 #include <charconv>
 #include <cstdio>
+#include <string>
 
+#include "convert/data_line.h"
 #include "convert/resample.h"
 #include "convert/well_state.h"
 #include "io/disk_file.h"
+#include "text/number.h"
 #include "text/string.h"
 
 namespace {
@@ -73,18 +77,32 @@ void Rows(benchmark::State& state, const char* data_line, long rows_per_line) {
     return;
   }
   const String null_row_tail("0   -9999.0  -9999.0  -9999.0  -9999.0  \n");
+  DataLine line;
+  std::string err;
+  if (!ParseDataLine(String(data_line), 4, 0.1, &line, &err)) {
+    state.SkipWithError(err.c_str());
+    return;
+  }
   WellState well;
   for (auto _ : state) {
-    String line(data_line);
-    line.NextToken(kWhiteSpace);
     well.line_count = 1;
     well.bottom = 1000.0;
     well.zone_text.Assign("Sand_1");
     well.interval_row_tail.Assign("1      0.213   1234.5   0.456   0.123\n");
-    ResampleLine(line, well, file, 0.1, 4, null_row_tail);
+    ResampleLine(line, well, file, 0.1, null_row_tail);
   }
   state.SetItemsProcessed(state.iterations() * rows_per_line);
 }
+
+// Taking one data line apart: split, checked, depths read.
+void BM_ParseDataLine(benchmark::State& state) {
+  const String text("W-17 1000 1100 Sand_2 0.213 1234.5 0.456 0.123\n");
+  DataLine line;
+  std::string err;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ParseDataLine(text, 4, 0.1, &line, &err));
+}
+BENCHMARK(BM_ParseDataLine);
 
 void BM_IntervalRows(benchmark::State& state) {
   Rows(state, "W 1000 1100 Sand_2 0.213 1234.5 0.456 0.123", 1001);

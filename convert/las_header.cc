@@ -1,51 +1,49 @@
 #include "convert/las_header.h"
 
-#include <cstdio>
+#include "convert/las_format.h"
+#include "text/string.h"
 
-#include "convert/well_state.h"
+namespace {
 
-std::int32_t WriteLasHeader(DiskFile& file, String& header_line,
+// The STRT and STOP lines, 29 bytes each: "%20f" keeps their length the same
+// for every depth within the depth-key range, so the placeholders can be
+// overwritten in place.
+void WriteStartAndStop(DiskFile& file, double first_depth, double last_depth) {
+  file.Print("STRT.M%20f :\n", first_depth);
+  file.Print("STOP.M%20f :\n", last_depth);
+}
+
+}  // namespace
+
+std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
                             double depth_step) {
-  std::FILE* out = file.GetStream();
   // The colons of VERS and WRAP stand in column 36.
-  std::fputs("~Version\n", out);
-  std::fputs("VERS.                          2.0 :CWLS LOG ASCII STANDARD - VERSION 2.0\n", out);
-  std::fputs("WRAP.                          NO  : ONE LINE PER DEPTH STEP\n", out);
-  std::fputs("~Well\n", out);
+  file.Write("~Version\n");
+  file.Write("VERS.                          2.0 :CWLS LOG ASCII STANDARD - VERSION 2.0\n");
+  file.Write("WRAP.                          NO  : ONE LINE PER DEPTH STEP\n");
+  file.Write("~Well\n");
 
-  // STRT and STOP are placeholders of 29 bytes each until the well's depth
-  // range is known; WriteDepthRange overwrites them in place.
-  const std::int32_t strt_offset = file.Tell();
-  std::fprintf(out, "STRT.M%20f :\n", 0.0);
-  std::fprintf(out, "STOP.M%20f :\n", 0.0);
-  std::fprintf(out, "STEP.M%20f :\n", depth_step);
-  std::fprintf(out, "NULL. %20s :\n", kNullText);
+  const std::int64_t strt_offset = file.Tell();
+  WriteStartAndStop(file, 0.0, 0.0);
+  file.Print("STEP.M%20f :\n", depth_step);
+  file.Print("NULL. %20s :\n", kNullText);
   const String title = file.GetTitle();
-  std::fprintf(out, "WELL. %20s :\n", title.GetText());
+  file.Print("WELL. %20s :\n", title.GetText());
 
-  std::fputs("~Curve\n", out);
-  std::fputs("DEPT.M :\n", out);
-  std::fputs("ZONELOG. :\n", out);
-  std::fputs("DEFINTERV. :\n", out);
-  // Well, top, bottom and zone are the fixed columns of every row.
-  for (int i = 0; i < 4; ++i)
-    header_line.NextToken(kWhiteSpace);
-  // The empty token that ends the names also puts the tokenizer back at rest,
-  // so the next file's header lists the same curves.
-  for (String name = header_line.NextToken(kWhiteSpace); !name.IsBlank();
-       name.Assign(header_line.NextToken(kWhiteSpace))) {
-    std::fprintf(out, "%s. :\n", name.GetText());
+  file.Write("~Curve\n");
+  file.Write("DEPT.M :\n");
+  file.Write("ZONELOG. :\n");
+  file.Write("DEFINTERV. :\n");
+  for (const String& name : header.attribute_names) {
+    file.Write(name.GetText());
+    file.Write(". :\n");
   }
-  std::fputs("~Ascii\n", out);
+  file.Write("~Ascii\n");
   return strt_offset;
 }
 
-void WriteDepthRange(DiskFile& file, std::int32_t strt_offset,
+void WriteDepthRange(DiskFile& file, std::int64_t strt_offset,
                      double first_depth, double last_depth) {
   file.Seek(strt_offset);
-  std::FILE* out = file.GetStream();
-  if (!out)
-    return;
-  std::fprintf(out, "STRT.M%20f :\n", first_depth);
-  std::fprintf(out, "STOP.M%20f :\n", last_depth);
+  WriteStartAndStop(file, first_depth, last_depth);
 }

@@ -4,21 +4,20 @@
 
 #include <cstdint>
 
+#include "convert/data_line.h"
 #include "io/disk_file.h"
-#include "text/string.h"
 
 // Writes the whole header into |file| (open for writing and still empty):
 // version, well and curve sections and the ~Ascii marker, with one curve per
-// attribute column of |header_line|. STRT and STOP hold 0.0 until
-// WriteDepthRange replaces them. |header_line|'s tokenizer must be at rest,
-// and is at rest again on return. Returns the byte offset of the STRT line.
-std::int32_t WriteLasHeader(DiskFile& file, String& header_line,
+// attribute column of |header|. STRT and STOP hold 0.0 until WriteDepthRange
+// replaces them. Returns the byte offset of the STRT line.
+std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
                             double depth_step);
 
 // Overwrites the STRT and STOP lines at |strt_offset| with the well's first
 // and last depth: 58 bytes, the file's length unchanged. Both depths must lie
 // within the depth-key range.
-void WriteDepthRange(DiskFile& file, std::int32_t strt_offset,
+void WriteDepthRange(DiskFile& file, std::int64_t strt_offset,
                      double first_depth, double last_depth);
 
 #endif  // ZONE2LAS_CONVERT_LAS_HEADER_H_

@@ -1,3 +1,3 @@
-#include "convert/driver.h"
+#include "convert/converter.h"
 
 int main(int argc, char* argv[]) { return RunZone2Las(argc, argv); }

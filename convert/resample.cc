@@ -1,20 +1,17 @@
 #include "convert/resample.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <vector>
+
+#include "convert/las_format.h"
+#include "text/number.h"
 
 namespace {
-
-// The lead-in above a well's first interval, in metres.
-constexpr double kLeadIn = 2.0;
-// The lead-in end, gap end and interval end rows stand this far (metres)
-// above the depth that follows them.
-constexpr double kEndRowOffset = 0.01;
 
 // Rows are assembled in a batch of this many bytes and handed to the file
 // together, so a row costs its formatting and a copy, never a call into the
@@ -185,57 +182,24 @@ std::int64_t Printed(double depth) {
   return PrintedMillionths(text, FormatDepth(depth, text));
 }
 
-// "00" to "99", two characters for each number below 100.
-struct DigitPairs {
-  constexpr DigitPairs() : text() {
-    for (int i = 0; i < 100; ++i) {
-      text[2 * i] = static_cast<char>('0' + i / 10);
-      text[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-  }
-  char text[200];
-};
-constexpr DigitPairs kDigitPairs;
-
-// Writes |value| (below 10^9) in decimal; returns the end.
-char* WriteWholeNumber(std::uint32_t value, char* at) {
-  int digits = 1;
-  for (std::uint32_t bound = 10; bound <= 100000000 && value >= bound;
-       bound *= 10)
-    ++digits;
-  char* const end = at + digits;
-  char* pair = end;
-  while (value >= 100) {
-    pair -= 2;
-    std::memcpy(pair, kDigitPairs.text + 2 * (value % 100), 2);
-    value /= 100;
-  }
-  if (value >= 10)
-    std::memcpy(pair - 2, kDigitPairs.text + 2 * value, 2);
-  else
-    pair[-1] = static_cast<char>('0' + value);
-  return end;
-}
-
-// Reads the line's attribute values into |tail|: "1   " (DEFINTERV), three
-// spaces before each value, and the line feed. A tail is never longer than
-// its line plus the spaces and the "1", so a tail known to fit is assembled
-// on the stack and stored with one copy.
-void ReadIntervalRowTail(String& line, int attribute_count, String& tail) {
-  const std::size_t longest = 6 + 3 * static_cast<std::size_t>(attribute_count) +
-                              static_cast<std::size_t>(line.Length());
+// Writes the line's attribute values into |tail|: "1   " (DEFINTERV), three
+// spaces before each value, and the line feed. A tail known to fit is
+// assembled on the stack and stored with one copy.
+void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
+  std::size_t longest = 6;
+  for (const String& value : values)
+    longest += 3 + static_cast<std::size_t>(value.Length());
   if (longest > kRowEndBytes) {
     String text("1   ");
-    for (int i = 0; i < attribute_count; ++i)
-      text.Assign(text.Concat("   ").Concat(line.NextToken(kWhiteSpace)));
+    for (const String& value : values)
+      text.Assign(text.Concat("   ").Concat(value));
     tail.Assign(text.Concat("\n"));
     return;
   }
   char text[kRowEndBytes];
   std::memcpy(text, "1   ", 4);
   std::size_t length = 4;
-  for (int i = 0; i < attribute_count; ++i) {
-    const String value = line.NextToken(kWhiteSpace);
+  for (const String& value : values) {
     const std::size_t value_length = static_cast<std::size_t>(value.Length());
     std::memcpy(text + length, "   ", 3);
     if (value_length > 0)
@@ -248,54 +212,6 @@ void ReadIntervalRowTail(String& line, int attribute_count, String& tail) {
 }
 
 }  // namespace
-
-int FormatDepth(double depth, char* text) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &depth, sizeof bits);
-  const unsigned biased_exponent = static_cast<unsigned>(bits >> 52) & 0x7FF;
-  // From 4 m to 2^24 m, where nearly every row of a well lies, a short cut in
-  // whole numbers: |depth| is mantissa / 2^shift exactly, with shift from 29 to
-  // 50, so its whole metres are mantissa >> shift, and its millionths past
-  // them, fraction * 10^6 / 2^shift = fraction * 15625 / 2^(shift - 6), are
-  // held exactly in 64 bits and rounded to nearest, ties to even, as "%f"
-  // rounds the exact value.
-  if (biased_exponent >= 1025 && biased_exponent <= 1046) {
-    const unsigned shift = 1075 - biased_exponent;
-    const std::uint64_t mantissa =
-        (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-    std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift);
-    const std::uint64_t scaled =
-        (mantissa & ((std::uint64_t{1} << shift) - 1)) * 15625;
-    const unsigned scaled_shift = shift - 6;
-    std::uint32_t millionths = static_cast<std::uint32_t>(scaled >> scaled_shift);
-    const std::uint64_t remainder =
-        scaled & ((std::uint64_t{1} << scaled_shift) - 1);
-    const std::uint64_t half = std::uint64_t{1} << (scaled_shift - 1);
-    if (remainder > half || (remainder == half && (millionths & 1) != 0))
-      ++millionths;
-    if (millionths == 1000000) {
-      millionths = 0;
-      ++whole;
-    }
-    char* at = text;
-    if ((bits >> 63) != 0)
-      *at++ = '-';
-    at = WriteWholeNumber(whole, at);
-    at[0] = '.';
-    const std::uint32_t below_hundredths = millionths % 10000;
-    std::memcpy(at + 1, kDigitPairs.text + 2 * (millionths / 10000), 2);
-    std::memcpy(at + 3, kDigitPairs.text + 2 * (below_hundredths / 100), 2);
-    std::memcpy(at + 5, kDigitPairs.text + 2 * (below_hundredths % 100), 2);
-    return static_cast<int>(at + 7 - text);
-  }
-  // "%f" and to_chars in fixed notation with precision 6 give the same
-  // text: the exact value rounded to nearest, ties to even, a minus sign
-  // for every negative value (negative zero and values that round to zero
-  // included), and "inf" or "nan" for the values that are no numbers.
-  const std::to_chars_result result = std::to_chars(
-      text, text + kMaxDepthText, depth, std::chars_format::fixed, 6);
-  return static_cast<int>(result.ptr - text);
-}
 
 bool DepthKeyFits(double depth) {
   const double key = std::ceil(ScaledDepth(depth));
@@ -314,14 +230,11 @@ std::int32_t DepthKey(double depth) {
   return static_cast<std::int32_t>(key);
 }
 
-bool ResampleLine(String& line, WellState& well, DiskFile& file,
-                  double depth_step, int attribute_count,
-                  const String& null_row_tail) {
+bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
+                  double depth_step, const String& null_row_tail) {
   well.previous_bottom = well.bottom;
-  String token = line.NextToken(kWhiteSpace);
-  well.top = token.ToDouble();
-  token.Assign(line.NextToken(kWhiteSpace));
-  well.bottom = token.ToDouble();
+  well.top = line.top;
+  well.bottom = line.bottom;
   ++well.line_count;
 
   RowBatch rows(file, well);
@@ -360,9 +273,9 @@ bool ResampleLine(String& line, WellState& well, DiskFile& file,
     rows.Row(end_row_depth);
   }
 
-  well.zone_text.Assign(line.NextToken(kWhiteSpace));
+  well.zone_text.Assign(line.zone);
   well.sample_depth = well.top;
-  ReadIntervalRowTail(line, attribute_count, well.interval_row_tail);
+  ReadIntervalRowTail(line.values, well.interval_row_tail);
 
   rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
                   well.interval_row_tail.GetText()});

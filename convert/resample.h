@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "convert/data_line.h"
 #include "convert/well_state.h"
 #include "io/disk_file.h"
 #include "text/string.h"
@@ -15,24 +16,14 @@ std::int32_t DepthKey(double depth);
 // True when |depth|'s key fits in a signed 32-bit integer.
 bool DepthKeyFits(double depth);
 
-// The longest depth text FormatDepth writes: the most negative double has a
-// sign, 309 digits, a point and six decimals (317 bytes).
-constexpr int kMaxDepthText = 320;
-
-// Writes |depth| into |text| (room for kMaxDepthText bytes, no terminator
-// added) exactly as "%f" prints it; returns the number of bytes.
-int FormatDepth(double depth, char* text);
-
-// Writes the rows of one data line: the lead-in (first line of a well) or the
-// rows that bridge a gap from the previous bottom, then the interval rows and
-// the interval end row. |line|'s tokenizer stands after the well token and the
-// line holds at least 4 + |attribute_count| tokens; its bottom lies below its
+// Writes the rows of one checked data line: the lead-in (first line of a
+// well) or the rows that bridge a gap from the previous bottom, then the
+// interval rows and the interval end row. The line's bottom lies below its
 // top, and its top not above the bottom of the well's previous line. Every
 // row prints deeper than the one before it in the file. False when the
 // interval is too thin to carry a row of its own.
-bool ResampleLine(String& line, WellState& well, DiskFile& file,
-                  double depth_step, int attribute_count,
-                  const String& null_row_tail);
+bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
+                  double depth_step, const String& null_row_tail);
 
 // Writes the row at the well's last depth that closes its ~Ascii section,
 // unless the row before it already lies there. |well| stays as it was, so a

@@ -6,10 +6,6 @@
 
 #include "text/string.h"
 
-// The LAS null value, written in the NULL line and in every attribute cell
-// outside an interval.
-constexpr const char kNullText[] = "-9999.0";
-
 struct WellState {
   // Data lines of this well processed so far; non-zero means there is a well
   // to finish.
@@ -34,7 +30,7 @@ struct WellState {
   // wells, as every use follows a line of the same well.
   String interval_row_tail;
   // Byte offset of the STRT line in the output file.
-  std::int32_t strt_offset = 0;
+  std::int64_t strt_offset = 0;
 
   // Back to the state of a well that has no line yet.
   void Reset() {

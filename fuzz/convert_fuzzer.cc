@@ -22,7 +22,7 @@
 #include <system_error>
 #include <vector>
 
-#include "convert/driver.h"
+#include "convert/converter.h"
 
 namespace fs = std::filesystem;
 

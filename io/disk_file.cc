@@ -1,6 +1,8 @@
 #include "io/disk_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -122,6 +124,16 @@ bool DiskFile::Close(std::string* err) {
   return false;
 }
 
+void DiskFile::SetBufferSize(std::size_t bytes) {
+  if (stream == nullptr || bytes == 0) return;
+  if (stream_buffer.size() != bytes) stream_buffer.resize(bytes);
+  std::setvbuf(stream, stream_buffer.data(), _IOFBF, stream_buffer.size());
+}
+
+bool DiskFile::HasFailed() const {
+  return stream != nullptr && std::ferror(stream) != 0;
+}
+
 bool DiskFile::AtEnd() const {
   // A stream that failed to read will never reach its end; reading stops
   // there all the same, rather than asking for lines for ever.
@@ -157,29 +169,75 @@ void DiskFile::Write(const char* text) {
   }
 }
 
-void DiskFile::SeekTo(long offset, int origin) {
+void DiskFile::Write(const char* bytes, std::size_t size) {
+  if (stream == nullptr || bytes == nullptr || size == 0) return;
+  errno = 0;
+  if (std::fwrite(bytes, 1, size, stream) != size && write_error == 0) {
+    write_error = LastError();
+  }
+}
+
+void DiskFile::Print(const char* format, ...) {
+  if (stream == nullptr) return;
+  errno = 0;
+  va_list args;
+  va_start(args, format);
+  const int result = std::vfprintf(stream, format, args);
+  va_end(args);
+  if (result < 0 && write_error == 0) write_error = LastError();
+}
+
+void DiskFile::SeekTo(std::int64_t offset, int origin) {
   if (stream == nullptr) return;
   errno = 0;
   // A seek writes out buffered output first; when that fails, its reason is
   // kept for Close.
-  if (std::fseek(stream, offset, origin) != 0 && std::ferror(stream) &&
+  if (!platform::SeekFile(stream, offset, origin) && std::ferror(stream) &&
       write_error == 0) {
     write_error = LastError();
   }
 }
 
-void DiskFile::Seek(std::int32_t offset) { SeekTo(offset, SEEK_SET); }
+void DiskFile::Seek(std::int64_t offset) { SeekTo(offset, SEEK_SET); }
 
 void DiskFile::SeekStart() { SeekTo(0, SEEK_SET); }
 
 void DiskFile::SeekEnd() { SeekTo(0, SEEK_END); }
 
-std::int32_t DiskFile::Tell() const {
+std::int64_t DiskFile::Tell() const {
   if (stream == nullptr) return -1;
-  long offset = std::ftell(stream);
-  // Offsets past 2 GiB cannot be told in 32 bits.
-  if (offset < 0 || offset > INT32_MAX) return -1;
-  return static_cast<std::int32_t>(offset);
+  return platform::TellFile(stream);
+}
+
+std::int64_t DiskFile::Size() {
+  if (stream == nullptr) return -1;
+  SeekEnd();
+  return Tell();
+}
+
+bool DiskFile::CopyPrefixTo(DiskFile& target, std::int64_t bytes,
+                            std::string* err) {
+  if (stream == nullptr || target.stream == nullptr) {
+    if (err != nullptr) *err = std::strerror(EBADF);
+    return false;
+  }
+  SeekStart();
+  char chunk[1 << 16];
+  errno = 0;
+  while (bytes > 0) {
+    const std::size_t want = static_cast<std::size_t>(
+        std::min<std::int64_t>(bytes, static_cast<std::int64_t>(sizeof chunk)));
+    const std::size_t got = std::fread(chunk, 1, want, stream);
+    if (got != want || std::fwrite(chunk, 1, got, target.stream) != got) {
+      // A file that ends early leaves no reason behind.
+      if (err != nullptr) {
+        *err = errno != 0 ? std::strerror(errno) : "unknown error";
+      }
+      return false;
+    }
+    bytes -= static_cast<std::int64_t>(got);
+  }
+  return true;
 }
 
 String DiskFile::GetFullName(char* buffer) const {

@@ -8,9 +8,11 @@
 #ifndef ZONE2LAS_IO_DISK_FILE_H_
 #define ZONE2LAS_IO_DISK_FILE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "text/string.h"
 
@@ -44,9 +46,16 @@ class DiskFile {
   // object gives true.
   bool Close(std::string* err = nullptr);
 
+  // Gives the open stream a buffer of |bytes| bytes, owned by this object
+  // and kept for later opens, so that output reaches the file in few large
+  // writes. Call it right after an open, before anything is read or written.
+  void SetBufferSize(std::size_t bytes);
+
   // True once a read has met the end of the file, or has failed: a stream
   // that cannot be read any more is at its end too. True without a stream.
   bool AtEnd() const;
+  // True once a read or write on the stream has failed; false without one.
+  bool HasFailed() const;
   // Reads at most |size| - 1 bytes, up to and including a line feed.
   void ReadLine(char* buffer, std::int32_t size);
   // The next line with its line feed, in pieces of at most 2047 bytes; the
@@ -55,12 +64,31 @@ class DiskFile {
 
   // A failed write is remembered for Close. A null text writes nothing.
   void Write(const char* text);
-  void Seek(std::int32_t offset);
+  // Writes |size| bytes of |bytes|, zero bytes included.
+  void Write(const char* bytes, std::size_t size);
+  // Formatted output, as fprintf on the stream; a failure is remembered for
+  // Close like a failed Write.
+  void Print(const char* format, ...)
+#if defined(__GNUC__)
+      __attribute__((format(printf, 2, 3)))
+#endif
+      ;
+  // Offsets are 64 bits on every system, so that files beyond 2 GiB are
+  // told and reached exactly.
+  void Seek(std::int64_t offset);
   void SeekStart();
   void SeekEnd();
   // The byte offset from the start of the file; -1 when it cannot be told
-  // (no stream, or past the reach of 32 bits).
-  std::int32_t Tell() const;
+  // (no stream).
+  std::int64_t Tell() const;
+  // The file's size in bytes, found by a seek to its end; the stream stands
+  // at the end afterwards. -1 when it cannot be told.
+  std::int64_t Size();
+
+  // Copies the first |bytes| bytes of this file (open for reading) to the
+  // end of |target| (open for writing). False, with the system's reason in
+  // |err|, when they cannot all be read or written.
+  bool CopyPrefixTo(DiskFile& target, std::int64_t bytes, std::string* err);
 
   // Name queries. When |buffer| is given the part is copied into it too; it
   // must hold the part (platform::kMaxPart bytes always do, kMaxDrive for the
@@ -86,7 +114,7 @@ class DiskFile {
 
  private:
   bool Open(const char* mode);
-  void SeekTo(long offset, int origin);
+  void SeekTo(std::int64_t offset, int origin);
   // The name's text, the empty text when the name has no buffer.
   const char* NameText() const;
 
@@ -97,6 +125,9 @@ class DiskFile {
   // errno of the first failed Write or seek since the open, 0 when none
   // failed; Close reports it.
   int write_error;
+  // The stream's buffer from SetBufferSize; declared after the stream, but
+  // the destructor closes the stream before any member goes.
+  std::vector<char> stream_buffer;
 };
 
 #endif  // ZONE2LAS_IO_DISK_FILE_H_

@@ -62,6 +62,12 @@ bool FullPath(char* out, const char* name, int size);
 void SplitPath(const char* path, char* drive, char* directory, char* title,
                char* extension);
 
+// Stream offsets in 64 bits on every system (the C library's long is 32 bits
+// on Windows). SeekFile gives false when the seek fails; TellFile gives -1
+// when the offset cannot be told.
+bool SeekFile(std::FILE* stream, std::int64_t offset, int origin);
+std::int64_t TellFile(std::FILE* stream);
+
 // Files. Each of these fills |err| with the system's reason on failure; the
 // caller adds the file names.
 

@@ -14,29 +14,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/path.h"
+
 namespace platform {
 
 namespace {
 
-std::size_t allocation_limit = 0;
-int allocation_failures = 0;
+using internal::IsBlankName;
+using internal::IsSeparator;
 
+// A block over the tests' limit fails as if the heap had none.
 bool OverLimit(std::size_t bytes) {
-  if (allocation_limit != 0 && bytes > allocation_limit) {
-    errno = ENOMEM;
-    return true;
-  }
-  return false;
-}
-
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
-// The same four bytes as the program's blank test.
-bool IsBlankName(const char* name) {
-  if (name == nullptr) return true;
-  for (; *name != '\0'; ++name) {
-    if (std::strchr(" \t\n\r", *name) == nullptr) return false;
-  }
+  if (!internal::OverLimit(bytes)) return false;
+  errno = ENOMEM;
   return true;
 }
 
@@ -67,15 +57,6 @@ void AddComponents(const std::string& path, std::vector<std::string>* parts) {
     }
     start = end + 1;
   }
-}
-
-// Copies at most |limit| - 1 bytes of [begin, end) into |out|, if given.
-void CopyPart(const char* begin, const char* end, char* out, int limit) {
-  if (out == nullptr) return;
-  std::size_t length = static_cast<std::size_t>(end - begin);
-  if (length > static_cast<std::size_t>(limit - 1)) length = limit - 1;
-  std::memcpy(out, begin, length);
-  out[length] = '\0';
 }
 
 std::string RandomSuffix() {
@@ -115,15 +96,9 @@ void Release(void* block) { std::free(block); }
 
 void ReportAllocationFailure(const char* caption) {
   int code = errno != 0 ? errno : ENOMEM;
-  ++allocation_failures;
+  internal::CountAllocationFailure();
   std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "",
                std::strerror(code));
-}
-
-int AllocationFailureCount() { return allocation_failures; }
-
-void SetAllocationLimitForTesting(std::size_t bytes) {
-  allocation_limit = bytes;
 }
 
 int TextLength(const char* text) {
@@ -171,27 +146,23 @@ bool FullPath(char* out, const char* name, int size) {
 
 void SplitPath(const char* path, char* drive, char* directory, char* title,
                char* extension) {
-  if (path == nullptr) path = "";
-  const char* rest = path;
-  if (path[0] != '\0' && path[1] == ':') rest = path + 2;
-  CopyPart(path, rest, drive, kMaxDrive);
+  internal::SplitPathByRules(path != nullptr ? path : "", drive, directory,
+                             title, extension);
+}
 
-  const char* end = rest + std::strlen(rest);
-  const char* last_separator = nullptr;
-  const char* last_dot = nullptr;
-  for (const char* p = rest; p < end; ++p) {
-    if (IsSeparator(*p)) last_separator = p;
-    if (*p == '.') last_dot = p;
+bool SeekFile(std::FILE* stream, std::int64_t offset, int origin) {
+  // off_t is 64 bits wherever the build asks for large files; a wider offset
+  // than off_t holds fails rather than wrapping.
+  if (static_cast<std::int64_t>(static_cast<off_t>(offset)) != offset) {
+    errno = EOVERFLOW;
+    return false;
   }
-  const char* file = last_separator != nullptr ? last_separator + 1 : rest;
-  CopyPart(rest, file, directory, kMaxPart);
-  if (last_dot != nullptr && last_dot >= file) {
-    CopyPart(file, last_dot, title, kMaxPart);
-    CopyPart(last_dot, end, extension, kMaxPart);
-  } else {
-    CopyPart(file, end, title, kMaxPart);
-    CopyPart(end, end, extension, kMaxPart);
-  }
+  return ::fseeko(stream, static_cast<off_t>(offset), origin) == 0;
+}
+
+std::int64_t TellFile(std::FILE* stream) {
+  const off_t offset = ::ftello(stream);
+  return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
 }
 
 bool ReplaceFile(const char* from, const char* to, std::string* err) {

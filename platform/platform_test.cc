@@ -182,6 +182,7 @@ TEST(Platform, SplitPathParts) {
       {"w1.las", "", "", "w1", ".las"},
       {"/home/u/zones.txt", "", "/home/u/", "zones", ".txt"},
       {"a\\b/c.d", "", "a\\b/", "c", ".d"},
+      {"out/W-2.LAS", "", "out/", "W-2", ".LAS"},
       {"C:", "C:", "", "", ""},
       {"dir/", "", "dir/", "", ""},
       {"x:y.las", "x:", "", "y", ".las"},

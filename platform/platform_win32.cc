@@ -22,30 +22,20 @@
 #include <vector>
 
 #include "platform/file_error_win32.h"
+#include "platform/path.h"
 #include "platform/platform.h"
 
 namespace platform {
 
 namespace {
 
-std::size_t allocation_limit = 0;
-int allocation_failures = 0;
+using internal::IsBlankName;
+using internal::IsSeparator;
 
+// A block over the tests' limit fails as if the heap had none.
 bool OverLimit(std::size_t bytes) {
-  if (allocation_limit != 0 && bytes > allocation_limit) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return true;
-  }
-  return false;
-}
-
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
-bool IsBlankName(const char* name) {
-  if (name == nullptr) return true;
-  for (; *name != '\0'; ++name) {
-    if (std::strchr(" \t\n\r", *name) == nullptr) return false;
-  }
+  if (!internal::OverLimit(bytes)) return false;
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return true;
 }
 
@@ -134,42 +124,8 @@ std::string FileErrorText(unsigned long code) {
 
 namespace {
 
-// Copies at most |limit| - 1 bytes of [begin, end) into |out|, if given.
-void CopyPart(const char* begin, const char* end, char* out, int limit) {
-  if (out == nullptr) return;
-  std::size_t length = static_cast<std::size_t>(end - begin);
-  if (length > static_cast<std::size_t>(limit - 1)) length = limit - 1;
-  std::memcpy(out, begin, length);
-  out[length] = '\0';
-}
-
-void SplitLongPath(const char* path, char* drive, char* directory,
-                   char* title, char* extension) {
-  const char* rest = path;
-  if (path[0] != '\0' && path[1] == ':') rest = path + 2;
-  CopyPart(path, rest, drive, kMaxDrive);
-  const char* end = rest + std::strlen(rest);
-  const char* last_separator = nullptr;
-  const char* last_dot = nullptr;
-  for (const char* p = rest; p < end; ++p) {
-    // The second byte of a double-byte character is never a separator.
-    if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p + 1 < end) {
-      ++p;
-      continue;
-    }
-    if (IsSeparator(*p)) last_separator = p;
-    if (*p == '.') last_dot = p;
-  }
-  const char* file = last_separator != nullptr ? last_separator + 1 : rest;
-  CopyPart(rest, file, directory, kMaxPart);
-  if (last_dot != nullptr && last_dot >= file) {
-    CopyPart(file, last_dot, title, kMaxPart);
-    CopyPart(last_dot, end, extension, kMaxPart);
-  } else {
-    CopyPart(file, end, title, kMaxPart);
-    CopyPart(end, end, extension, kMaxPart);
-  }
-}
+// The second byte of a double-byte character is never a separator.
+bool IsLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != 0; }
 
 std::uint64_t NextRandom() {
   static std::uint64_t state = 0;
@@ -217,7 +173,7 @@ void Release(void* block) {
 
 void ReportAllocationFailure(const char* caption) {
   DWORD code = GetLastError();
-  ++allocation_failures;
+  internal::CountAllocationFailure();
   char* description = nullptr;
   // Language 0x0400: neutral with the default sublanguage, the user's own.
   DWORD length = FormatMessageA(
@@ -234,12 +190,6 @@ void ReportAllocationFailure(const char* caption) {
   }
   MessageBoxA(nullptr, text, caption, MB_ICONINFORMATION);
   if (description != nullptr) LocalFree(description);
-}
-
-int AllocationFailureCount() { return allocation_failures; }
-
-void SetAllocationLimitForTesting(std::size_t bytes) {
-  allocation_limit = bytes;
 }
 
 int TextLength(const char* text) { return lstrlenA(text); }
@@ -271,7 +221,8 @@ void SplitPath(const char* path, char* drive, char* directory, char* title,
   // The runtime's _splitpath stops the program on a part longer than its
   // buffer; such paths are split here by the same rules, cut to 255 bytes.
   if (std::strlen(path) >= _MAX_DIR) {
-    SplitLongPath(path, drive, directory, title, extension);
+    internal::SplitPathByRules(path, drive, directory, title, extension,
+                               IsLeadByte);
     return;
   }
   char drive_part[_MAX_DRIVE];
@@ -283,6 +234,15 @@ void SplitPath(const char* path, char* drive, char* directory, char* title,
   if (directory != nullptr) lstrcpynA(directory, directory_part, kMaxPart);
   if (title != nullptr) lstrcpynA(title, title_part, kMaxPart);
   if (extension != nullptr) lstrcpynA(extension, extension_part, kMaxPart);
+}
+
+bool SeekFile(std::FILE* stream, std::int64_t offset, int origin) {
+  return _fseeki64(stream, offset, origin) == 0;
+}
+
+std::int64_t TellFile(std::FILE* stream) {
+  const __int64 offset = _ftelli64(stream);
+  return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
 }
 
 bool ReplaceFile(const char* from, const char* to, std::string* err) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -481,11 +482,11 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // A table with faulty lines must give the files of the same table without
-// them, report each one and end with status 1.
+// them, report each one and end with status 1. The faulty lines stand from
+// line 3 on, between lines of two wells.
 struct RefusedCase {
   const char* name;
-  std::string table;
-  std::string clean_table;
+  std::string bad_lines;
   std::string expected_err;
 };
 
@@ -493,50 +494,56 @@ void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 class RefusedLines : public ::testing::TestWithParam<RefusedCase> {};
 
+const char kHeader[] = "WELL TOP BOTTOM ZONE V\n";
+// Stands in a case for a value of 64 MiB, made only when the case runs.
+const char k64MiBOfX[] = "<64 MiB of x>";
+
 TEST_P(RefusedLines, AreLeftOutAndReported) {
   const RefusedCase& c = GetParam();
+  const std::string before = std::string(kHeader) + "W1 10 10.2 A 1\n";
+  const std::string after = "W1 10.5 10.6 C 3\nW2 1 1.2 D 4\n";
+  std::string bad_lines = c.bad_lines;
+  const std::size_t marker = bad_lines.find(k64MiBOfX);
+  if (marker != std::string::npos)
+    bad_lines.replace(marker, std::strlen(k64MiBOfX), std::string(64 << 20, 'x'));
   ScratchDir dir;
-  dir.Write("zones.txt", c.table);
-  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  dir.Write("zones.txt", before + bad_lines + after);
+  // A depth that slipped through would write rows without end: files are
+  // limited to 1 MiB, past which the signal ends the program. (A Windows
+  // program under an emulator runs without the limit.)
+  const ProgramResult result =
+      RunProgram(dir, {"zones.txt"}, ProgramIsWindows() ? "" : "ulimit -f 1024");
   EXPECT_EQ(1, result.status);
   EXPECT_EQ(c.expected_err, result.err);
 
   ScratchDir clean;
-  clean.Write("zones.txt", c.clean_table);
+  clean.Write("zones.txt", before + after);
   ASSERT_EQ(0, RunProgram(clean, {"zones.txt"}).status);
   ASSERT_EQ(clean.List(), dir.List());
+  EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las", "zones.txt"));
   for (const std::string& name : clean.List()) {
     if (name != "zones.txt") {
-      EXPECT_EQ(clean.Read(name), dir.Read(name)) << name;
+      EXPECT_TRUE(clean.Read(name) == dir.Read(name)) << name << " differs";
     }
   }
 }
 
-const char kHeader[] = "WELL TOP BOTTOM ZONE V\n";
+const std::string kHundredsOfDigits = "0." + std::string(330, '1');
 
 INSTANTIATE_TEST_SUITE_P(
     EndToEnd, RefusedLines,
     ::testing::Values(
-        RefusedCase{"MissingValue",
-                    std::string(kHeader) +
-                        "W1 10 10.2 A 1\nW1 10.2 10.3 B\nW1 10.5 10.6 C 3\n",
-                    std::string(kHeader) + "W1 10 10.2 A 1\nW1 10.5 10.6 C 3\n",
+        RefusedCase{"MissingValue", "W1 10.2 10.3 B\n",
                     "zone2las: zones.txt:3: expected 5 fields (well, top, "
                     "bottom, zone and 1 values), found 4\n"},
         RefusedCase{"DepthsThatAreNotDecimalNumbers",
-                    std::string(kHeader) +
-                        "W1 10 10.2 A 1\nW1 1,5 10.3 B 2\nW1 10.4 1e3 B 2\n"
-                        "W1 10.5 10.6 C 3\n",
-                    std::string(kHeader) + "W1 10 10.2 A 1\nW1 10.5 10.6 C 3\n",
+                    "W1 1,5 10.3 B 2\nW1 10.4 1e3 B 2\n",
                     "zone2las: zones.txt:3: top depth \"1,5\" is not a decimal "
                     "number\n"
                     "zone2las: zones.txt:4: bottom depth \"1e3\" is not a "
                     "decimal number\n"},
         RefusedCase{"DepthsOutsideTheKeyRange",
-                    std::string(kHeader) +
-                        "W1 10 10.2 A 1\nW1 2147483 2147483.7 B 2\n"
-                        "W1 -2147482 -2147481 B 2\nW1 10.5 10.6 C 3\n",
-                    std::string(kHeader) + "W1 10 10.2 A 1\nW1 10.5 10.6 C 3\n",
+                    "W1 2147483 2147483.7 B 2\nW1 -2147482 -2147481 B 2\n",
                     "zone2las: zones.txt:3: depths 2147483 to 2147483.7 with "
                     "lead-in and step lie outside the handled range of "
                     "-2147483.647 to 2147483.647 m\n"
@@ -544,32 +551,46 @@ INSTANTIATE_TEST_SUITE_P(
                     "lead-in and step lie outside the handled range of "
                     "-2147483.647 to 2147483.647 m\n"},
         // A line that overlaps the one before it, lines whose bottom does
-        // not lie below their top, and a well that goes back up after
-        // another well: none of them starts or finishes a well.
+        // not lie below their top, and a well that goes back up: none of
+        // them starts or finishes a well.
         RefusedCase{"LinesOutOfDepthOrder",
-                    std::string(kHeader) +
-                        "W 10 10.3 A 1\nW 10.2 10.4 B 2\nW 10.8 10.4 C 3\n"
-                        "W 11 11 D 4\nV 5 6 E 5\nW 10.1 10.2 F 6\n"
-                        "V 6 7 G 7\nW 10.3 10.5 H 8\n",
-                    std::string(kHeader) +
-                        "W 10 10.3 A 1\nV 5 6 E 5\nV 6 7 G 7\n"
-                        "W 10.3 10.5 H 8\n",
-                    "zone2las: zones.txt:3: top depth 10.2 lies above the "
-                    "bottom depth 10.3 of the previous line of well \"W\"; "
+                    "W1 10.1 10.4 B 2\nW1 10.8 10.4 C 3\nW1 11 11 D 4\n"
+                    "w1 9 9.5 F 6\n",
+                    "zone2las: zones.txt:3: top depth 10.1 lies above the "
+                    "bottom depth 10.2 of the previous line of well \"W1\"; "
                     "sort the table by well and depth\n"
                     "zone2las: zones.txt:4: bottom depth 10.4 does not lie "
                     "below top depth 10.8\n"
                     "zone2las: zones.txt:5: bottom depth 11 does not lie "
                     "below top depth 11\n"
-                    "zone2las: zones.txt:7: top depth 10.1 lies above the "
-                    "bottom depth 10.3 of the previous line of well \"W\"; "
+                    "zone2las: zones.txt:6: top depth 9 lies above the "
+                    "bottom depth 10.2 of the previous line of well \"w1\"; "
                     "sort the table by well and depth\n"},
-        RefusedCase{"RefusedLineStartsNoWell",
-                    std::string(kHeader) +
-                        "W1 10 10.2 A 1\nW3 x 1 A 1\nW1 10.5 10.6 C 3\n",
-                    std::string(kHeader) + "W1 10 10.2 A 1\nW1 10.5 10.6 C 3\n",
+        RefusedCase{"RefusedLineStartsNoWell", "W3 x 1 A 1\n",
                     "zone2las: zones.txt:3: top depth \"x\" is not a decimal "
-                    "number\n"}),
+                    "number\n"},
+        RefusedCase{"BottomOfHundredsOfDigits",
+                    "W1 10.2 " + kHundredsOfDigits + " B 2\n",
+                    "zone2las: zones.txt:3: bottom depth \"" +
+                        kHundredsOfDigits +
+                        "\" has too many digits to be read\n"},
+        RefusedCase{"TopOfHundredsOfDigits",
+                    "W1 1" + kHundredsOfDigits + " 10.3 B 2\n",
+                    "zone2las: zones.txt:3: top depth \"1" + kHundredsOfDigits +
+                        "\" has too many digits to be read\n"},
+        RefusedCase{"NulByte", std::string("W1 10.2 10.3 B\0 2\n", 18),
+                    "zone2las: zones.txt:3: line holds a NUL byte; is this a "
+                    "text file?\n"},
+        RefusedCase{"NulByteFirst", std::string("\0W1 10.2 10.3 B 2\n", 18),
+                    "zone2las: zones.txt:3: line holds a NUL byte; is this a "
+                    "text file?\n"},
+        RefusedCase{"NulBytesOnly", std::string(4000, '\0') + "\n",
+                    "zone2las: zones.txt:3: line holds a NUL byte; is this a "
+                    "text file?\n"},
+        RefusedCase{"LongerThan64MiB",
+                    std::string("W1 10.2 10.3 B ") + k64MiBOfX + "\n",
+                    "zone2las: zones.txt:3: line is longer than 64 MiB; is "
+                    "this a text file?\n"}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) {
       return std::string(info.param.name);
     });

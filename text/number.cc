@@ -1,11 +1,17 @@
-// Conversions between String and double.
+// Conversions between text and double: String's FromDouble and ToDouble,
+// and the exact depth formatter of the rows.
 //
 // ToDouble is the program's own parser, not strtod: depths are compared as
 // whole thousandths, so which double a depth text becomes decides the rows
 // it falls on, and that double must come out the same on every build. Every
 // operation below is one IEEE double operation rounded to nearest, in this
 // order; the build forbids contracting a product and a sum into one.
+#include "text/number.h"
+
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "text/string.h"
 
@@ -14,12 +20,93 @@ namespace {
 constexpr double kBase = 10.0;
 constexpr double kNotADigit = -1.0;
 
-}  // namespace
-
+// The parser's digit value of |c|: 0.0 to 9.0 for "0" to "9", else -1.0.
 double DigitValue(char c) {
   if (c >= '0' && c <= '9')
     return static_cast<double>(c - '0');
   return kNotADigit;
+}
+
+// "00" to "99", two characters for each number below 100.
+struct DigitPairs {
+  constexpr DigitPairs() : text() {
+    for (int i = 0; i < 100; ++i) {
+      text[2 * i] = static_cast<char>('0' + i / 10);
+      text[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+  }
+  char text[200];
+};
+constexpr DigitPairs kDigitPairs;
+
+// Writes |value| (below 10^9) in decimal; returns the end.
+char* WriteWholeNumber(std::uint32_t value, char* at) {
+  int digits = 1;
+  for (std::uint32_t bound = 10; bound <= 100000000 && value >= bound;
+       bound *= 10)
+    ++digits;
+  char* const end = at + digits;
+  char* pair = end;
+  while (value >= 100) {
+    pair -= 2;
+    std::memcpy(pair, kDigitPairs.text + 2 * (value % 100), 2);
+    value /= 100;
+  }
+  if (value >= 10)
+    std::memcpy(pair - 2, kDigitPairs.text + 2 * value, 2);
+  else
+    pair[-1] = static_cast<char>('0' + value);
+  return end;
+}
+
+}  // namespace
+
+int FormatDepth(double depth, char* text) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &depth, sizeof bits);
+  const unsigned biased_exponent = static_cast<unsigned>(bits >> 52) & 0x7FF;
+  // From 4 m to 2^24 m, where nearly every row of a well lies, a short cut in
+  // whole numbers: |depth| is mantissa / 2^shift exactly, with shift from 29 to
+  // 50, so its whole metres are mantissa >> shift, and its millionths past
+  // them, fraction * 10^6 / 2^shift = fraction * 15625 / 2^(shift - 6), are
+  // held exactly in 64 bits and rounded to nearest, ties to even, as "%f"
+  // rounds the exact value.
+  if (biased_exponent >= 1025 && biased_exponent <= 1046) {
+    const unsigned shift = 1075 - biased_exponent;
+    const std::uint64_t mantissa =
+        (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift);
+    const std::uint64_t scaled =
+        (mantissa & ((std::uint64_t{1} << shift) - 1)) * 15625;
+    const unsigned scaled_shift = shift - 6;
+    std::uint32_t millionths = static_cast<std::uint32_t>(scaled >> scaled_shift);
+    const std::uint64_t remainder =
+        scaled & ((std::uint64_t{1} << scaled_shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (scaled_shift - 1);
+    if (remainder > half || (remainder == half && (millionths & 1) != 0))
+      ++millionths;
+    if (millionths == 1000000) {
+      millionths = 0;
+      ++whole;
+    }
+    char* at = text;
+    if ((bits >> 63) != 0)
+      *at++ = '-';
+    at = WriteWholeNumber(whole, at);
+    at[0] = '.';
+    const std::uint32_t below_hundredths = millionths % 10000;
+    std::memcpy(at + 1, kDigitPairs.text + 2 * (millionths / 10000), 2);
+    std::memcpy(at + 3, kDigitPairs.text + 2 * (below_hundredths / 100), 2);
+    std::memcpy(at + 5, kDigitPairs.text + 2 * (below_hundredths % 100), 2);
+    return static_cast<int>(at + 7 - text);
+  }
+  // "%f" and to_chars in fixed notation with precision 6 give the same
+  // text: the exact value rounded to nearest, ties to even, a minus sign
+  // for every negative value (negative zero and values that round to zero
+  // included), and "inf" or "nan" for the values that are no numbers.
+  const std::to_chars_result result = std::to_chars(
+      text, text + kMaxDepthText, depth, std::chars_format::fixed, 6);
+  return static_cast<int>(result.ptr - text);
 }
 
 String& String::FromDouble(double value, int precision) {

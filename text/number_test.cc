@@ -1,11 +1,14 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "text/number.h"
 #include "text/string.h"
 
 namespace {
@@ -81,18 +84,18 @@ TEST(ToDouble, LeavesTheTextAndTokenizationAlone) {
   EXPECT_EQ("13", TextOf(line.NextToken(kWhiteSpace)));
 }
 
-TEST(DigitValue, OnlyTheTenDigitsHaveAValue) {
-  struct Case {
-    char c;
-    double value;
-  };
-  const Case kCases[] = {
-      {'0', 0.0},  {'5', 5.0},  {'9', 9.0},  {'/', -1.0},
-      {':', -1.0}, {'.', -1.0}, {'\0', -1.0}, {'\x80', -1.0},
-      {'\xb9', -1.0}, {'\xff', -1.0},
-  };
-  for (const Case& c : kCases)
-    EXPECT_EQ(c.value, DigitValue(c.c)) << static_cast<int>(c.c);
+// Between two digits, a digit byte adds its value and every other byte but
+// the point is skipped: "1" c "2" reads as 1c2 or as 12.
+TEST(ToDouble, OnlyTheTenDigitsHaveAValue) {
+  for (int byte = 1; byte < 256; ++byte) {
+    const char c = static_cast<char>(byte);
+    if (c == '.')
+      continue;
+    const char text[] = {'1', c, '2', '\0'};
+    const double expected =
+        c >= '0' && c <= '9' ? 102.0 + 10.0 * (c - '0') : 12.0;
+    EXPECT_EQ(expected, String(text).ToDouble()) << byte;
+  }
 }
 
 TEST(FromDouble, FormatsFixedNotation) {
@@ -141,6 +144,96 @@ TEST(FromDouble, ReplacesTheTextLikeAssign) {
   String row;
   EXPECT_EQ("12.500000 A",
             TextOf(row.FromDouble(12.5).Concat(" ").Concat("A")));
+}
+
+std::string Printf(double value) {
+  char text[400];
+  std::snprintf(text, sizeof text, "%f", value);
+  return text;
+}
+
+std::string Formatted(double value) {
+  char text[kMaxDepthText];
+  return std::string(text, static_cast<std::size_t>(FormatDepth(value, text)));
+}
+
+double FromBits(std::uint64_t bits) {
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// splitmix64, so that every run checks the same values.
+std::uint64_t NextRandom(std::uint64_t& state) {
+  std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+TEST(FormatDepth, GivesThePrintfTextForSpecialValues) {
+  const double kCases[] = {
+      0.0, -0.0, 1.0, -1.0, 0.1, -0.1, 2147483.647, -2147483.648,
+      // Values that round to zero keep their sign.
+      1e-7, -1e-7, 4.9e-7, -4.9e-7, 5e-7, -5e-7,
+      // Halfway in binary: odd multiples of 2^-7 end in a 5 after the sixth
+      // decimal, and round to the even neighbour.
+      0.0078125, 0.0234375, -0.0078125, 100.0078125, 1000.9921875,
+      // Carries through the point.
+      0.9999995, 0.99999949999, 9.9999999, 999999.9999996, -99.9999999,
+      // Around the ends of the whole-number short cut (4 m and 2^24 m) and
+      // far beyond them.
+      3.9999999999999996, 3.9999995, 4.0, -4.0, 4.0000005, 7.9999996,
+      16777215.9999995, 16777215.999999998, 16777216.0, 16777216.0000005,
+      9007199254740991.0, 9007199254740992.0, 1e20, -1e20, 1e300,
+      std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+      std::numeric_limits<double>::min(), -std::numeric_limits<double>::min(),
+      std::numeric_limits<double>::denorm_min(),
+      -std::numeric_limits<double>::denorm_min(),
+      std::numeric_limits<double>::infinity(),
+      -std::numeric_limits<double>::infinity(),
+      std::numeric_limits<double>::quiet_NaN(),
+      -std::numeric_limits<double>::quiet_NaN()};
+  for (const double value : kCases)
+    EXPECT_EQ(Printf(value), Formatted(value)) << std::hexfloat << value;
+  EXPECT_EQ("-0.000000", Formatted(-0.0));
+}
+
+TEST(FormatDepth, GivesThePrintfTextForManyValues) {
+  std::uint64_t state = 20240611;
+  int mismatches = 0;
+  auto check = [&mismatches](double value) {
+    if (Printf(value) != Formatted(value) && ++mismatches <= 10)
+      ADD_FAILURE() << std::hexfloat << value << ": " << Printf(value)
+                    << " != " << Formatted(value);
+  };
+  for (int i = 0; i < 100000; ++i) {
+    // Any bit pattern: every exponent, subnormals, infinities and NaNs.
+    check(FromBits(NextRandom(state)));
+    // Depths as tables hold them, in centimetres and millimetres.
+    const double centimetres =
+        static_cast<double>(NextRandom(state) % 1000000000) - 500000000.0;
+    check(centimetres / 100.0);
+    check(centimetres / 1000.0);
+    // Every halfway case below 2^31 m: an odd multiple of 2^-7.
+    const std::uint64_t odd = (NextRandom(state) % (std::uint64_t{1} << 38)) | 1;
+    check(std::ldexp(static_cast<double>(odd), -7));
+    // Magnitudes from 2^-30 to 2^60 with full mantissas.
+    const double mantissa = static_cast<double>(NextRandom(state) >> 11);
+    check(std::ldexp(mantissa, static_cast<int>(NextRandom(state) % 90) - 83));
+  }
+  // Depths as the resampling reaches them: by repeated addition of a step.
+  for (const double step : {0.1, 0.01, 0.3, 0.25, 1e-3, 0.07}) {
+    for (const double start : {-2.0, 998.0, 2999.99, -2147481.5}) {
+      double depth = start;
+      for (int i = 0; i < 20000; ++i) {
+        check(depth);
+        check(depth - 0.01);
+        depth = depth + step;
+      }
+    }
+  }
+  EXPECT_EQ(0, mismatches);
 }
 
 }  // namespace

@@ -78,7 +78,4 @@ class String {
 // The blank test on a raw text; a null text is blank.
 bool IsBlankText(const char* text);
 
-// The parser's digit value of |c|: 0.0 to 9.0 for "0" to "9", else -1.0.
-double DigitValue(char c);
-
 #endif  // ZONE2LAS_TEXT_STRING_H_

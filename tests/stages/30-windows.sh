@@ -63,6 +63,10 @@ timeout 300 wineboot -i >/dev/null 2>&1 </dev/null
 run_gtest timeout 300 wine "$root/platform-tests/zone2las_platform_tests.exe" \
   --gtest_brief=1 </dev/null
 
+# DiskFile's 64-bit offsets, where the C library's long is 32 bits.
+large_offsets() { (cd "$root" && timeout 120 wine "exe/large_offsets.exe" . </dev/null); }
+check "file offsets beyond 4 GiB in the Windows program" large_offsets
+
 export ZONE2LAS_TARGET=windows
 export ZONE2LAS_COMMAND="wine $(printf '%q' "$exe")"
 run_gtest timeout 600 "$root/host/zone2las_tests" --gtest_filter='EndToEnd*' \

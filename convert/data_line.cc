@@ -1,0 +1,134 @@
+#include "convert/data_line.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "convert/las_format.h"
+#include "convert/report.h"
+#include "convert/resample.h"
+
+namespace {
+
+// An optional sign, digits with at most one point, at least one digit.
+bool IsDecimalNumber(const char* text) {
+  if (*text == '+' || *text == '-')
+    ++text;
+  int digits = 0;
+  int points = 0;
+  for (; *text; ++text) {
+    if (*text >= '0' && *text <= '9')
+      ++digits;
+    else if (*text == '.' && points == 0)
+      ++points;
+    else
+      return false;
+  }
+  return digits > 0;
+}
+
+// Why rows from |top| to |bottom| cannot be written at |depth_step|, or the
+// empty text when they can.
+std::string DepthRangeFault(const DataLine& line, double depth_step) {
+  // Hundreds of digits overflow the parser's digit sum and come out as
+  // not-a-number, which every range comparison below would let through.
+  if (std::isnan(line.top) || std::isnan(line.bottom)) {
+    const bool top = std::isnan(line.top);
+    return FormatText("%s depth \"%s\" has too many digits to be read",
+                      top ? "top" : "bottom",
+                      top ? line.top_text.GetText() : line.bottom_text.GetText());
+  }
+  // Resampling derives depths up to the lead-in above a top and one step
+  // (plus the offset of an end row) beyond a bottom.
+  const double shallowest =
+      std::min(line.top, line.bottom) - kLeadIn - kEndRowOffset;
+  const double deepest =
+      std::max(line.top, line.bottom) + depth_step + kEndRowOffset;
+  if (!DepthKeyFits(shallowest) || !DepthKeyFits(deepest)) {
+    return FormatText(
+        "depths %s to %s with lead-in and step lie outside the handled range "
+        "of -2147483.647 to 2147483.647 m",
+        line.top_text.GetText(), line.bottom_text.GetText());
+  }
+  if (DepthKey(line.bottom) <= DepthKey(line.top)) {
+    return FormatText("bottom depth %s does not lie below top depth %s",
+                      line.bottom_text.GetText(), line.top_text.GetText());
+  }
+  return std::string();
+}
+
+}  // namespace
+
+bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err) {
+  std::vector<String> fields;
+  SplitWhiteSpaceFields(line, &fields);
+  if (fields.size() < static_cast<std::size_t>(kFixedColumns)) {
+    *err = FormatText(
+        "the header line names %d columns; it needs at least 4 (well, top, "
+        "bottom, zone)",
+        static_cast<int>(fields.size()));
+    return false;
+  }
+  out->attribute_names.clear();
+  for (std::size_t i = kFixedColumns; i < fields.size(); ++i)
+    out->attribute_names.push_back(std::move(fields[i]));
+  return true;
+}
+
+void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields) {
+  fields->clear();
+  // The tokenizer's state lives in the String; a copy leaves |line| alone.
+  String text(line);
+  for (;;) {
+    String token = text.NextToken(kWhiteSpace);
+    // Only the end of the text gives an empty token.
+    if (token.Length() == 0)
+      break;
+    fields->push_back(std::move(token));
+  }
+}
+
+bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
+                     double depth_step, DataLine* out, std::string* err) {
+  const int expected = kFixedColumns + attribute_count;
+  const int found = static_cast<int>(fields.size());
+  if (found < expected) {
+    *err = FormatText(
+        "expected %d fields (well, top, bottom, zone and %d values), found %d",
+        expected, attribute_count, found);
+    return false;
+  }
+  const String& top = fields[1];
+  const String& bottom = fields[2];
+  if (!IsDecimalNumber(top.GetText())) {
+    *err = FormatText("top depth \"%s\" is not a decimal number", top.GetText());
+    return false;
+  }
+  if (!IsDecimalNumber(bottom.GetText())) {
+    *err = FormatText("bottom depth \"%s\" is not a decimal number",
+                      bottom.GetText());
+    return false;
+  }
+  out->well.Assign(fields[0]);
+  out->top_text.Assign(top);
+  out->bottom_text.Assign(bottom);
+  // The depths come from the program's own parser, whose rounding decides
+  // the rows they fall on.
+  out->top = top.ToDouble();
+  out->bottom = bottom.ToDouble();
+  *err = DepthRangeFault(*out, depth_step);
+  if (!err->empty())
+    return false;
+  out->zone.Assign(fields[3]);
+  out->values.resize(static_cast<std::size_t>(attribute_count));
+  for (int i = 0; i < attribute_count; ++i)
+    out->values[static_cast<std::size_t>(i)].Assign(fields[kFixedColumns + i]);
+  return true;
+}
+
+bool ParseDataLine(const String& line, int attribute_count, double depth_step,
+                   DataLine* out, std::string* err) {
+  std::vector<String> fields;
+  SplitWhiteSpaceFields(line, &fields);
+  return ParseDataFields(fields, attribute_count, depth_step, out, err);
+}

@@ -1,0 +1,55 @@
+// The lines of a zone table taken apart: the header line into its column
+// names, a data line into well, depths, zone and attribute values. Each line
+// is split into its fields once; the checks and conversions then work on the
+// fields, whatever split them.
+#ifndef ZONE2LAS_CONVERT_DATA_LINE_H_
+#define ZONE2LAS_CONVERT_DATA_LINE_H_
+
+#include <string>
+#include <vector>
+
+#include "text/string.h"
+
+// The zone table's header line: well, top, bottom, zone, then one name per
+// attribute column.
+struct TableHeader {
+  // The names of the attribute columns, the curves after DEFINTERV.
+  std::vector<String> attribute_names;
+
+  int attribute_count() const {
+    return static_cast<int>(attribute_names.size());
+  }
+};
+
+// Reads the header line. False, with the reason in |err|, when it names fewer
+// than the four fixed columns.
+bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err);
+
+// One data line, checked: the depths are decimal numbers whose rows, lead-in
+// and end rows included, lie within the depth-key range, and the line has a
+// value for every attribute column (values beyond them are left out).
+struct DataLine {
+  String well;
+  String top_text;
+  String bottom_text;
+  double top = 0.0;     // metres, read by the program's own parser
+  double bottom = 0.0;  // metres
+  String zone;
+  std::vector<String> values;  // one per attribute column
+};
+
+// Splits |line| at spaces, tabs, line feeds and carriage returns into
+// |fields|, which it replaces.
+void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields);
+
+// Checks and converts the fields of a data line for a table of
+// |attribute_count| attribute columns resampled at |depth_step|. False, with
+// the reason in |err|, for a line that cannot be converted faithfully.
+bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
+                     double depth_step, DataLine* out, std::string* err);
+
+// SplitWhiteSpaceFields, then ParseDataFields.
+bool ParseDataLine(const String& line, int attribute_count, double depth_step,
+                   DataLine* out, std::string* err);
+
+#endif  // ZONE2LAS_CONVERT_DATA_LINE_H_

@@ -1,0 +1,128 @@
+#include "convert/data_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Texts(const std::vector<String>& strings) {
+  std::vector<std::string> texts;
+  for (const String& s : strings)
+    texts.push_back(s.GetText());
+  return texts;
+}
+
+// The same bits, so that -0.0 and 0.0 differ and NaNs compare.
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(DataLine, SplitsAtTheFourWhiteSpaceBytesOnly) {
+  std::vector<String> fields(3);  // replaced, not added to
+  SplitWhiteSpaceFields(String(" W-1\t10.5  12\r\nSand;x  \v0.2 \n"), &fields);
+  EXPECT_EQ((std::vector<std::string>{"W-1", "10.5", "12", "Sand;x", "\v0.2"}),
+            Texts(fields));
+  SplitWhiteSpaceFields(String(" \t\r\n"), &fields);
+  EXPECT_TRUE(fields.empty());
+}
+
+TEST(DataLine, TakesALineApartWithTheProgramsOwnParser) {
+  DataLine line;
+  std::string err;
+  ASSERT_TRUE(ParseDataLine(String("w1  -0.0 +12.30  Sand 0.25 x -9 extra\r\n"),
+                            3, 0.1, &line, &err))
+      << err;
+  EXPECT_STREQ("w1", line.well.GetText());
+  EXPECT_STREQ("-0.0", line.top_text.GetText());
+  EXPECT_STREQ("+12.30", line.bottom_text.GetText());
+  EXPECT_TRUE(SameBits(String("-0.0").ToDouble(), line.top));
+  EXPECT_TRUE(SameBits(-0.0, line.top));
+  EXPECT_TRUE(SameBits(String("+12.30").ToDouble(), line.bottom));
+  EXPECT_STREQ("Sand", line.zone.GetText());
+  // Values beyond the attribute columns are left out.
+  EXPECT_EQ((std::vector<std::string>{"0.25", "x", "-9"}), Texts(line.values));
+
+  // A line parsed into the same DataLine replaces everything.
+  ASSERT_TRUE(ParseDataLine(String("W2 1 2 Z 7"), 1, 0.1, &line, &err)) << err;
+  EXPECT_STREQ("W2", line.well.GetText());
+  EXPECT_EQ((std::vector<std::string>{"7"}), Texts(line.values));
+}
+
+TEST(DataLine, RefusesLinesThatCannotBeConvertedFaithfully) {
+  const std::string hundreds_of_digits = "0." + std::string(330, '1');
+  struct Case {
+    std::string line;
+    double step;
+    std::string expected_err;
+  } cases[] = {
+      {"W 10 10.2 A", 0.1,
+       "expected 5 fields (well, top, bottom, zone and 1 values), found 4"},
+      {"", 0.1,
+       "expected 5 fields (well, top, bottom, zone and 1 values), found 0"},
+      {"W 1,5 10.3 B 2", 0.1, "top depth \"1,5\" is not a decimal number"},
+      {"W 10 1e3 B 2", 0.1, "bottom depth \"1e3\" is not a decimal number"},
+      {"W . 1 B 2", 0.1, "top depth \".\" is not a decimal number"},
+      {"W 1.2.3 4 B 2", 0.1, "top depth \"1.2.3\" is not a decimal number"},
+      {"W 10 -x B 2", 0.1, "bottom depth \"-x\" is not a decimal number"},
+      {"W 10 " + hundreds_of_digits + " B 2", 0.1,
+       "bottom depth \"" + hundreds_of_digits +
+           "\" has too many digits to be read"},
+      {"W 1" + hundreds_of_digits + " 10 B 2", 0.1,
+       "top depth \"1" + hundreds_of_digits +
+           "\" has too many digits to be read"},
+      {"W 2147483 2147483.7 B 2", 0.1,
+       "depths 2147483 to 2147483.7 with lead-in and step lie outside the "
+       "handled range of -2147483.647 to 2147483.647 m"},
+      {"W -2147482 -2147481 B 2", 0.1,
+       "depths -2147482 to -2147481 with lead-in and step lie outside the "
+       "handled range of -2147483.647 to 2147483.647 m"},
+      // Rows run from the top down: a bottom at or above the top, by the
+      // millimetre keys, has none.
+      {"W 10.8 10.4 B 2", 0.1, "bottom depth 10.4 does not lie below top "
+                               "depth 10.8"},
+      {"W 11 11.0 B 2", 0.1, "bottom depth 11.0 does not lie below top depth "
+                             "11"},
+      {"W 11 10.9996 B 2", 0.1, "bottom depth 10.9996 does not lie below top "
+                                "depth 11"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    DataLine line;
+    std::string err;
+    EXPECT_FALSE(ParseDataLine(String(c.line.c_str()), 1, c.step, &line, &err));
+    EXPECT_EQ(c.expected_err, err);
+  }
+}
+
+TEST(DataLine, AcceptsDepthsAtTheEdgesOfTheRange) {
+  // The lead-in and the end row reach 2.01 m above the top, a step and the
+  // end row 0.11 m below the bottom.
+  for (const char* text : {"W -2147481.63 0 A 1", "W 0 2147483.53 A 1",
+                           "W 1 1.001 A 1", "W +.5 7. A 1"}) {
+    SCOPED_TRACE(text);
+    DataLine line;
+    std::string err;
+    EXPECT_TRUE(ParseDataLine(String(text), 1, 0.1, &line, &err)) << err;
+  }
+}
+
+TEST(HeaderLine, NamesTheAttributeColumnsAfterTheFixedFour) {
+  TableHeader header;
+  std::string err;
+  ASSERT_TRUE(ParseHeaderLine(String("WELL\tTOP BOTTOM  ZONE PORO PERM\r\n"),
+                              &header, &err));
+  EXPECT_EQ((std::vector<std::string>{"PORO", "PERM"}),
+            Texts(header.attribute_names));
+  EXPECT_EQ(2, header.attribute_count());
+  ASSERT_TRUE(ParseHeaderLine(String("W T B Z"), &header, &err));
+  EXPECT_EQ(0, header.attribute_count());
+
+  EXPECT_FALSE(ParseHeaderLine(String("WELL TOP BOTTOM\n"), &header, &err));
+  EXPECT_EQ(
+      "the header line names 3 columns; it needs at least 4 (well, top, "
+      "bottom, zone)",
+      err);
+}
+
+}  // namespace

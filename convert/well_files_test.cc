@@ -1,0 +1,158 @@
+#include "convert/well_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "convert/resample.h"
+#include "platform/platform.h"
+#include "tests/scratch.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::MatchesRegex;
+using ::testing::StartsWith;
+
+// Well files in a scratch directory that is the working directory for the
+// test, with the messages kept.
+class WellFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_directory_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+    std::string err;
+    ASSERT_TRUE(ParseHeaderLine(String("WELL TOP BOTTOM ZONE V"), &header_,
+                                &err));
+    wells_ = std::make_unique<WellFiles>(reporter_, header_, 0.1,
+                                         (dir_ / "zones.txt").string());
+  }
+  void TearDown() override {
+    wells_.reset();
+    std::filesystem::current_path(previous_directory_);
+  }
+
+  // Offers line |number| of the table to the wells, as the loop does; true
+  // when its rows were written.
+  bool Line(long number, const char* text) {
+    reporter_.SetLineNumber(number);
+    DataLine line;
+    std::string err;
+    EXPECT_TRUE(ParseDataLine(String(text), 1, 0.1, &line, &err)) << err;
+    EXPECT_TRUE(wells_->Accepts(line, &err)) << err;
+    if (!wells_->SwitchTo(line.well))
+      return false;
+    ResampleLine(line, wells_->State(), wells_->File(), 0.1, null_row_tail_);
+    return true;
+  }
+
+  ScratchDir dir_;
+  std::filesystem::path previous_directory_;
+  std::string messages_;
+  Reporter reporter_{"zones.txt", &messages_};
+  TableHeader header_;
+  const String null_row_tail_{"0   -9999.0  \n"};
+  std::unique_ptr<WellFiles> wells_;
+};
+
+TEST_F(WellFilesTest, AFileTakesItsWellsNameOnlyWhenTheWellIsComplete) {
+  ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
+  EXPECT_THAT(dir_.List(),
+              ElementsAre(MatchesRegex("zone2las-partial-[A-Za-z0-9]{8}")));
+  ASSERT_TRUE(Line(3, "W2 5 5.1 B 2"));  // finishes W1
+  EXPECT_TRUE(dir_.Exists("W1.las"));
+  EXPECT_FALSE(dir_.Exists("W2.las"));
+  wells_->FinishCurrent();
+  wells_.reset();  // removes the private directory
+  EXPECT_THAT(dir_.List(), ElementsAre("W1.las", "W2.las"));
+  EXPECT_THAT(dir_.Read("W1.las"), StartsWith("~Version\n"));
+  EXPECT_NE(std::string::npos,
+            dir_.Read("W1.las").find("STOP.M           10.200000 :\n"));
+  EXPECT_EQ("", messages_);
+  EXPECT_FALSE(reporter_.failed());
+}
+
+TEST_F(WellFilesTest, AWellsLastBottomIsFoundWhileItRunsAndOnceItIsFinished) {
+  EXPECT_EQ(nullptr, wells_->Find(String("W1")));
+  ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
+  ASSERT_NE(nullptr, wells_->Find(String("w1")));
+  EXPECT_EQ(10.2, wells_->Find(String("w1"))->bottom);
+  ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
+  ASSERT_NE(nullptr, wells_->Find(String("./W1")));
+  EXPECT_EQ(10.2, wells_->Find(String("./W1"))->bottom);
+  EXPECT_EQ(50.3, wells_->Find(String("W2"))->bottom);
+  ASSERT_TRUE(Line(4, "w1 10.5 10.6 C 3"));
+  EXPECT_EQ(10.6, wells_->Find(String("W1"))->bottom);
+  EXPECT_EQ(50.3, wells_->Find(String("W2"))->bottom);
+}
+
+TEST_F(WellFilesTest, RefusedWellsAreReportedOnceAndTheirLinesSkipped) {
+  const std::string long_name(300, 'n');
+  struct Case {
+    std::string well;
+    std::string expected_message;
+  } cases[] = {
+      {"../up",
+       "zone2las: zones.txt:2: well \"../up\" would place its file outside "
+       "the working directory; its lines are skipped\n"},
+      {"sub/W1",  // no such directory
+       "zone2las: zones.txt:2: cannot create sub/W1.las: No such file or "
+       "directory\n"},
+      {long_name,
+       "zone2las: zones.txt:2: cannot create " + long_name +
+           ".las: the name is too long\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.well);
+    messages_.clear();
+    EXPECT_FALSE(Line(2, (c.well + " 10 10.2 A 1").c_str()));
+    EXPECT_FALSE(Line(3, (c.well + " 10.2 10.4 A 1").c_str()));
+    EXPECT_EQ(c.expected_message, messages_);
+    EXPECT_TRUE(reporter_.failed());
+  }
+}
+
+TEST_F(WellFilesTest, AWellThatWouldReplaceTheZoneTableIsSkipped) {
+  wells_ = std::make_unique<WellFiles>(reporter_, header_, 0.1,
+                                       (dir_ / "zones.las").string());
+  EXPECT_FALSE(Line(2, "zones 10 10.2 A 1"));
+  EXPECT_EQ("zone2las: zones.txt:2: well \"zones\" would replace the zone "
+            "table; its lines are skipped\n",
+            messages_);
+}
+
+// A text that could not be stored is a lost value: the well is not written,
+// and its later lines are skipped.
+TEST_F(WellFilesTest, AWellThatRanOutOfMemoryIsNotWritten) {
+  ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
+  platform::SetAllocationLimitForTesting(64);
+  {
+    const String lost(std::string(100, 'x').c_str());
+    EXPECT_EQ(nullptr, lost.GetText());
+  }
+  platform::SetAllocationLimitForTesting(0);
+  ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));  // finishes W1
+  EXPECT_EQ("zone2las: W1.las: not written: out of memory\n", messages_);
+  EXPECT_EQ(nullptr, wells_->Find(String("W1")));
+  EXPECT_FALSE(Line(4, "W1 10.5 10.6 C 3"));
+  wells_->FinishCurrent();
+  wells_.reset();
+  EXPECT_THAT(dir_.List(), ElementsAre("W2.las"));
+}
+
+TEST_F(WellFilesTest, AWellDoesNotContinueAFileThatChanged) {
+  ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
+  ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
+  dir_.Write("W1.las", "another well's file\n");
+  EXPECT_FALSE(Line(4, "W1 10.5 10.6 C 3"));
+  EXPECT_EQ("zone2las: zones.txt:4: cannot continue W1.las: the file has "
+            "changed since its well was written\n",
+            messages_);
+  wells_.reset();
+  EXPECT_EQ("another well's file\n", dir_.Read("W1.las"));
+}
+
+}  // namespace
