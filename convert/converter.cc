@@ -103,7 +103,7 @@ int Convert(const Options& options) {
       break;
     if (status == LineReader::Status::kFailed) {
       reporter.Report("%s: %s", options.table_name, err.c_str());
-      wells.Discard();
+      wells.DiscardAll();
       return kExitFailure;
     }
     if (status == LineReader::Status::kText && line.IsBlank())
@@ -126,7 +126,7 @@ int Convert(const Options& options) {
           data.top_text.GetText(), data.bottom_text.GetText());
     }
   }
-  wells.FinishCurrent();
+  wells.Publish();
   if (!any_data_line)
     reporter.Note("%s: no data lines; no file written", options.table_name);
   // A text that could not be stored is lost data, even between wells.

@@ -1,7 +1,7 @@
 #include "convert/well_files.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <cstring>
+#include <utility>
 
 #include "convert/las_header.h"
 #include "convert/resample.h"
@@ -11,46 +11,178 @@
 
 namespace {
 
-// A well in progress is written into a private directory of this name (and a
-// unique ending) beside its final place.
+// The run's private directory in a folder: this name and a unique ending.
 constexpr const char kPartialPrefix[] = "zone2las-partial-";
 // The output stream's buffer: larger than the C library's default, so that
 // rows reach the file in few large writes.
 constexpr std::size_t kOutputBufferBytes = 1 << 16;
 
+// The key of a folder's identity, to stand before a file name's key.
+std::string IdentityKey(const platform::FileIdentity& identity) {
+  std::string key(2 * sizeof(std::uint64_t) + 1, '/');
+  std::memcpy(&key[0], &identity.device, sizeof identity.device);
+  std::memcpy(&key[sizeof identity.device], &identity.file,
+              sizeof identity.file);
+  return key;
+}
+
+// |depth| as a table would write it: six decimals at most, no trailing
+// zeros.
+std::string ShortDepth(double depth) {
+  char text[kMaxDepthText + 1];
+  int length = FormatDepth(depth, text);
+  while (text[length - 1] == '0')
+    --length;
+  if (text[length - 1] == '.')
+    --length;
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
 }  // namespace
 
 WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
-                     double depth_step, const std::string& table_path)
+                     double depth_step, const std::string& table_path,
+                     const std::string& output_dir)
     : reporter_(reporter),
       header_(header),
       depth_step_(depth_step),
-      table_path_(table_path) {}
-
-WellFiles::~WellFiles() {
-  if (mode_ == Mode::kWriting)
-    Discard();
-  for (const auto& folder : partial_directories_)
-    platform::RemoveEmptyDirectory(folder.second.c_str());
+      table_path_(table_path),
+      output_dir_(output_dir) {
+  std::string ignored;
+  has_table_identity_ =
+      platform::IdentifyPath(table_path_.c_str(), &table_identity_, &ignored);
 }
 
-const std::string& WellFiles::KeyOf(const String& well) {
-  // A name whose buffer could not be had reads as the empty text.
-  const char* name = well.GetText() != nullptr ? well.GetText() : "";
-  if (looked_up_key_.empty() || looked_up_name_ != name) {
-    looked_up_name_ = name;
-    looked_up_key_ = WellKey(looked_up_name_ + ".las");
+WellFiles::~WellFiles() { DiscardAll(); }
+
+// The output directory, opened when the first well needs it.
+bool WellFiles::OpenOutputDirectory() {
+  if (output_opened_)
+    return output_ok_;
+  output_opened_ = true;
+  auto folder = std::make_unique<Folder>();
+  std::string err;
+  if (!folder->directory.Open(output_dir_.empty() ? "." : output_dir_.c_str(),
+                              &err)) {
+    reporter_.Report("%s: cannot open the output directory: %s",
+                     output_dir_.empty() ? "." : output_dir_.c_str(),
+                     err.c_str());
+    return false;
   }
-  return looked_up_key_;
+  folder_by_identity_[folder->directory.identity()] = 0;
+  folders_.push_back(std::move(folder));
+  output_ok_ = true;
+  return true;
+}
+
+// The folder that |directory_part| of a well name leads to, opened once; it
+// must lie inside the output directory, links resolved.
+bool WellFiles::FolderOf(const std::string& directory_part, std::size_t* index,
+                         std::string* err) {
+  if (directory_part.empty()) {
+    *index = 0;
+    return true;
+  }
+  const auto known = folder_by_text_.find(directory_part);
+  if (known != folder_by_text_.end()) {
+    *index = known->second;
+    return true;
+  }
+  auto folder = std::make_unique<Folder>();
+  if (!folder->directory.Open(folders_[0]->directory, directory_part.c_str(),
+                              err))
+    return false;
+  if (!platform::IsInside(folder->directory, folders_[0]->directory)) {
+    err->clear();
+    return false;
+  }
+  // Two spellings of one folder are one folder.
+  const auto same = folder_by_identity_.find(folder->directory.identity());
+  if (same != folder_by_identity_.end()) {
+    *index = same->second;
+  } else {
+    *index = folders_.size();
+    folder_by_identity_[folder->directory.identity()] = *index;
+    folders_.push_back(std::move(folder));
+  }
+  folder_by_text_[directory_part] = *index;
+  return true;
+}
+
+// A well whose file cannot be written, known by its name's text.
+WellFiles::Well* WellFiles::RefusedWell(const std::string& file_name,
+                                        const std::string& message) {
+  Well& well = wells_["\n" + file_name];
+  if (well.file_name.empty()) {
+    well.file_name = file_name;
+    well.failed = true;
+    well.refusal = message;
+  }
+  return &well;
+}
+
+WellFiles::Well& WellFiles::Lookup(const String& name) {
+  // A name whose buffer could not be had reads as the empty text.
+  const char* text = name.GetText() != nullptr ? name.GetText() : "";
+  if (looked_up_ != nullptr && looked_up_name_ == text)
+    return *looked_up_;
+  looked_up_name_ = text;
+  const std::string file_name = looked_up_name_ + ".las";
+  const std::string outside = FormatText(
+      "well \"%s\" would place its file outside the %s directory; its lines "
+      "are skipped",
+      text, output_dir_.empty() ? "working" : "output");
+  if (!StaysInWorkingDirectory(file_name.c_str())) {
+    looked_up_ = RefusedWell(file_name, outside);
+    return *looked_up_;
+  }
+  if (!OpenOutputDirectory()) {
+    looked_up_ = RefusedWell(
+        file_name, "cannot create " + file_name + ": no output directory");
+    return *looked_up_;
+  }
+  const std::size_t separator = file_name.find_last_of("/\\");
+  const std::string directory_part =
+      separator == std::string::npos ? "" : file_name.substr(0, separator);
+  const std::string base_name = separator == std::string::npos
+                                    ? file_name
+                                    : file_name.substr(separator + 1);
+  std::size_t folder = 0;
+  std::string err;
+  if (!FolderOf(directory_part, &folder, &err)) {
+    looked_up_ = RefusedWell(
+        file_name, err.empty() ? outside
+                               : "cannot create " + file_name + ": " + err);
+    return *looked_up_;
+  }
+  const platform::Directory& directory = folders_[folder]->directory;
+  Well& well = wells_[IdentityKey(directory.identity()) +
+                      platform::FileNameKey(base_name.c_str())];
+  looked_up_ = &well;
+  if (!well.file_name.empty())
+    return well;
+  well.file_name = file_name;
+  well.base_name = base_name;
+  well.folder = folder;
+  platform::FileIdentity identity;
+  if (has_table_identity_ &&
+      directory.IdentifyFile(base_name.c_str(), &identity, &err) &&
+      identity == table_identity_) {
+    well.failed = true;
+    well.refusal = FormatText(
+        "well \"%s\" would replace the zone table; its lines are skipped",
+        text);
+  }
+  return well;
 }
 
 const WellState* WellFiles::Find(const String& well) {
-  if (mode_ != Mode::kNone && well.Equals(current_well_name_))
-    return mode_ == Mode::kWriting ? &well_ : nullptr;
-  const auto known = wells_.find(KeyOf(well));
-  if (known == wells_.end() || !known->second.written)
-    return nullptr;
-  return &known->second.state;
+  const Well* found = current_;
+  if (current_ == nullptr || !well.Equals(current_well_name_))
+    found = &Lookup(well);
+  if (found == current_)
+    return writing_ ? &well_ : nullptr;
+  return found->failed || !found->has_file ? nullptr : &found->state;
 }
 
 bool WellFiles::Accepts(const DataLine& line, std::string* err) {
@@ -58,200 +190,164 @@ bool WellFiles::Accepts(const DataLine& line, std::string* err) {
   if (state == nullptr || state->line_count == 0 ||
       DepthKey(line.top) >= DepthKey(state->bottom))
     return true;
-  // The bottom as the table wrote it, short of the parser's last bits.
-  char bottom[kMaxDepthText + 1];
-  int length = FormatDepth(state->bottom, bottom);
-  while (bottom[length - 1] == '0')
-    --length;
-  if (bottom[length - 1] == '.')
-    --length;
-  bottom[length] = '\0';
   *err = FormatText(
       "top depth %s lies above the bottom depth %s of the previous line of "
       "well \"%s\"; sort the table by well and depth",
-      line.top_text.GetText(), bottom, line.well.GetText());
+      line.top_text.GetText(), ShortDepth(state->bottom).c_str(),
+      line.well.GetText());
   return false;
 }
 
 bool WellFiles::SwitchTo(const String& well) {
-  if (mode_ == Mode::kNone || !well.Equals(current_well_name_))
-    StartWell(well);
-  return mode_ == Mode::kWriting;
-}
-
-void WellFiles::StartWell(const String& well) {
-  if (mode_ == Mode::kWriting)
-    FinishWell();
+  if (current_ != nullptr && well.Equals(current_well_name_))
+    return writing_;
+  Well& next = Lookup(well);
+  if (&next != current_)
+    StartWell(next);
   current_well_name_.Assign(well);
-  well_key_ = KeyOf(well);
-  well_.Reset();
-  mode_ = Mode::kSkipping;
-
-  auto known = wells_.find(well_key_);
-  if (known != wells_.end()) {
-    // The well's lines come back after other wells: its file goes on where
-    // the earlier lines left it. A well that failed stays skipped; its
-    // failure was reported when it happened.
-    if (known->second.written && ContinueWellFile(known->second))
-      mode_ = Mode::kWriting;
-    return;
-  }
-
-  FinishedWell& record = wells_[well_key_];
-  record.file_name = looked_up_name_ + ".las";
-  if (!StaysInWorkingDirectory(record.file_name.c_str())) {
-    reporter_.ReportLine("well \"%s\" would place its file outside the "
-                         "working directory; its lines are skipped",
-                         well.GetText());
-    return;
-  }
-  if (!OpenWellFile(record.file_name))
-    return;
-  well_.strt_offset = WriteLasHeader(output_, header_, depth_step_);
-  mode_ = Mode::kWriting;
+  return writing_;
 }
 
-// The run's private directory in |folder|, made on first use.
-bool WellFiles::PartialDirectory(const std::string& folder,
-                                 std::string* directory, std::string* err) {
-  auto known = partial_directories_.find(folder);
-  if (known != partial_directories_.end()) {
-    *directory = known->second;
-    return true;
+void WellFiles::StartWell(Well& well) {
+  CompleteCurrent();
+  current_ = &well;
+  well_.Reset();
+  if (!well.refusal.empty()) {
+    // Reported once, when the well first comes.
+    reporter_.ReportLine("%s", well.refusal.c_str());
+    well.refusal.clear();
   }
-  if (!platform::MakeUniqueDirectory(folder + kPartialPrefix, directory, err))
+  if (well.failed)
+    return;
+  if (well.has_file) {
+    writing_ = ContinueWellFile(well);
+    return;
+  }
+  if (!CreateWellFile(well))
+    return;
+  order_.push_back(&well);
+  well_.strt_offset = WriteLasHeader(output_, header_, depth_step_);
+  writing_ = true;
+}
+
+// Creates the well's file in the private directory of its folder.
+bool WellFiles::CreateWellFile(Well& well) {
+  Folder& folder = *folders_[well.folder];
+  std::string err;
+  if (!folder.partial.IsOpen() &&
+      !folder.partial.MakePrivate(folder.directory, kPartialPrefix, &err)) {
+    reporter_.ReportLine("cannot create %s: %s", well.file_name.c_str(),
+                         err.c_str());
+    well.failed = true;
     return false;
-  partial_directories_[folder] = *directory;
+  }
+  const int descriptor =
+      folder.partial.CreateNewFile(well.base_name.c_str(), &err);
+  if (descriptor < 0 ||
+      !output_.Adopt(descriptor,
+                     (folder.partial.path() + "/" + well.base_name).c_str(),
+                     &err)) {
+    reporter_.ReportLine("cannot create %s: %s", well.file_name.c_str(),
+                         err.c_str());
+    well.failed = true;
+    return false;
+  }
+  well.has_file = true;
+  output_.SetBufferSize(kOutputBufferBytes);
+  allocation_failures_at_start_ = platform::AllocationFailureCount();
   return true;
 }
 
-// Opens the well's file in a private directory beside its final place.
-bool WellFiles::OpenWellFile(const std::string& final_name) {
-  well_file_name_ = final_name;
-  allocation_failures_at_well_start_ = platform::AllocationFailureCount();
-  output_.SetName(final_name.c_str());
-  well_final_path_ = output_.GetFullName().GetText();
-  if (well_final_path_.empty()) {
-    reporter_.ReportLine("cannot create %s: the name is too long",
-                         final_name.c_str());
-    return false;
-  }
-  if (well_final_path_ == table_path_) {
-    reporter_.ReportLine("well \"%s\" would replace the zone table; its lines "
-                         "are skipped",
-                         current_well_name_.GetText());
-    return false;
-  }
-  const std::string base = std::string(output_.GetTitle().GetText()) +
-                           output_.GetExtension().GetText();
-  const std::string folder = std::string(output_.GetDrive().GetText()) +
-                             output_.GetDirectory().GetText();
-  std::string directory;
+// Reopens the waiting well's file, drops its closing row and goes on from the
+// state before it, exactly as if its lines had stood together.
+bool WellFiles::ContinueWellFile(Well& well) {
+  Folder& folder = *folders_[well.folder];
   std::string err;
-  if (!PartialDirectory(folder, &directory, &err)) {
-    reporter_.ReportLine("cannot create %s: %s", final_name.c_str(),
-                         err.c_str());
-    return false;
-  }
-  well_temp_path_ = directory + "/" + base;
-  output_.SetName(well_temp_path_.c_str());
-  // The file in progress has a longer path than the finished one, and may
-  // not resolve where the finished one would.
-  const bool resolved = output_.GetFullName().Length() != 0;
-  errno = 0;
-  if (!resolved || !output_.OpenWrite(false)) {
-    reporter_.ReportLine(
-        "cannot create %s: %s", final_name.c_str(),
-        resolved ? SystemReason(errno).c_str() : "the name is too long");
-    well_temp_path_.clear();
+  const int descriptor =
+      folder.partial.ReopenFile(well.base_name.c_str(), &err);
+  if (descriptor < 0 ||
+      !output_.Adopt(descriptor,
+                     (folder.partial.path() + "/" + well.base_name).c_str(),
+                     &err) ||
+      !output_.Truncate(well.closing_row_offset, &err)) {
+    FailWell(well, "cannot continue: " + err);
     return false;
   }
   output_.SetBufferSize(kOutputBufferBytes);
-  well_temp_path_ = output_.GetFullName().GetText();
+  allocation_failures_at_start_ = platform::AllocationFailureCount();
+  well_ = well.state;
   return true;
 }
 
-// Copies the finished file without its closing row into a new file in
-// progress, and restores the well's state, so that the well goes on exactly
-// as if its lines had stood together.
-bool WellFiles::ContinueWellFile(FinishedWell& finished) {
-  if (!OpenWellFile(finished.file_name)) {
-    finished.written = false;
-    return false;
-  }
-  // Reports why the well cannot go on and drops the new file; the finished
-  // file stays as it was, and the well's later lines are skipped.
-  auto cannot_continue = [&](const std::string& reason) {
-    reporter_.ReportLine("cannot continue %s: %s", finished.file_name.c_str(),
-                         reason.c_str());
-    Discard();
-    finished.written = false;
-    return false;
-  };
-  DiskFile earlier;
-  earlier.SetName(finished.path.c_str());
-  errno = 0;
-  if (!earlier.OpenRead(false))
-    return cannot_continue(SystemReason(errno));
-  // Another name may have reached the same file since (through a link, say).
-  // A file of another size is not the one this well left, and going on from
-  // it would mix two wells in one file.
-  if (earlier.Size() != finished.file_size)
-    return cannot_continue("the file has changed since its well was written");
-  std::string err;
-  if (!earlier.CopyPrefixTo(output_, finished.closing_row_offset, &err))
-    return cannot_continue(err);
-  well_ = finished.state;
-  return true;
-}
-
-void WellFiles::FinishCurrent() {
-  if (mode_ == Mode::kWriting)
-    FinishWell();
-}
-
-void WellFiles::FinishWell() {
-  FinishedWell& record = wells_[well_key_];
-  mode_ = Mode::kNone;
+// Completes the current well's file where it is: closing row, depth range,
+// close. Its state before the closing row is kept for its lines to come.
+void WellFiles::CompleteCurrent() {
+  if (!writing_)
+    return;
+  writing_ = false;
+  Well& well = *current_;
   const std::int64_t closing_row_offset = output_.Tell();
   const double stop = WriteClosingRow(well_, output_);
-  const std::int64_t file_size = output_.Tell();
   WriteDepthRange(output_, well_.strt_offset, well_.first_depth, stop);
   std::string err;
   if (!output_.Close(&err)) {
-    FailWell(record, "cannot write: " + err);
+    FailWell(well, "cannot write: " + err);
     return;
   }
   // A text that could not be stored is a lost value or row.
-  if (platform::AllocationFailureCount() != allocation_failures_at_well_start_) {
-    FailWell(record, "not written: out of memory");
+  if (platform::AllocationFailureCount() != allocation_failures_at_start_) {
+    FailWell(well, "not written: out of memory");
     return;
   }
-  if (!platform::ReplaceFile(well_temp_path_.c_str(),
-                             well_final_path_.c_str(), &err)) {
-    FailWell(record, "cannot write: " + err);
+  well.closing_row_offset = closing_row_offset;
+  well.state = well_;
+}
+
+// Reports a well that cannot be written whole and drops its file; its later
+// lines are skipped.
+void WellFiles::FailWell(Well& well, const std::string& reason) {
+  reporter_.Report("%s: %s", well.file_name.c_str(), reason.c_str());
+  DropFile(well);
+  well.failed = true;
+  if (&well == current_)
+    writing_ = false;
+}
+
+void WellFiles::DropFile(Well& well) {
+  if (&well == current_)
+    output_.Close();
+  if (!well.has_file)
     return;
+  std::string ignored;
+  folders_[well.folder]->partial.RemoveFile(well.base_name.c_str(), &ignored);
+  well.has_file = false;
+}
+
+void WellFiles::Publish() {
+  CompleteCurrent();
+  for (Well* well : order_) {
+    if (well->failed || !well->has_file)
+      continue;
+    Folder& folder = *folders_[well->folder];
+    std::string err;
+    if (!folder.partial.MoveOut(well->base_name.c_str(), folder.directory,
+                                well->base_name.c_str(), &err)) {
+      FailWell(*well, "cannot write: " + err);
+      continue;
+    }
+    well->has_file = false;
   }
-  well_temp_path_.clear();
-  record.written = true;
-  record.path = well_final_path_;
-  record.closing_row_offset = closing_row_offset;
-  record.file_size = file_size;
-  record.state = well_;
+  DiscardAll();
 }
 
-// Reports a well that could not be written whole and drops its file in
-// progress; its later lines are skipped.
-void WellFiles::FailWell(FinishedWell& record, const std::string& reason) {
-  reporter_.Report("%s: %s", well_file_name_.c_str(), reason.c_str());
-  Discard();
-  record.written = false;
-}
-
-void WellFiles::Discard() {
-  mode_ = Mode::kNone;
+void WellFiles::DiscardAll() {
+  writing_ = false;
   output_.Close();
-  if (!well_temp_path_.empty())
-    std::remove(well_temp_path_.c_str());
-  well_temp_path_.clear();
+  for (Well* well : order_)
+    DropFile(*well);
+  for (const std::unique_ptr<Folder>& folder : folders_) {
+    std::string ignored;
+    if (folder->partial.IsOpen())
+      folder->partial.RemoveSelf(&ignored);
+  }
 }

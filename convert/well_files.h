@@ -1,105 +1,133 @@
-// WellFiles keeps the life of every well's LAS file: a well in progress is
-// written into a private directory beside its final place and moved there
-// only when it is complete (closing row, depth range, close), so that no
-// half-written file ever carries a well's name. A well whose lines come back
-// after other wells continues its finished file; a well that failed is
-// reported once and its later lines are skipped.
+// WellFiles keeps the life of every well's LAS file. Every well is written
+// into the run's private directory beside its final place, a directory that
+// the run made itself and holds open, so that nothing another process does to
+// names can redirect a write. A well whose lines stop is completed there
+// (closing row, depth range) and closed; when its lines come back, the same
+// file is reopened and continued in place. Only once the whole table has been
+// read is each complete well moved to its name, so a run that is stopped
+// publishes nothing, two runs in one folder never mix their wells, and any
+// order of lines costs linear time.
+//
+// A well is known by the file it reaches: the identity of its folder
+// (whatever link or spelling leads there) and its file name as the file
+// system folds names.
 #ifndef ZONE2LAS_CONVERT_WELL_FILES_H_
 #define ZONE2LAS_CONVERT_WELL_FILES_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "convert/data_line.h"
 #include "convert/report.h"
 #include "convert/well_state.h"
 #include "io/disk_file.h"
+#include "platform/files.h"
 #include "text/string.h"
 
 class WellFiles {
  public:
   // Header and step make every file's LAS header; |table_path| is the zone
-  // table's full path, which no well may replace. Messages go to |reporter|.
+  // table, which no well may replace; the files go into |output_dir|, the
+  // working directory when it is empty. Messages go to |reporter|.
   WellFiles(Reporter& reporter, const TableHeader& header, double depth_step,
-            const std::string& table_path);
-  // Drops a well in progress and removes the private directories.
+            const std::string& table_path,
+            const std::string& output_dir = std::string());
+  // Drops whatever was not published: files in progress and the private
+  // directories.
   ~WellFiles();
 
   WellFiles(const WellFiles&) = delete;
   WellFiles& operator=(const WellFiles&) = delete;
 
   // The state that |well|'s last accepted line left: the current well's, or
-  // a finished well's, kept to go on from. Null for a well not seen yet and
-  // for one whose lines are skipped.
+  // a waiting well's. Null for a well not seen yet and for one whose lines
+  // are skipped.
   const WellState* Find(const String& well);
 
-  // Whether |line| may join its well; its well is looked up before anything
-  // is finished or started. False, with the reason in |err|, for a line that
-  // its well refuses. Every line is accepted so far.
+  // Whether |line| may join its well: its top must not lie above the bottom
+  // of the well's last accepted line. The well is looked up before anything
+  // is finished or started. False, with the reason in |err|, otherwise.
   bool Accepts(const DataLine& line, std::string* err);
 
-  // Makes |well| the current well: finishes the one before it when the name
-  // changes, then starts the well's file or continues its finished one.
-  // True when the well's lines are written; false when they are skipped.
+  // Makes |well| the current well: completes the one before it when the name
+  // changes, then starts the well's file or continues it. True when the
+  // well's lines are written; false when they are skipped.
   bool SwitchTo(const String& well);
 
   // The current well, while SwitchTo last gave true.
   WellState& State() { return well_; }
   DiskFile& File() { return output_; }
 
-  // Finishes the current well, if its file is being written.
-  void FinishCurrent();
-  // Drops the current well's file in progress; its finished file, if any,
-  // stays as it was.
-  void Discard();
+  // Once the whole table has been read: completes the current well and moves
+  // every complete well's file to its name.
+  void Publish();
+  // Drops every file in progress; nothing is published.
+  void DiscardAll();
 
  private:
-  enum class Mode { kNone, kWriting, kSkipping };
-
-  // What is kept of a finished well, so that its lines can continue the file
-  // when they come back after other wells.
-  struct FinishedWell {
-    bool written = false;   // false: the well failed and its lines are skipped
-    std::string file_name;  // as the user would write it, for messages
-    std::string path;       // full path of the finished file
-    std::int64_t closing_row_offset = 0;
-    std::int64_t file_size = 0;
-    // The well's state before its closing row, to go on from.
-    WellState state;
+  // A folder that wells' files go to, held open, with the run's private
+  // directory in it.
+  struct Folder {
+    platform::Directory directory;
+    platform::Directory partial;  // made when its first well starts
   };
 
-  const std::string& KeyOf(const String& well);
-  void StartWell(const String& well);
-  bool OpenWellFile(const std::string& final_name);
-  bool ContinueWellFile(FinishedWell& finished);
-  void FinishWell();
-  void FailWell(FinishedWell& record, const std::string& reason);
-  bool PartialDirectory(const std::string& folder, std::string* directory,
-                        std::string* err);
+  // What is kept of a well between its lines.
+  struct Well {
+    bool failed = false;        // its lines are skipped
+    bool has_file = false;      // its file exists in the private directory
+    std::string file_name;      // "<well>.las" as first written, for messages
+    std::string base_name;      // the file's name inside its folder
+    std::size_t folder = 0;
+    std::int64_t closing_row_offset = 0;
+    WellState state;            // before its closing row
+    std::string refusal;        // why its file cannot be written, until told
+  };
+
+  bool OpenOutputDirectory();
+  Well& Lookup(const String& name);
+  Well* RefusedWell(const std::string& file_name, const std::string& message);
+  bool FolderOf(const std::string& directory_part, std::size_t* folder,
+                std::string* err);
+  void StartWell(Well& well);
+  bool CreateWellFile(Well& well);
+  bool ContinueWellFile(Well& well);
+  void CompleteCurrent();
+  void FailWell(Well& well, const std::string& reason);
+  void DropFile(Well& well);
 
   Reporter& reporter_;
   const TableHeader& header_;
   const double depth_step_;
   const std::string table_path_;
+  const std::string output_dir_;
+
+  bool output_opened_ = false;
+  bool output_ok_ = false;
+  bool has_table_identity_ = false;
+  platform::FileIdentity table_identity_;
 
   DiskFile output_;
-  Mode mode_ = Mode::kNone;
+  Well* current_ = nullptr;
+  bool writing_ = false;
   String current_well_name_;
   WellState well_;
-  std::string well_key_;
-  std::string well_file_name_;   // "<well>.las" as given
-  std::string well_final_path_;  // its full path
-  std::string well_temp_path_;   // the file in progress
-  int allocation_failures_at_well_start_ = 0;
-  // The last name looked up, and its key.
+  int allocation_failures_at_start_ = 0;
+  // The last name looked up, and its well.
   std::string looked_up_name_;
-  std::string looked_up_key_;
+  Well* looked_up_ = nullptr;
 
-  std::map<std::string, FinishedWell> wells_;
-  // The private directory in which this run writes the wells of each folder
-  // (by the folder's full path); removed when the run ends.
-  std::map<std::string, std::string> partial_directories_;
+  // Folders by their index; the first is the output directory.
+  std::vector<std::unique_ptr<Folder>> folders_;
+  std::map<std::string, std::size_t> folder_by_text_;
+  std::map<platform::FileIdentity, std::size_t> folder_by_identity_;
+  // Wells by the file they reach, and in the order they came.
+  std::map<std::string, Well> wells_;
+  std::vector<Well*> order_;
 };
 
 #endif  // ZONE2LAS_CONVERT_WELL_FILES_H_

@@ -58,21 +58,29 @@ class WellFilesTest : public ::testing::Test {
   std::unique_ptr<WellFiles> wells_;
 };
 
-TEST_F(WellFilesTest, AFileTakesItsWellsNameOnlyWhenTheWellIsComplete) {
+// Files wait in the run's private directory until the whole table has been
+// read, so a run that stops midway publishes nothing.
+TEST_F(WellFilesTest, FilesTakeTheirNamesOnlyOnceTheTableHasBeenRead) {
   ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
+  ASSERT_TRUE(Line(3, "W2 5 5.1 B 2"));  // completes W1 where it is
   EXPECT_THAT(dir_.List(),
-              ElementsAre(MatchesRegex("zone2las-partial-[A-Za-z0-9]{8}")));
-  ASSERT_TRUE(Line(3, "W2 5 5.1 B 2"));  // finishes W1
-  EXPECT_TRUE(dir_.Exists("W1.las"));
-  EXPECT_FALSE(dir_.Exists("W2.las"));
-  wells_->FinishCurrent();
-  wells_.reset();  // removes the private directory
+              ElementsAre(MatchesRegex("zone2las-partial-[a-z0-9]{8}")));
+  wells_->Publish();
   EXPECT_THAT(dir_.List(), ElementsAre("W1.las", "W2.las"));
   EXPECT_THAT(dir_.Read("W1.las"), StartsWith("~Version\n"));
   EXPECT_NE(std::string::npos,
             dir_.Read("W1.las").find("STOP.M           10.200000 :\n"));
   EXPECT_EQ("", messages_);
   EXPECT_FALSE(reporter_.failed());
+}
+
+TEST_F(WellFilesTest, ARunThatEndsWithoutPublishingLeavesNothing) {
+  dir_.Write("W1.las", "an earlier run's file\n");
+  ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
+  ASSERT_TRUE(Line(3, "W2 5 5.1 B 2"));
+  wells_.reset();
+  EXPECT_THAT(dir_.List(), ElementsAre("W1.las"));
+  EXPECT_EQ("an earlier run's file\n", dir_.Read("W1.las"));
 }
 
 TEST_F(WellFilesTest, AWellsLastBottomIsFoundWhileItRunsAndOnceItIsFinished) {
@@ -103,7 +111,7 @@ TEST_F(WellFilesTest, RefusedWellsAreReportedOnceAndTheirLinesSkipped) {
        "directory\n"},
       {long_name,
        "zone2las: zones.txt:2: cannot create " + long_name +
-           ".las: the name is too long\n"},
+           ".las: File name too long\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.well);
@@ -116,6 +124,7 @@ TEST_F(WellFilesTest, RefusedWellsAreReportedOnceAndTheirLinesSkipped) {
 }
 
 TEST_F(WellFilesTest, AWellThatWouldReplaceTheZoneTableIsSkipped) {
+  dir_.Write("zones.las", "WELL TOP BOTTOM ZONE V\n");
   wells_ = std::make_unique<WellFiles>(reporter_, header_, 0.1,
                                        (dir_ / "zones.las").string());
   EXPECT_FALSE(Line(2, "zones 10 10.2 A 1"));
@@ -134,25 +143,29 @@ TEST_F(WellFilesTest, AWellThatRanOutOfMemoryIsNotWritten) {
     EXPECT_EQ(nullptr, lost.GetText());
   }
   platform::SetAllocationLimitForTesting(0);
-  ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));  // finishes W1
+  ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));  // completes W1
   EXPECT_EQ("zone2las: W1.las: not written: out of memory\n", messages_);
   EXPECT_EQ(nullptr, wells_->Find(String("W1")));
   EXPECT_FALSE(Line(4, "W1 10.5 10.6 C 3"));
-  wells_->FinishCurrent();
-  wells_.reset();
+  wells_->Publish();
   EXPECT_THAT(dir_.List(), ElementsAre("W2.las"));
 }
 
-TEST_F(WellFilesTest, AWellDoesNotContinueAFileThatChanged) {
+// A well goes on in its own file, whatever another process does to the name
+// it will take meanwhile.
+TEST_F(WellFilesTest, AWellContinuesItsOwnFileWhateverHappensToItsName) {
   ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
   ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
-  dir_.Write("W1.las", "another well's file\n");
-  EXPECT_FALSE(Line(4, "W1 10.5 10.6 C 3"));
-  EXPECT_EQ("zone2las: zones.txt:4: cannot continue W1.las: the file has "
-            "changed since its well was written\n",
-            messages_);
-  wells_.reset();
-  EXPECT_EQ("another well's file\n", dir_.Read("W1.las"));
+  dir_.Write("W1.las", "another run's file\n");
+  ASSERT_TRUE(Line(4, "W1 10.5 10.6 C 3"));
+  wells_->Publish();
+  EXPECT_EQ("", messages_);
+  const std::string las = dir_.Read("W1.las");
+  EXPECT_NE(std::string::npos, las.find("10.190000   A   1      1\n"
+                                        "10.200000   A   1      1\n"
+                                        "10.300000   A   0   -9999.0  \n"));
+  EXPECT_THAT(las, ::testing::EndsWith("10.590000   C   1      3\n"
+                                       "10.600000   C   1      3\n"));
 }
 
 }  // namespace

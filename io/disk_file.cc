@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace {
@@ -104,6 +105,21 @@ bool DiskFile::OpenTemporary(bool text_mode) {
     name.Assign("");
   }
   return Open(text_mode ? "at" : "ab");
+}
+
+bool DiskFile::Adopt(int descriptor, const char* name_text, std::string* err) {
+  Close();
+  write_error = 0;
+  name.Assign(name_text);
+  stream = platform::OpenStream(descriptor, "r+b", err);
+  return stream != nullptr;
+}
+
+bool DiskFile::Truncate(std::int64_t size, std::string* err) {
+  if (stream == nullptr) return false;
+  if (!platform::TruncateStream(stream, size, err)) return false;
+  SeekEnd();
+  return true;
 }
 
 bool DiskFile::Close(std::string* err) {

@@ -40,6 +40,17 @@ class DiskFile {
   // exclusively so that no other process can claim the name, in append mode.
   bool OpenTemporary(bool text_mode);
 
+  // Takes the file open on |descriptor| (from a held directory) for reading
+  // and writing in binary mode, under the name |name| as passed, with the
+  // position at its start. Closes the stream before. False, with the
+  // system's reason in |err|, when no stream can be made; the descriptor is
+  // closed then.
+  bool Adopt(int descriptor, const char* name, std::string* err);
+
+  // Cuts the file to its first |size| bytes and leaves the position at its
+  // new end. False, with the system's reason in |err|, on failure.
+  bool Truncate(std::int64_t size, std::string* err);
+
   // Closes the stream, if any. False when something written did not reach
   // the file (a failed write, seek, flush or close, or an error the stream
   // met on its own); |err| then gets the system's reason. Closing a closed

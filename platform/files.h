@@ -160,6 +160,10 @@ bool IsInside(const Directory& dir, const Directory& root);
 // the descriptor is closed and the result is null.
 std::FILE* OpenStream(int descriptor, const char* mode, std::string* err);
 
+// Cuts the file open as |stream| to |size| bytes, after writing out what the
+// stream holds.
+bool TruncateStream(std::FILE* stream, std::int64_t size, std::string* err);
+
 }  // namespace platform
 
 #endif  // ZONE2LAS_PLATFORM_FILES_H_

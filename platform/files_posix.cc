@@ -338,4 +338,13 @@ std::FILE* OpenStream(int descriptor, const char* mode, std::string* err) {
   return stream;
 }
 
+bool TruncateStream(std::FILE* stream, std::int64_t size, std::string* err) {
+  if (std::fflush(stream) != 0 ||
+      ::ftruncate(::fileno(stream), static_cast<off_t>(size)) != 0) {
+    Fail(err, errno);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace platform

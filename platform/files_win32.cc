@@ -438,4 +438,17 @@ std::FILE* OpenStream(int descriptor, const char* mode, std::string* err) {
   return stream;
 }
 
+bool TruncateStream(std::FILE* stream, std::int64_t size, std::string* err) {
+  if (std::fflush(stream) != 0) {
+    Fail(err, errno);
+    return false;
+  }
+  const int code = _chsize_s(_fileno(stream), size);
+  if (code != 0) {
+    Fail(err, code);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace platform
