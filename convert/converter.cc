@@ -1,6 +1,7 @@
 #include "convert/converter.h"
 
 #include <cerrno>
+#include <new>
 #include <string>
 
 #include "convert/data_line.h"
@@ -10,7 +11,9 @@
 #include "convert/well_files.h"
 #include "io/disk_file.h"
 #include "io/line_reader.h"
+#include "platform/files.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 #include "text/string.h"
 
 namespace {
@@ -33,7 +36,11 @@ bool OpenTable(DiskFile& table, Reporter& reporter) {
     return false;
   }
   if (table.GetFullName().Length() == 0) {
-    reporter.Report("%s: cannot resolve the name to a full path", name);
+    std::string full_path;
+    std::string err = "the full path would not fit";
+    platform::FullPath(name, &full_path, &err);
+    reporter.Report("%s: cannot resolve the name to a full path: %s", name,
+                    err.c_str());
     return false;
   }
   errno = 0;
@@ -75,12 +82,13 @@ bool ReadHeader(LineReader& reader, Reporter& reporter, TableHeader* header) {
   }
 }
 
-}  // namespace
+// The exit status of a run stopped by |signal|: what is in progress is gone
+// with the WellFiles that held it.
+int Interrupted(int signal) { return 128 + signal; }
 
 // The road of one line: read whole, skipped when blank, taken apart and
 // checked, offered to its well, and resampled into the well's file.
-int Convert(const Options& options) {
-  Reporter reporter(options.table_name);
+int ConvertTable(const Options& options, Reporter& reporter) {
   DiskFile table;
   TableHeader header;
   if (!OpenTable(table, reporter))
@@ -88,6 +96,8 @@ int Convert(const Options& options) {
   LineReader reader(table);
   if (!ReadHeader(reader, reporter, &header))
     return kExitFailure;
+  if (const int signal = platform::PendingInterrupt())
+    return Interrupted(signal);
   const String null_row_tail = NullRowTail(header.attribute_count());
   WellFiles wells(reporter, header, options.depth_step,
                   table.GetFullName().GetText());
@@ -99,6 +109,9 @@ int Convert(const Options& options) {
   for (;;) {
     const LineReader::Status status = reader.Next(&line, &err);
     reporter.SetLineNumber(reader.line_number());
+    // A stop signal ends the run here, the read it broke off included.
+    if (const int signal = platform::PendingInterrupt())
+      return Interrupted(signal);
     if (status == LineReader::Status::kEnd)
       break;
     if (status == LineReader::Status::kFailed) {
@@ -133,6 +146,19 @@ int Convert(const Options& options) {
   if (reporter.failed() || platform::AllocationFailureCount() != 0)
     return kExitFailure;
   return kExitSuccess;
+}
+
+}  // namespace
+
+int Convert(const Options& options) {
+  Reporter reporter(options.table_name);
+  try {
+    return ConvertTable(options, reporter);
+  } catch (const std::bad_alloc&) {
+    // Everything in progress went with the objects that held it.
+    reporter.ReportLine("out of memory; no file of this run was written");
+    return kExitFailure;
+  }
 }
 
 int RunZone2Las(int argc, char* argv[]) {

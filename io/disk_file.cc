@@ -54,11 +54,12 @@ DiskFile::~DiskFile() {
 
 void DiskFile::SetName(const char* text) {
   if (IsBlankText(text)) return;
-  char full_path[platform::kMaxPath];
-  full_path[0] = '\0';
-  // A name that cannot be resolved leaves the buffer empty, and so the name.
-  platform::FullPath(full_path, text, platform::kMaxPath);
-  name.Assign(full_path);
+  // The system's own limit on a full path; a name that cannot be resolved
+  // leaves the name empty.
+  std::string full_path;
+  std::string ignored;
+  platform::FullPath(text, &full_path, &ignored);
+  name.Assign(full_path.c_str());
 }
 
 const char* DiskFile::NameText() const {

@@ -340,7 +340,7 @@ TEST(DiskFileNames, SetNameResolvesAgainstTheWorkingDirectory) {
 
   // A name past the limit cannot be resolved: the name is emptied, so the
   // next open fails instead of opening the previous file.
-  std::string too_long = "/" + std::string(300, 'w') + ".las";
+  std::string too_long = "/" + std::string(5000, 'w') + ".las";
   file.SetName(too_long.c_str());
   EXPECT_STREQ(file.GetFullName().GetText(), "");
   EXPECT_FALSE(file.OpenWrite(false));
