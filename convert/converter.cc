@@ -82,6 +82,13 @@ bool ReadHeader(LineReader& reader, Reporter& reporter, TableHeader* header) {
   }
 }
 
+// Reports memory that ran out on the current line; what was in progress is
+// gone with the WellFiles that held it.
+int OutOfMemory(Reporter& reporter) {
+  reporter.ReportLine("out of memory; no file of this run was written");
+  return kExitFailure;
+}
+
 // The exit status of a run stopped by |signal|: what is in progress is gone
 // with the WellFiles that held it.
 int Interrupted(int signal) { return 128 + signal; }
@@ -112,6 +119,10 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     // A stop signal ends the run here, the read it broke off included.
     if (const int signal = platform::PendingInterrupt())
       return Interrupted(signal);
+    // A text that could not be stored is lost data: the run is given up,
+    // before a line read short could be taken for another fault.
+    if (platform::AllocationFailureCount() != 0)
+      return OutOfMemory(reporter);
     if (status == LineReader::Status::kEnd)
       break;
     if (status == LineReader::Status::kFailed) {
@@ -155,9 +166,8 @@ int Convert(const Options& options) {
   try {
     return ConvertTable(options, reporter);
   } catch (const std::bad_alloc&) {
-    // Everything in progress went with the objects that held it.
-    reporter.ReportLine("out of memory; no file of this run was written");
-    return kExitFailure;
+    // The standard containers' way of saying the same.
+    return OutOfMemory(reporter);
   }
 }
 

@@ -434,6 +434,223 @@ TEST(BadInput, KilledRunLeavesEarlierFilesWhole) {
   }
 }
 
+// Feeds |table| to a run through a FIFO, |pause| lines at a time: the
+// program waits for more lines exactly while the test acts between them.
+class FifoRun {
+ public:
+  explicit FifoRun(const ScratchDir& dir) : dir_(dir) {
+    EXPECT_EQ(0, mkfifo((dir / "zones.txt").c_str(), 0600));
+    pid_ = StartProgram(dir, "zones.txt");
+    fifo_ = OpenFifoWriter(dir / "zones.txt");
+    EXPECT_GE(fifo_, 0) << "the program never opened the table";
+  }
+  ~FifoRun() {
+    if (fifo_ >= 0)
+      close(fifo_);
+    if (pid_ > 0)
+      Wait();
+  }
+
+  void Send(const std::string& lines) {
+    ASSERT_EQ(static_cast<ssize_t>(lines.size()),
+              write(fifo_, lines.data(), lines.size()));
+  }
+  // Waits until the run's private directory holds |well_file|, and a little
+  // more for its rows to go out.
+  void AwaitFileInProgress(const std::string& well_file) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (PartialsHolding(dir_, well_file).empty() &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  void Signal(int signal) { kill(pid_, signal); }
+  // Closes the table and gives the exit status, 128 + N after signal N.
+  int Wait() {
+    if (fifo_ >= 0)
+      close(fifo_);
+    fifo_ = -1;
+    int raw = 0;
+    waitpid(pid_, &raw, 0);
+    pid_ = -1;
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  }
+
+ private:
+  const ScratchDir& dir_;
+  pid_t pid_ = -1;
+  int fifo_ = -1;
+};
+
+// A stop signal removes what is in progress and the private directory, and
+// ends the run with 128 + the signal's number; earlier files stay whole.
+TEST(BadInput, StopSignalsLeaveNothingBehind) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    ScratchDir dir;
+    dir.Write("W1.las", "earlier W1\n");
+    FifoRun run(dir);
+    run.Send(std::string(kHeader) + "W1 10 10.2 A 1\nW2 1 1.2 D 4\n");
+    run.AwaitFileInProgress("W2.las");
+    run.Signal(signal);
+    EXPECT_EQ(128 + signal, run.Wait());
+    EXPECT_THAT(dir.List(), ElementsAre("W1.las", "zones.txt"));
+    EXPECT_EQ("earlier W1\n", dir.Read("W1.las"));
+  }
+}
+
+// Another user swaps the run's private directory for one of the same name
+// holding a link to a file of the runner's: the run goes on in the directory
+// it made and holds, and the link's target is never written.
+TEST(BadInput, ASwappedPrivateDirectoryRedirectsNoWrite) {
+  ScratchDir dir;
+  dir.Write("secret.txt", "secret\n");
+  {
+    FifoRun run(dir);
+    run.Send(std::string(kHeader) + "W1 10 10.2 A 1\nW2 1 1.2 D 4\n");
+    run.AwaitFileInProgress("W2.las");
+    const std::string partial = PartialsHolding(dir, "W2.las").at(0);
+    fs::rename(dir / partial, dir / "moved");
+    fs::create_directory(dir / partial);
+    fs::create_symlink("../secret.txt", dir / partial / "W3.las");
+    run.Send("W3 5 5.3 C 3\n");
+    EXPECT_EQ(0, run.Wait());
+  }
+  EXPECT_EQ("secret\n", dir.Read("secret.txt"));
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "W3.las")));
+  ExpectFilesOf(std::string(kHeader) +
+                    "W1 10 10.2 A 1\nW2 1 1.2 D 4\nW3 5 5.3 C 3\n",
+                dir);
+}
+
+// Two runs in one folder: each well's file stays the run's own until its
+// table has been read, so a well that comes back never continues the file
+// that another run published meanwhile.
+TEST(BadInput, TwoRunsInOneFolderKeepTheirWellsApart) {
+  ScratchDir dir;
+  ScratchDir other;
+  {
+    FifoRun run(dir);
+    run.Send(std::string(kHeader) + "W1 10 10.2 A 1\nW2 1 1.2 D 4\n");
+    run.AwaitFileInProgress("W2.las");
+    other.Write("zones.txt", std::string(kHeader) + "W1 500 500.3 X 7\n");
+    ASSERT_EQ(0, RunProgram(other, {"../" + dir.path().filename().string() +
+                                    "/../" + other.path().filename().string() +
+                                    "/zones.txt"})
+                     .status);
+    fs::copy_file(other / "W1.las", dir / "W1.las");
+    run.Send("W1 10.2 10.4 B 2\n");
+    EXPECT_EQ(0, run.Wait());
+  }
+  ExpectFilesOf(std::string(kHeader) +
+                    "W1 10 10.2 A 1\nW1 10.2 10.4 B 2\nW2 1 1.2 D 4\n",
+                dir);
+}
+
+// Links lead nowhere the names would not: a linked folder that leaves the
+// working directory is refused, and so is a well whose file is the table
+// reached through a link.
+TEST(BadInput, LinksAreJudgedByWhereTheyLead) {
+  ScratchDir dir;
+  fs::create_directory(dir / "inside");
+  fs::create_directory(dir / "outside");
+  fs::create_directory_symlink("../outside", dir / "inside" / "field");
+  dir.Write("inside/W2.las", std::string(kHeader) + "W2 1 1.2 D 4\n");
+  fs::create_symlink("W2.las", dir / "inside" / "zones.txt");
+  const std::string table = std::string(kHeader) +
+                            "field/W1 10 10.3 A 1\nW2 1 1.2 D 4\n"
+                            "W3 5 5.2 C 3\n";
+  dir.Write("inside/W2.las", table);
+  const ProgramResult result = RunProgram(dir, {"zones.txt"}, "cd inside");
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ(
+      "zone2las: zones.txt:2: well \"field/W1\" would place its file outside "
+      "the working directory; its lines are skipped\n"
+      "zone2las: zones.txt:3: well \"W2\" would replace the zone table; its "
+      "lines are skipped\n",
+      result.err);
+  EXPECT_EQ(table, dir.Read("inside/W2.las"));
+  EXPECT_TRUE(fs::is_empty(dir / "outside"));
+  EXPECT_TRUE(dir.Exists("inside/W3.las"));
+}
+
+// Started with standard output and error closed, the program must not let
+// a LAS file take their numbers: its messages go nowhere, never into a file.
+TEST(BadInput, ClosedStandardStreamsDoNotReachTheFiles) {
+  ScratchDir dir;
+  dir.Write("zones.txt", std::string(kHeader) + "W1 10 10.2 A 1\nW1 x 1 B 2\n");
+  const ProgramResult result =
+      RunWithLimits(dir, {"zones.txt"}, "exec >&- 2>&-");
+  EXPECT_EQ(1, result.status);
+  ExpectFilesOf(std::string(kHeader) + "W1 10 10.2 A 1\n", dir);
+}
+
+// A reader that goes away does not stop the run: the later wells are still
+// written and the status still tells of the refused lines.
+TEST(BadInput, AClosedPipeDoesNotEndTheRun) {
+  ScratchDir dir;
+  std::string table = kHeader;
+  for (int i = 0; i < 5000; ++i)
+    table += "W1 x 1 A 1\n";
+  table += "W2 1 1.2 D 4\n";
+  dir.Write("zones.txt", table);
+  const std::string command = "cd " + ShellQuote(dir.path().string()) +
+                              " && { " + ProgramCommand() +
+                              " zones.txt 2>&1; echo $? >status; } | head -c 1"
+                              " >/dev/null";
+  ASSERT_EQ(0, std::system(command.c_str()));
+  EXPECT_EQ("1\n", dir.Read("status"));
+  ExpectFilesOf(std::string(kHeader) + "W2 1 1.2 D 4\n", dir);
+}
+
+// Memory that runs out is reported with its line, and nothing of the run is
+// left behind.
+TEST(BadInput, OutOfMemoryIsReportedAndLeavesNothing) {
+  if (kSanitized)
+    GTEST_SKIP() << "a sanitizer's runtime needs more address space";
+  ScratchDir dir;
+  dir.Write("zones.txt", std::string(kHeader) + "W1 10 10.2 A " +
+                             std::string(40 << 20, 'v') + "\nW2 1 1.2 D 4\n");
+  const ProgramResult result =
+      RunWithLimits(dir, {"zones.txt"}, "ulimit -v 120000");
+  EXPECT_EQ(1, result.status);
+  EXPECT_THAT(result.err, HasSubstr("out of memory"));
+  for (const std::string& name : dir.List())
+    EXPECT_THAT(name, ::testing::Not(::testing::StartsWith("zone2las-partial")));
+  EXPECT_FALSE(dir.Exists("W1.las"));
+}
+
+// The working directory may lie deeper than any Windows path: the system's
+// own limit applies. One that was removed is reported as such.
+TEST(BadInput, WorkingDirectoriesDeepOrGone) {
+  ScratchDir dir;
+  fs::path deep = dir.path();
+  for (int i = 0; i < 8; ++i)
+    deep /= std::string(60, 'd');
+  fs::create_directories(deep);
+  const std::string table = std::string(kHeader) + "W1 10 10.2 A 1\n";
+  {
+    std::FILE* out = std::fopen((deep / "zones.txt").c_str(), "wb");
+    ASSERT_NE(nullptr, out);
+    std::fputs(table.c_str(), out);
+    std::fclose(out);
+  }
+  const std::string run_deep = "cd " + ShellQuote(deep.string()) + " && " +
+                               ProgramCommand() + " zones.txt";
+  EXPECT_EQ(0, std::system(run_deep.c_str()));
+  EXPECT_TRUE(fs::exists(deep / "W1.las"));
+
+  fs::create_directory(dir / "gone");
+  dir.Write("zones.txt", table);
+  const ProgramResult result =
+      RunWithLimits(dir, {"../zones.txt"}, "cd gone && rmdir ../gone");
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ("zone2las: ../zones.txt: cannot resolve the name to a full path: "
+            "the working directory no longer exists\n",
+            result.err);
+}
+
 #endif  // _WIN32
 
 }  // namespace

@@ -596,6 +596,32 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
+// Well names are compared as the file system compares file names: on
+// Windows "\xC9" and "\xE9" (Latin-1 capital and small e acute) reach one
+// file, so they are one well there; elsewhere they are two.
+TEST(EndToEnd, WellNamesFoldAsTheFileSystemFoldsThem) {
+  ScratchDir dir;
+  dir.Write("zones.txt", "WELL TOP BOTTOM ZONE V\n"
+                         "\xC9" "1 10 10.3 A 1\n"
+                         "W2 1 1.2 B 2\n"
+                         "\xE9" "1 10.3 10.6 C 3\n");
+  const ProgramResult result = RunProgram(dir, {"zones.txt"});
+  EXPECT_EQ(0, result.status) << result.err;
+  std::vector<std::string> las_files;
+  std::string rows;
+  for (const std::string& name : dir.List()) {
+    if (name != "zones.txt" && name != "W2.las") {
+      las_files.push_back(name);
+      rows += Rows(dir.Read(name));
+    }
+  }
+  EXPECT_EQ(ProgramIsWindows() ? 1u : 2u, las_files.size());
+  if (ProgramIsWindows()) {
+    EXPECT_THAT(rows, HasSubstr("10.290000   A   1      1\n"
+                                "10.300000   C   1      3\n"));
+  }
+}
+
 TEST(EndToEnd, WellThatComesBackContinuesItsFile) {
   ScratchDir split;
   split.Write("zones.txt",
