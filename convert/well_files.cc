@@ -258,8 +258,8 @@ bool WellFiles::CreateWellFile(Well& well) {
   return true;
 }
 
-// Reopens the waiting well's file, drops its closing row and goes on from the
-// state before it, exactly as if its lines had stood together.
+// Reopens the waiting well's file and goes on from the state before its
+// closing row, over that row, exactly as if its lines had stood together.
 bool WellFiles::ContinueWellFile(Well& well) {
   Folder& folder = *folders_[well.folder];
   std::string err;
@@ -269,7 +269,7 @@ bool WellFiles::ContinueWellFile(Well& well) {
       !output_.Adopt(descriptor,
                      (folder.partial.path() + "/" + well.base_name).c_str(),
                      &err) ||
-      !output_.Truncate(well.closing_row_offset, &err)) {
+      !output_.SeekTo(well.closing_row_offset, &err)) {
     FailWell(well, "cannot continue: " + err);
     return false;
   }
@@ -288,8 +288,15 @@ void WellFiles::CompleteCurrent() {
   Well& well = *current_;
   const std::int64_t closing_row_offset = output_.Tell();
   const double stop = WriteClosingRow(well_, output_);
-  WriteDepthRange(output_, well_.strt_offset, well_.first_depth, stop);
+  // A continued well overwrites its old closing row; what it wrote may end
+  // short of that row's end.
+  const std::int64_t size = output_.Tell();
   std::string err;
+  if (size < well.size && !output_.Truncate(size, &err)) {
+    FailWell(well, "cannot write: " + err);
+    return;
+  }
+  WriteDepthRange(output_, well_.strt_offset, well_.first_depth, stop);
   if (!output_.Close(&err)) {
     FailWell(well, "cannot write: " + err);
     return;
@@ -300,6 +307,7 @@ void WellFiles::CompleteCurrent() {
     return;
   }
   well.closing_row_offset = closing_row_offset;
+  well.size = size;
   well.state = well_;
 }
 

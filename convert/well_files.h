@@ -84,6 +84,7 @@ class WellFiles {
     std::string base_name;      // the file's name inside its folder
     std::size_t folder = 0;
     std::int64_t closing_row_offset = 0;
+    std::int64_t size = 0;      // of its file, closing row included
     WellState state;            // before its closing row
     std::string refusal;        // why its file cannot be written, until told
   };

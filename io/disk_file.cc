@@ -112,8 +112,20 @@ bool DiskFile::Adopt(int descriptor, const char* name_text, std::string* err) {
   Close();
   write_error = 0;
   name.Assign(name_text);
-  stream = platform::OpenStream(descriptor, "r+b", err);
+  // Written only: a stream that may also read fills its buffer from the
+  // file on every seek.
+  stream = platform::OpenStream(descriptor, "wb", err);
   return stream != nullptr;
+}
+
+bool DiskFile::SeekTo(std::int64_t offset, std::string* err) {
+  if (stream == nullptr) return false;
+  errno = 0;
+  if (!platform::SeekFile(stream, offset, SEEK_SET)) {
+    if (err != nullptr) *err = std::strerror(errno != 0 ? errno : EIO);
+    return false;
+  }
+  return true;
 }
 
 bool DiskFile::Truncate(std::int64_t size, std::string* err) {

@@ -40,12 +40,16 @@ class DiskFile {
   // exclusively so that no other process can claim the name, in append mode.
   bool OpenTemporary(bool text_mode);
 
-  // Takes the file open on |descriptor| (from a held directory) for reading
-  // and writing in binary mode, under the name |name| as passed, with the
+  // Takes the file open on |descriptor| (from a held directory) for writing
+  // in binary mode, its bytes kept, under the name |name| as passed, with the
   // position at its start. Closes the stream before. False, with the
   // system's reason in |err|, when no stream can be made; the descriptor is
   // closed then.
   bool Adopt(int descriptor, const char* name, std::string* err);
+
+  // Moves to |offset| from the start. False, with the system's reason in
+  // |err|, when the stream cannot go there.
+  bool SeekTo(std::int64_t offset, std::string* err);
 
   // Cuts the file to its first |size| bytes and leaves the position at its
   // new end. False, with the system's reason in |err|, on failure.
