@@ -18,14 +18,24 @@ constexpr const char kPartialPrefix[] = "zone2las-partial-";
 // rows reach the file in few large writes.
 constexpr std::size_t kOutputBufferBytes = 1 << 16;
 
+// |output_dir| with a separator after it, unless it ends in one.
+std::string OutputPrefix(const std::string& output_dir) {
+  if (output_dir.empty() || output_dir.back() == '/' ||
+      output_dir.back() == '\\')
+    return output_dir;
+  return output_dir + "/";
+}
+
 }  // namespace
 
 WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
-                     double depth_step, const std::string& table_path)
+                     double depth_step, const std::string& table_path,
+                     const std::string& output_dir)
     : reporter_(reporter),
       header_(header),
       depth_step_(depth_step),
-      table_path_(table_path) {}
+      table_path_(table_path),
+      output_prefix_(OutputPrefix(output_dir)) {}
 
 WellFiles::~WellFiles() {
   if (mode_ == Mode::kWriting)
@@ -39,7 +49,7 @@ const std::string& WellFiles::KeyOf(const String& well) {
   const char* name = well.GetText() != nullptr ? well.GetText() : "";
   if (looked_up_key_.empty() || looked_up_name_ != name) {
     looked_up_name_ = name;
-    looked_up_key_ = WellKey(looked_up_name_ + ".las");
+    looked_up_key_ = WellKey(output_prefix_ + looked_up_name_ + ".las");
   }
   return looked_up_key_;
 }
@@ -98,11 +108,13 @@ void WellFiles::StartWell(const String& well) {
   }
 
   FinishedWell& record = wells_[well_key_];
-  record.file_name = looked_up_name_ + ".las";
-  if (!StaysInWorkingDirectory(record.file_name.c_str())) {
+  const std::string own_name = looked_up_name_ + ".las";
+  record.file_name = output_prefix_ + own_name;
+  if (!StaysInWorkingDirectory(own_name.c_str())) {
     reporter_.ReportLine("well \"%s\" would place its file outside the "
-                         "working directory; its lines are skipped",
-                         well.GetText());
+                         "%s directory; its lines are skipped",
+                         well.GetText(),
+                         output_prefix_.empty() ? "working" : "output");
     return;
   }
   if (!OpenWellFile(record.file_name))
@@ -216,7 +228,8 @@ void WellFiles::FinishWell() {
   const std::int64_t closing_row_offset = output_.Tell();
   const double stop = WriteClosingRow(well_, output_);
   const std::int64_t file_size = output_.Tell();
-  WriteDepthRange(output_, well_.strt_offset, well_.first_depth, stop);
+  WriteDepthRange(output_, well_.strt_offset, header_.depth_unit,
+                  well_.first_depth, stop);
   std::string err;
   if (!output_.Close(&err)) {
     FailWell(record, "cannot write: " + err);

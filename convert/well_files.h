@@ -20,9 +20,11 @@
 class WellFiles {
  public:
   // Header and step make every file's LAS header; |table_path| is the zone
-  // table's full path, which no well may replace. Messages go to |reporter|.
+  // table's full path, which no well may replace. Every file goes under
+  // |output_dir| (an existing folder; the current one when empty), out of
+  // which no well name may climb. Messages go to |reporter|.
   WellFiles(Reporter& reporter, const TableHeader& header, double depth_step,
-            const std::string& table_path);
+            const std::string& table_path, const std::string& output_dir = "");
   // Drops a well in progress and removes the private directories.
   ~WellFiles();
 
@@ -82,6 +84,9 @@ class WellFiles {
   const TableHeader& header_;
   const double depth_step_;
   const std::string table_path_;
+  // What goes before a well's file name: the output folder and a separator,
+  // or nothing for the current folder.
+  const std::string output_prefix_;
 
   DiskFile output_;
   Mode mode_ = Mode::kNone;
