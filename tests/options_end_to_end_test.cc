@@ -39,15 +39,6 @@ Conversion Convert(const std::string& table_name, const std::string& table,
   return run;
 }
 
-std::string WithoutCarriageReturns(const std::string& text) {
-  std::string result;
-  for (char c : text) {
-    if (c != '\r')
-      result += c;
-  }
-  return result;
-}
-
 // Each delimited table, as exported, against its whitespace twin: quotes,
 // delimiters and doubled quotes inside quotes, blanks around fields, CRLF, a
 // UTF-8 zone, empty values, decimal commas.
