@@ -42,7 +42,7 @@ Conversion Convert(const std::string& table_name, const std::string& table,
 // Each delimited table, as exported, against its whitespace twin: quotes,
 // delimiters and doubled quotes inside quotes, blanks around fields, CRLF, a
 // UTF-8 zone, empty values, decimal commas.
-TEST(DelimitedTables, GiveTheFilesOfTheirWhitespaceTwins) {
+TEST(EndToEndDelimited, GiveTheFilesOfTheirWhitespaceTwins) {
   struct Case {
     const char* table;
     const char* twin;
@@ -74,7 +74,7 @@ TEST(DelimitedTables, GiveTheFilesOfTheirWhitespaceTwins) {
   }
 }
 
-TEST(DelimitedTables, NotesEachChangedTextOnceAndKeepsSpacesInWellNames) {
+TEST(EndToEndDelimited, NotesEachChangedTextOnceAndKeepsSpacesInWellNames) {
   const Conversion run = Convert("t.csv",
                           "Well,Top,Bottom,Zone,\"Rock type\"\n"
                           "\"Well 7\",100,101,\"Sand A\",\"fine sand\"\n"
@@ -104,7 +104,7 @@ TEST(DelimitedTables, NotesEachChangedTextOnceAndKeepsSpacesInWellNames) {
 
 // A line that cannot be taken apart is refused with its place; the lines
 // around it are converted.
-TEST(DelimitedTables, RefuseOpenQuotesAndEmptyFixedFields) {
+TEST(EndToEndDelimited, RefuseOpenQuotesAndEmptyFixedFields) {
   const Conversion run = Convert("zones.csv",
                           ReadTestData("delimited/unterminated_quote.csv"));
   EXPECT_EQ(1, run.result.status);
@@ -135,7 +135,7 @@ TEST(DelimitedTables, RefuseOpenQuotesAndEmptyFixedFields) {
 // The comma and semicolon are guessed only from a header line that splits
 // into at least 4 fields on them; a whitespace table with a comma in a name
 // stays a whitespace table, and the option overrides the guess.
-TEST(DelimitedTables, DelimiterIsGuessedFromTheHeaderOrNamed) {
+TEST(EndToEndDelimited, DelimiterIsGuessedFromTheHeaderOrNamed) {
   const std::string whitespace =
       "WELL TOP BOTTOM ZONE PERM,mD POR;frac\nW1 100 101 A,B 5,5 0,2\n";
   const Conversion run = Convert("t.txt", whitespace);
@@ -160,7 +160,7 @@ TEST(DelimitedTables, DelimiterIsGuessedFromTheHeaderOrNamed) {
   EXPECT_THAT(tab.files[0], HasSubstr("   Sand_A   1      -9999.0\n"));
 }
 
-TEST(OutputDirectory, HoldsEveryFileAndNoWellClimbsOutOfIt) {
+TEST(EndToEndOutputDirectory, HoldsEveryFileAndNoWellClimbsOutOfIt) {
   const std::string table =
       "WELL TOP BOTTOM ZONE V\nsub/W1 100 101 A 1\nW2 50 51 B 2\n"
       "../x 1 2 C 3\n";
@@ -202,7 +202,7 @@ TEST(OutputDirectory, HoldsEveryFileAndNoWellClimbsOutOfIt) {
   EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
 }
 
-TEST(DepthUnit, FeetAreWrittenForEveryDepthLine) {
+TEST(EndToEndDepthUnit, FeetAreWrittenForEveryDepthLine) {
   const char kTable[] = "W T B Z V\nW1 100 100.5 A 1\n";
   const Conversion metres = Convert("t.txt", kTable);
   ASSERT_EQ(0, metres.result.status);
@@ -223,7 +223,7 @@ TEST(DepthUnit, FeetAreWrittenForEveryDepthLine) {
             Convert("t.txt", kTable, {"t.txt", "--depth-unit", "M"}).files);
 }
 
-TEST(CommandLine, RefusesUnknownOptionsAndBadValues) {
+TEST(EndToEndCommandLine, RefusesUnknownOptionsAndBadValues) {
   struct Case {
     std::vector<std::string> args;
     const char* message;
@@ -250,7 +250,7 @@ TEST(CommandLine, RefusesUnknownOptionsAndBadValues) {
 }
 
 // "--" ends the options, so a table may be named like one.
-TEST(CommandLine, DoubleDashEndsTheOptions) {
+TEST(EndToEndCommandLine, DoubleDashEndsTheOptions) {
   ScratchDir dir;
   dir.Write("-t.txt", "W T B Z\nW1 1 2 A\n");
   const ProgramResult result = RunProgram(dir, {"--", "-t.txt", "0.5"});
@@ -259,7 +259,7 @@ TEST(CommandLine, DoubleDashEndsTheOptions) {
 }
 
 // A table whose lines end in CR alone reads as one line.
-TEST(TableChecks, RefusesCarriageReturnLineEnds) {
+TEST(EndToEndTableChecks, RefusesCarriageReturnLineEnds) {
   struct Case {
     const char* table;
     const char* err;
@@ -280,7 +280,7 @@ TEST(TableChecks, RefusesCarriageReturnLineEnds) {
 }
 
 // Curve names that would start a section or a comment, or end a unit early.
-TEST(TableChecks, RefusesHeaderNamesThatBreakTheLasFile) {
+TEST(EndToEndTableChecks, RefusesHeaderNamesThatBreakTheLasFile) {
   const Conversion run =
       Convert("zones.txt", "WELL TOP BOTTOM ZONE ~A POR #C K:1\nW1 1 2 A 1 2 3 4\n");
   EXPECT_EQ(1, run.result.status);
