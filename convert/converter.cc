@@ -1,10 +1,14 @@
 #include "convert/converter.h"
 
 #include <cerrno>
+#include <cstring>
 #include <new>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "convert/data_line.h"
+#include "convert/delimited_table.h"
 #include "convert/las_format.h"
 #include "convert/report.h"
 #include "convert/resample.h"
@@ -51,9 +55,61 @@ bool OpenTable(DiskFile& table, Reporter& reporter) {
   return true;
 }
 
+// Spreadsheets start a UTF-8 text with a byte-order mark; it belongs to no
+// column name.
+void SkipByteOrderMark(String* line) {
+  constexpr char kMark[] = "\xEF\xBB\xBF";
+  const char* text = line->GetText();
+  if (text != nullptr && std::strncmp(text, kMark, 3) == 0) {
+    const String rest(text + 3);
+    line->Assign(rest);
+  }
+}
+
+// A table whose lines end in a carriage return alone reads as one long line:
+// a carriage return with more text after it, other than line ends.
+bool HasCarriageReturnLineEnds(const String& line) {
+  const char* text = line.GetText();
+  if (text == nullptr)
+    return false;
+  for (const char* cr = std::strchr(text, '\r'); cr != nullptr;
+       cr = std::strchr(cr + 1, '\r')) {
+    if (cr[1] != '\0' && cr[1] != '\r' && cr[1] != '\n')
+      return true;
+  }
+  return false;
+}
+
+// Takes the header line apart: splits it as the table is delimited (the
+// option's delimiter, or the one the line itself shows) and checks the
+// names. Makes |delimited| for a delimited table.
+bool ParseHeader(const String& line, const Options& options,
+                 Reporter& reporter, std::optional<DelimitedTable>* delimited,
+                 TableHeader* header, std::string* err) {
+  if (HasCarriageReturnLineEnds(line)) {
+    *err = "the lines end in a carriage return alone; save the table with LF "
+           "or CRLF line ends";
+    return false;
+  }
+  const Delimiter delimiter =
+      options.delimiter ? *options.delimiter
+                        : DetectDelimiter(line.GetText(),
+                                          static_cast<std::size_t>(line.Length()));
+  std::vector<String> fields;
+  if (delimiter == Delimiter::kSpace) {
+    SplitWhiteSpaceFields(line, &fields);
+  } else {
+    delimited->emplace(delimiter, reporter);
+    if (!(*delimited)->SplitHeader(line, &fields, err))
+      return false;
+  }
+  return ParseHeaderFields(&fields, header, err);
+}
+
 // Reads the header line, the first line that is not blank; false once the
 // failure is reported.
-bool ReadHeader(LineReader& reader, Reporter& reporter, TableHeader* header) {
+bool ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
+                std::optional<DelimitedTable>* delimited, TableHeader* header) {
   String line;
   std::string err;
   for (;;) {
@@ -71,9 +127,11 @@ bool ReadHeader(LineReader& reader, Reporter& reporter, TableHeader* header) {
         reporter.ReportLine("header %s", err.c_str());
         return false;
       case LineReader::Status::kText:
+        if (reader.line_number() == 1)
+          SkipByteOrderMark(&line);
         if (line.IsBlank())
           continue;
-        if (!ParseHeaderLine(line, header, &err)) {
+        if (!ParseHeader(line, options, reporter, delimited, header, &err)) {
           reporter.ReportLine("%s", err.c_str());
           return false;
         }
@@ -93,25 +151,44 @@ int OutOfMemory(Reporter& reporter) {
 // with the WellFiles that held it.
 int Interrupted(int signal) { return 128 + signal; }
 
+// The folder that receives the wells' files must be there before the run
+// starts; false once the failure is reported.
+bool CheckOutputDirectory(const char* output_dir, Reporter& reporter) {
+  if (output_dir == nullptr)
+    return true;
+  platform::Directory directory;
+  std::string err;
+  if (!directory.Open(output_dir, &err)) {
+    reporter.Report("output directory \"%s\": %s", output_dir, err.c_str());
+    return false;
+  }
+  return true;
+}
+
 // The road of one line: read whole, skipped when blank, taken apart and
 // checked, offered to its well, and resampled into the well's file.
 int ConvertTable(const Options& options, Reporter& reporter) {
   DiskFile table;
   TableHeader header;
-  if (!OpenTable(table, reporter))
+  header.depth_unit = options.depth_unit;
+  if (!CheckOutputDirectory(options.output_dir, reporter) ||
+      !OpenTable(table, reporter))
     return kExitFailure;
   LineReader reader(table);
-  if (!ReadHeader(reader, reporter, &header))
+  std::optional<DelimitedTable> delimited;
+  if (!ReadHeader(reader, options, reporter, &delimited, &header))
     return kExitFailure;
   if (const int signal = platform::PendingInterrupt())
     return Interrupted(signal);
   const String null_row_tail = NullRowTail(header.attribute_count());
   WellFiles wells(reporter, header, options.depth_step,
-                  table.GetFullName().GetText());
+                  table.GetFullName().GetText(),
+                  options.output_dir != nullptr ? options.output_dir : "");
 
   bool any_data_line = false;
   String line;
   DataLine data;
+  std::vector<String> fields;
   std::string err;
   for (;;) {
     const LineReader::Status status = reader.Next(&line, &err);
@@ -133,10 +210,15 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     if (status == LineReader::Status::kText && line.IsBlank())
       continue;
     any_data_line = true;
-    if (status == LineReader::Status::kUnreadable ||
-        !ParseDataLine(line, header.attribute_count(), options.depth_step,
-                       &data, &err) ||
-        !wells.Accepts(data, &err)) {
+    const bool parsed =
+        status == LineReader::Status::kText &&
+        (delimited ? delimited->SplitData(line, header.attribute_count(),
+                                          &fields, &err) &&
+                         ParseDataFields(fields, header.attribute_count(),
+                                         options.depth_step, &data, &err)
+                   : ParseDataLine(line, header.attribute_count(),
+                                   options.depth_step, &data, &err));
+    if (!parsed || !wells.Accepts(data, &err)) {
       reporter.ReportLine("%s", err.c_str());
       continue;
     }

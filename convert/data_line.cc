@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "convert/las_format.h"
@@ -59,20 +60,42 @@ std::string DepthRangeFault(const DataLine& line, double depth_step) {
 
 }  // namespace
 
-bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err) {
-  std::vector<String> fields;
-  SplitWhiteSpaceFields(line, &fields);
-  if (fields.size() < static_cast<std::size_t>(kFixedColumns)) {
+bool ParseHeaderFields(std::vector<String>* fields, TableHeader* out,
+                       std::string* err) {
+  if (fields->size() < static_cast<std::size_t>(kFixedColumns)) {
     *err = FormatText(
         "the header line names %d columns; it needs at least 4 (well, top, "
         "bottom, zone)",
-        static_cast<int>(fields.size()));
+        static_cast<int>(fields->size()));
     return false;
   }
+  for (std::size_t i = kFixedColumns; i < fields->size(); ++i) {
+    const char* name = (*fields)[i].GetText() != nullptr ? (*fields)[i].GetText()
+                                                         : "";
+    const int column = static_cast<int>(i) + 1;
+    if (name[0] == '\0') {
+      *err = FormatText("column %d of the header line has no name", column);
+      return false;
+    }
+    if (name[0] == '~' || name[0] == '#' || std::strchr(name, ':') != nullptr) {
+      *err = FormatText(
+          "column %d is named \"%s\"; a curve name may not start with ~ or # "
+          "nor hold :",
+          column, name);
+      return false;
+    }
+  }
   out->attribute_names.clear();
-  for (std::size_t i = kFixedColumns; i < fields.size(); ++i)
-    out->attribute_names.push_back(std::move(fields[i]));
+  for (std::size_t i = kFixedColumns; i < fields->size(); ++i)
+    out->attribute_names.push_back(std::move((*fields)[i]));
+  fields->clear();
   return true;
+}
+
+bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err) {
+  std::vector<String> fields;
+  SplitWhiteSpaceFields(line, &fields);
+  return ParseHeaderFields(&fields, out, err);
 }
 
 void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields) {

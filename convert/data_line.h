@@ -15,14 +15,25 @@
 struct TableHeader {
   // The names of the attribute columns, the curves after DEFINTERV.
   std::vector<String> attribute_names;
+  // The unit of the table's depths, given on the command line: 'M' (metres)
+  // or 'F' (feet).
+  char depth_unit = 'M';
 
   int attribute_count() const {
     return static_cast<int>(attribute_names.size());
   }
 };
 
-// Reads the header line. False, with the reason in |err|, when it names fewer
-// than the four fixed columns.
+// Reads the column names of the header line (|fields|, which it empties)
+// into |out|'s attribute names. False, with the reason in |err|, when they
+// are fewer than the four fixed columns, or when an attribute column's name
+// is empty, starts with '~' or '#' or holds ':': in the LAS file's curve
+// section such a name would start a section or a comment, or end the
+// curve's unit early.
+bool ParseHeaderFields(std::vector<String>* fields, TableHeader* out,
+                       std::string* err);
+
+// SplitWhiteSpaceFields, then ParseHeaderFields.
 bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err);
 
 // One data line, checked: the depths are decimal numbers whose rows, lead-in

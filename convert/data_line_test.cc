@@ -125,4 +125,43 @@ TEST(HeaderLine, NamesTheAttributeColumnsAfterTheFixedFour) {
       err);
 }
 
+// A curve name that starts a section or a comment, or ends the unit early,
+// breaks the LAS file for every reader; a point only gives the curve a unit.
+TEST(HeaderLine, RefusesCurveNamesThatBreakTheLasFile) {
+  struct Case {
+    const char* line;
+    const char* err;  // empty: accepted
+  };
+  const Case kCases[] = {
+      {"WELL TOP BOTTOM ZONE ~A POR",
+       "column 5 is named \"~A\"; a curve name may not start with ~ or # nor "
+       "hold :"},
+      {"WELL TOP BOTTOM ZONE POR #C", "column 6 is named \"#C\"; a curve name "
+                                      "may not start with ~ or # nor hold :"},
+      {"WELL TOP BOTTOM ZONE K:1", "column 5 is named \"K:1\"; a curve name "
+                                   "may not start with ~ or # nor hold :"},
+      {"WELL TOP BOTTOM ZONE POR:", "column 5 is named \"POR:\"; a curve name "
+                                    "may not start with ~ or # nor hold :"},
+      // The fixed columns are never written, and # or ~ inside a name is text.
+      {"#WELL TOP BOTTOM ZONE PERM.mD P#1 P~2", ""},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.line);
+    TableHeader header;
+    std::string err;
+    EXPECT_EQ(c.err[0] == '\0', ParseHeaderLine(String(c.line), &header, &err));
+    EXPECT_EQ(c.err, err);
+  }
+  std::vector<String> fields;
+  fields.emplace_back("W");
+  fields.emplace_back("T");
+  fields.emplace_back("B");
+  fields.emplace_back("Z");
+  fields.emplace_back("");
+  TableHeader header;
+  std::string err;
+  EXPECT_FALSE(ParseHeaderFields(&fields, &header, &err));
+  EXPECT_EQ("column 5 of the header line has no name", err);
+}
+
 }  // namespace

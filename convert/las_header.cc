@@ -8,9 +8,10 @@ namespace {
 // The STRT and STOP lines, 29 bytes each: "%20f" keeps their length the same
 // for every depth within the depth-key range, so the placeholders can be
 // overwritten in place.
-void WriteStartAndStop(DiskFile& file, double first_depth, double last_depth) {
-  file.Print("STRT.M%20f :\n", first_depth);
-  file.Print("STOP.M%20f :\n", last_depth);
+void WriteStartAndStop(DiskFile& file, char depth_unit, double first_depth,
+                       double last_depth) {
+  file.Print("STRT.%c%20f :\n", depth_unit, first_depth);
+  file.Print("STOP.%c%20f :\n", depth_unit, last_depth);
 }
 
 }  // namespace
@@ -24,14 +25,14 @@ std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
   file.Write("~Well\n");
 
   const std::int64_t strt_offset = file.Tell();
-  WriteStartAndStop(file, 0.0, 0.0);
-  file.Print("STEP.M%20f :\n", depth_step);
+  WriteStartAndStop(file, header.depth_unit, 0.0, 0.0);
+  file.Print("STEP.%c%20f :\n", header.depth_unit, depth_step);
   file.Print("NULL. %20s :\n", kNullText);
   const String title = file.GetTitle();
   file.Print("WELL. %20s :\n", title.GetText());
 
   file.Write("~Curve\n");
-  file.Write("DEPT.M :\n");
+  file.Print("DEPT.%c :\n", header.depth_unit);
   file.Write("ZONELOG. :\n");
   file.Write("DEFINTERV. :\n");
   for (const String& name : header.attribute_names) {
@@ -43,7 +44,7 @@ std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
 }
 
 void WriteDepthRange(DiskFile& file, std::int64_t strt_offset,
-                     double first_depth, double last_depth) {
+                     char depth_unit, double first_depth, double last_depth) {
   file.Seek(strt_offset);
-  WriteStartAndStop(file, first_depth, last_depth);
+  WriteStartAndStop(file, depth_unit, first_depth, last_depth);
 }

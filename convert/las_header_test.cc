@@ -68,7 +68,7 @@ TEST(LasHeader, DepthRangeOverwritesThePlaceholdersOnly) {
     DiskFile file;
     file.SetName((dir / "W-1.las").string().c_str());
     ASSERT_TRUE(file.OpenReadUpdate(false));
-    WriteDepthRange(file, 150, range.first, range.second);
+    WriteDepthRange(file, 150, 'M', range.first, range.second);
     ASSERT_TRUE(file.Close());
     const std::string after = dir.Read("W-1.las");
     ASSERT_EQ(before.size(), after.size());

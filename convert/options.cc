@@ -16,6 +16,8 @@ std::string UsageText(const char* program) {
 
 void PrintHelp(const char* program) {
   WriteToOutput(FormatText("Usage: %s <gisfilename> [step=0.1]\n", program));
+  WriteToOutput(FormatText("       %s [options] <gisfilename> [step=0.1]\n",
+                           program));
   WriteToOutput(
       "\n"
       "Converts a zone table into one LAS 2.0 file per well.\n"
@@ -24,7 +26,8 @@ void PrintHelp(const char* program) {
       "                 top, bottom, zone, then one name per attribute curve),\n"
       "                 then one depth interval per line\n"
       "  [step=0.1]     an optional number, 0.1 when left out: the depth step of\n"
-      "                 the rows in metres, at least 0.001 (0.25, .5, 1e-1)\n"
+      "                 the rows in the depth unit, at least 0.001 (0.25, .5,\n"
+      "                 1e-1)\n"
       "\n"
       "Each well is written to <well>.las in the current directory; the files\n"
       "take their names, replacing existing ones, once the whole table has been\n"
@@ -34,6 +37,25 @@ void PrintHelp(const char* program) {
       "refused or a file could not be written, 2 when the command line was\n"
       "refused, 128 + N when signal N stopped the run (nothing is written).\n"
       "\n"
+      "Options may stand before or after the table and the step; -- ends them.\n"
+      "\n"
+      "      --delimiter auto|space|comma|semicolon|tab\n"
+      "                 how the fields of a line are separated (default auto:\n"
+      "                 comma or semicolon when the header line splits into at\n"
+      "                 least 4 fields on it, otherwise white space). Comma,\n"
+      "                 semicolon and tab tables may quote fields (\"Upper\n"
+      "                 Shale\"); a semicolon table may write 1012,5 for 1012.5.\n"
+      "                 Example: zone2las --delimiter semicolon zones.csv\n"
+      "  -o, --output-dir DIR\n"
+      "                 write every <well>.las under DIR, which must exist,\n"
+      "                 instead of the current directory.\n"
+      "                 Example: zone2las zones.csv 0.5 -o las\n"
+      "      --depth-unit M|F\n"
+      "                 the unit of the depths, M (metres, the default) or F\n"
+      "                 (feet), written for DEPT, STRT, STOP and STEP. The 2\n"
+      "                 unit lead-in, the 0.01 offsets and the step are plain\n"
+      "                 numbers in that unit.\n"
+      "                 Example: zone2las --depth-unit F tops_ft.txt 0.5\n"
       "  -h, --help     show this text\n"
       "      --version  show the version\n");
 }
@@ -59,6 +81,83 @@ bool ParseStep(const char* text, double* step, std::string* err) {
   return true;
 }
 
+// An argument that names an option: a "-" and more, unless a digit or a
+// point follows the "-" (a negative or fractional number, such as a step).
+bool IsOption(const char* arg) {
+  if (arg[0] != '-' || arg[1] == '\0')
+    return false;
+  return !((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.');
+}
+
+// Whether |arg| is the option |name|, as "NAME VALUE" or "NAME=VALUE" for an
+// option that takes a value (|inline_value| then points past the '=', or is
+// null when the value is the next argument).
+bool IsNamed(const char* arg, const char* name, const char** inline_value) {
+  const std::size_t length = std::strlen(name);
+  if (std::strncmp(arg, name, length) != 0)
+    return false;
+  if (arg[length] == '\0') {
+    *inline_value = nullptr;
+    return true;
+  }
+  // Only long options take "=VALUE".
+  if (arg[length] == '=' && name[1] == '-') {
+    *inline_value = arg + length + 1;
+    return true;
+  }
+  return false;
+}
+
+bool ParseDepthUnit(const char* text, char* unit, std::string* err) {
+  if ((text[0] == 'M' || text[0] == 'm' || text[0] == 'F' || text[0] == 'f') &&
+      text[1] == '\0') {
+    *unit = (text[0] == 'M' || text[0] == 'm') ? 'M' : 'F';
+    return true;
+  }
+  *err = FormatText("depth unit \"%s\" is not M or F", text);
+  return false;
+}
+
+// The options that take a value.
+enum class ValueOption { kDelimiter, kOutputDir, kDepthUnit };
+
+struct ValueOptionName {
+  const char* name;
+  ValueOption option;
+};
+
+constexpr ValueOptionName kValueOptions[] = {
+    {"--delimiter", ValueOption::kDelimiter},
+    {"-o", ValueOption::kOutputDir},
+    {"--output-dir", ValueOption::kOutputDir},
+    {"--depth-unit", ValueOption::kDepthUnit},
+};
+
+bool SetValueOption(ValueOption option, const char* value, Options* options,
+                    std::string* err) {
+  switch (option) {
+    case ValueOption::kDelimiter:
+      return ParseDelimiterOption(value, &options->delimiter, err);
+    case ValueOption::kOutputDir:
+      if (value[0] == '\0') {
+        *err = "the output directory's name is empty";
+        return false;
+      }
+      options->output_dir = value;
+      return true;
+    case ValueOption::kDepthUnit:
+      return ParseDepthUnit(value, &options->depth_unit, err);
+  }
+  return false;
+}
+
+// Prints "zone2las: <message>" and the usage text on standard error.
+int RefuseCommandLine(const char* program, const std::string& message) {
+  WriteToError(FormatText("%s: %s\n%s\n", kProgram, message.c_str(),
+                          UsageText(program).c_str()));
+  return kExitUsage;
+}
+
 }  // namespace
 
 bool ParseCommandLine(int argc, char* argv[], Options* options,
@@ -70,22 +169,69 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
     *exit_status = kExitUsage;
     return false;
   }
-  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    PrintHelp(program);
-    *exit_status = kExitSuccess;
-    return false;
-  }
-  if (std::strcmp(argv[1], "--version") == 0) {
-    WriteToOutput(FormatText("%s %s\n", kProgram, ZONE2LAS_VERSION));
-    *exit_status = kExitSuccess;
-    return false;
-  }
-  options->table_name = argv[1];
+  const char* step_text = nullptr;
+  bool options_ended = false;
   std::string err;
-  if (argc > 2 && !ParseStep(argv[2], &options->depth_step, &err)) {
-    WriteToError(FormatText("%s: step \"%s\" %s\n%s\n", kProgram, argv[2],
-                            err.c_str(), UsageText(program).c_str()));
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (options_ended || !IsOption(arg)) {
+      // Arguments past the step are ignored, as they always were.
+      if (options->table_name == nullptr)
+        options->table_name = arg;
+      else if (step_text == nullptr)
+        step_text = arg;
+      continue;
+    }
+    if (std::strcmp(arg, "--") == 0) {
+      options_ended = true;
+      continue;
+    }
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+      PrintHelp(program);
+      *exit_status = kExitSuccess;
+      return false;
+    }
+    if (std::strcmp(arg, "--version") == 0) {
+      WriteToOutput(FormatText("%s %s\n", kProgram, ZONE2LAS_VERSION));
+      *exit_status = kExitSuccess;
+      return false;
+    }
+    const ValueOptionName* known = nullptr;
+    const char* value = nullptr;
+    for (const ValueOptionName& candidate : kValueOptions) {
+      if (IsNamed(arg, candidate.name, &value)) {
+        known = &candidate;
+        break;
+      }
+    }
+    if (known == nullptr) {
+      *exit_status = RefuseCommandLine(
+          program, FormatText("unknown option \"%s\"", arg));
+      return false;
+    }
+    if (value == nullptr) {
+      if (i + 1 == argc) {
+        *exit_status = RefuseCommandLine(
+            program, FormatText("option \"%s\" needs a value", arg));
+        return false;
+      }
+      value = argv[++i];
+    }
+    if (!SetValueOption(known->option, value, options, &err)) {
+      *exit_status = RefuseCommandLine(program, err);
+      return false;
+    }
+  }
+  if (options->table_name == nullptr) {
+    WriteToOutput("Mandatory argumument not specified!\n" +
+                  UsageText(program));
     *exit_status = kExitUsage;
+    return false;
+  }
+  if (step_text != nullptr &&
+      !ParseStep(step_text, &options->depth_step, &err)) {
+    *exit_status = RefuseCommandLine(
+        program, FormatText("step \"%s\" %s", step_text, err.c_str()));
     return false;
   }
   return true;

@@ -1,21 +1,35 @@
-// The command line: the zone table's name and the depth step, or the usage,
+// The command line: the zone table's name, the depth step and the options
+// that say how the table is written and where the files go, or the usage,
 // help and version texts that end the program before any conversion.
 #ifndef ZONE2LAS_CONVERT_OPTIONS_H_
 #define ZONE2LAS_CONVERT_OPTIONS_H_
 
+#include <optional>
+
+#include "convert/delimited.h"
+
 // Exit statuses.
-constexpr int kExitSuccess = 0;  // every well written whole
+constexpr int kExitSuccess = 0;  // every well was written whole
 constexpr int kExitFailure = 1;  // the run went through but something failed
 constexpr int kExitUsage = 2;    // the command line was refused
 
 struct Options {
   const char* table_name = nullptr;  // as the user gave it
-  double depth_step = 0.1;           // metres
+  double depth_step = 0.1;           // in the depth unit
+  // The table's field separator; none: read it from the header line.
+  std::optional<Delimiter> delimiter;
+  // The folder that receives the wells' files; null: the current one.
+  const char* output_dir = nullptr;
+  // 'M' (metres) or 'F' (feet): the unit written for the depths.
+  char depth_unit = 'M';
 };
 
-// Reads |argv| into |options|. False when the program ends here, with
-// |exit_status|: after the usage text (no table named, or a step that is not
-// a finite number above 0), the help text or the version.
+// Reads |argv| into |options|. Options may stand before or after the table
+// and the step; "--" ends them, and an argument of a "-" followed by a digit
+// or a point is a number, never an option. False when the program ends here,
+// with |exit_status|: after the usage text (no table named, an unknown option
+// or a bad option value, a step that is not a finite number of at least
+// 0.001), the help text or the version.
 bool ParseCommandLine(int argc, char* argv[], Options* options,
                       int* exit_status);
 

@@ -47,7 +47,11 @@ WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
       header_(header),
       depth_step_(depth_step),
       table_path_(table_path),
-      output_dir_(output_dir) {
+      output_dir_(output_dir),
+      output_prefix_(output_dir.empty() || output_dir.back() == '/' ||
+                             output_dir.back() == '\\'
+                         ? output_dir
+                         : output_dir + "/") {
   std::string ignored;
   has_table_identity_ =
       platform::IdentifyPath(table_path_.c_str(), &table_identity_, &ignored);
@@ -128,17 +132,19 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
     return *looked_up_;
   looked_up_name_ = text;
   const std::string file_name = looked_up_name_ + ".las";
+  // Messages name the file as the user would reach it.
+  const std::string shown_name = output_prefix_ + file_name;
   const std::string outside = FormatText(
       "well \"%s\" would place its file outside the %s directory; its lines "
       "are skipped",
       text, output_dir_.empty() ? "working" : "output");
   if (!StaysInWorkingDirectory(file_name.c_str())) {
-    looked_up_ = RefusedWell(file_name, outside);
+    looked_up_ = RefusedWell(shown_name, outside);
     return *looked_up_;
   }
   if (!OpenOutputDirectory()) {
     looked_up_ = RefusedWell(
-        file_name, "cannot create " + file_name + ": no output directory");
+        shown_name, "cannot create " + shown_name + ": no output directory");
     return *looked_up_;
   }
   const std::size_t separator = file_name.find_last_of("/\\");
@@ -151,8 +157,8 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   std::string err;
   if (!FolderOf(directory_part, &folder, &err)) {
     looked_up_ = RefusedWell(
-        file_name, err.empty() ? outside
-                               : "cannot create " + file_name + ": " + err);
+        shown_name, err.empty() ? outside
+                                : "cannot create " + shown_name + ": " + err);
     return *looked_up_;
   }
   const platform::Directory& directory = folders_[folder]->directory;
@@ -161,7 +167,7 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   looked_up_ = &well;
   if (!well.file_name.empty())
     return well;
-  well.file_name = file_name;
+  well.file_name = shown_name;
   well.base_name = base_name;
   well.folder = folder;
   platform::FileIdentity identity;
@@ -296,7 +302,8 @@ void WellFiles::CompleteCurrent() {
     FailWell(well, "cannot write: " + err);
     return;
   }
-  WriteDepthRange(output_, well_.strt_offset, well_.first_depth, stop);
+  WriteDepthRange(output_, well_.strt_offset, header_.depth_unit,
+                  well_.first_depth, stop);
   if (!output_.Close(&err)) {
     FailWell(well, "cannot write: " + err);
     return;

@@ -106,6 +106,9 @@ class WellFiles {
   const double depth_step_;
   const std::string table_path_;
   const std::string output_dir_;
+  // What goes before a well's file name in messages: the output directory
+  // and a separator, or nothing for the working directory.
+  const std::string output_prefix_;
 
   bool output_opened_ = false;
   bool output_ok_ = false;

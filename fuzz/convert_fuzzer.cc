@@ -272,7 +272,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
 
   std::string program = "zone2las";
   std::string table_name = kTableName;
-  std::vector<char*> argv = {program.data(), table_name.data()};
+  // The bounds above read the table as a whitespace table, so the program
+  // must not take it for a delimited one; "--" keeps the first line a step
+  // even when it reads like an option.
+  std::string delimiter_option = "--delimiter=space";
+  std::string end_of_options = "--";
+  std::vector<char*> argv = {program.data(), delimiter_option.data(),
+                             end_of_options.data(), table_name.data()};
   if (!step_text.empty()) argv.push_back(step_text.data());
   argv.push_back(nullptr);
 

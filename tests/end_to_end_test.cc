@@ -37,15 +37,6 @@ const char kWorkedTable[] =
     "\r\n"
     "W2 50 50.3 X 0.1 10\r\n";
 
-std::string WithoutCarriageReturns(std::string text) {
-  std::string result;
-  for (char c : text) {
-    if (c != '\r')
-      result += c;
-  }
-  return result;
-}
-
 TEST(EndToEnd, WorkedExampleGivesExactFiles) {
   for (const bool crlf : {true, false}) {
     SCOPED_TRACE(crlf ? "CRLF table" : "LF table");

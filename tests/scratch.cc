@@ -136,6 +136,15 @@ ProgramResult RunProgram(const ScratchDir& dir,
   return result;
 }
 
+std::string WithoutCarriageReturns(const std::string& text) {
+  std::string result;
+  for (char c : text) {
+    if (c != '\r')
+      result += c;
+  }
+  return result;
+}
+
 std::string ReadTestData(const std::string& relative_path) {
   return ReadWhole(fs::path(ZONE2LAS_TEST_DATA) / relative_path);
 }

@@ -62,6 +62,9 @@ ProgramResult RunProgram(const ScratchDir& dir,
 // |text| in single quotes for the POSIX shell.
 std::string ShellQuote(const std::string& text);
 
+// |text| without its carriage returns: a CRLF table as an LF one.
+std::string WithoutCarriageReturns(const std::string& text);
+
 // Reads a fixture from tests/data.
 std::string ReadTestData(const std::string& relative_path);
 

@@ -1,0 +1,76 @@
+#include "convert/delimited_table.h"
+
+#include <cstddef>
+
+#include "convert/las_format.h"
+
+namespace {
+
+// The fixed columns that may not be empty, by position.
+constexpr const char* kFixedColumnNames[kFixedColumns] = {"well", "top",
+                                                          "bottom", "zone"};
+
+}  // namespace
+
+bool DelimitedTable::Split(const String& line, std::string* err) {
+  const char* text = line.GetText() != nullptr ? line.GetText() : "";
+  return SplitDelimitedFields(text, static_cast<std::size_t>(line.Length()),
+                              delimiter_, &raw_fields_, err);
+}
+
+void DelimitedTable::JoinWhiteSpace(const char* what, std::string* text) {
+  const std::string before = *text;
+  if (!JoinWhiteSpaceRuns(text))
+    return;
+  if (noted_.insert(std::string(what) + '\n' + before).second) {
+    reporter_.NoteLine("%s \"%s\" written as %s", what, before.c_str(),
+                       text->c_str());
+  }
+}
+
+void DelimitedTable::CopyFields(std::vector<String>* fields) const {
+  fields->clear();
+  for (const std::string& field : raw_fields_)
+    fields->emplace_back(field.c_str());
+}
+
+bool DelimitedTable::SplitHeader(const String& line,
+                                 std::vector<String>* fields,
+                                 std::string* err) {
+  if (!Split(line, err))
+    return false;
+  // Only the attribute columns' names are written, as curve names.
+  for (std::size_t i = kFixedColumns; i < raw_fields_.size(); ++i)
+    JoinWhiteSpace("column name", &raw_fields_[i]);
+  CopyFields(fields);
+  return true;
+}
+
+bool DelimitedTable::SplitData(const String& line, int attribute_count,
+                               std::vector<String>* fields, std::string* err) {
+  if (!Split(line, err))
+    return false;
+  const std::size_t columns =
+      static_cast<std::size_t>(kFixedColumns + attribute_count);
+  // A line short of fields is refused by the data line's own count.
+  for (std::size_t i = 0; i < raw_fields_.size() && i < columns; ++i) {
+    std::string& field = raw_fields_[i];
+    if (i < static_cast<std::size_t>(kFixedColumns) && field.empty()) {
+      *err = FormatText("the %s field is empty", kFixedColumnNames[i]);
+      return false;
+    }
+    if (i == 0)
+      continue;  // A well's name keeps its spaces, in the file's name too.
+    if (field.empty()) {
+      field = kNullText;
+      continue;
+    }
+    if (decimal_comma_ && i != 3)
+      DecimalCommaToPoint(&field);
+    // A depth with white space inside is refused as it was written.
+    if (i >= 3)
+      JoinWhiteSpace(i == 3 ? "zone" : "value", &field);
+  }
+  CopyFields(fields);
+  return true;
+}

@@ -1,0 +1,52 @@
+// The lines of a delimited zone table (comma, semicolon or tab) made into
+// the fields that the whitespace reader would give for the same table: the
+// well as it stands, every other text with its runs of white space joined by
+// '_', empty values as the null value, and in a semicolon table decimal
+// commas as points.
+#ifndef ZONE2LAS_CONVERT_DELIMITED_TABLE_H_
+#define ZONE2LAS_CONVERT_DELIMITED_TABLE_H_
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "convert/delimited.h"
+#include "convert/report.h"
+#include "text/string.h"
+
+class DelimitedTable {
+ public:
+  // |delimiter| is not kSpace. A text whose white space is joined is noted
+  // once on |reporter|, on the line where it first comes.
+  DelimitedTable(Delimiter delimiter, Reporter& reporter)
+      : delimiter_(DelimiterByte(delimiter)),
+        decimal_comma_(delimiter == Delimiter::kSemicolon),
+        reporter_(reporter) {}
+
+  // The column names of the header line into |fields|. False, with the
+  // reason in |err|, for a quote that is not closed.
+  bool SplitHeader(const String& line, std::vector<String>* fields,
+                   std::string* err);
+
+  // The fields of a data line of a table with |attribute_count| attribute
+  // columns into |fields|. False, with the reason in |err|, for a quote that
+  // is not closed or an empty well, top, bottom or zone.
+  bool SplitData(const String& line, int attribute_count,
+                 std::vector<String>* fields, std::string* err);
+
+ private:
+  bool Split(const String& line, std::string* err);
+  // Joins the white space of |text|, noting the change as |what|'s.
+  void JoinWhiteSpace(const char* what, std::string* text);
+  // Replaces |fields| by the texts of raw_fields_.
+  void CopyFields(std::vector<String>* fields) const;
+
+  const char delimiter_;
+  const bool decimal_comma_;
+  Reporter& reporter_;
+  std::vector<std::string> raw_fields_;
+  // The texts already noted, each after the kind of text it was.
+  std::set<std::string> noted_;
+};
+
+#endif  // ZONE2LAS_CONVERT_DELIMITED_TABLE_H_
