@@ -55,7 +55,9 @@ bool DelimitedTable::SplitData(const String& line, int attribute_count,
   // A line short of fields is refused by the data line's own count.
   for (std::size_t i = 0; i < raw_fields_.size() && i < columns; ++i) {
     std::string& field = raw_fields_[i];
-    if (i < static_cast<std::size_t>(kFixedColumns) && field.empty()) {
+    // The well and the depths are needed; an empty zone or value is the
+    // NULL text.
+    if (i < static_cast<std::size_t>(kFixedColumns) - 1 && field.empty()) {
       *err = FormatText("the %s field is empty", kFixedColumnNames[i]);
       return false;
     }

@@ -119,17 +119,20 @@ TEST(EndToEndDelimited, RefuseOpenQuotesAndEmptyFixedFields) {
   const Conversion empty = Convert("zones.csv",
                             "well,top,bottom,zone,v\n"
                             ",1,2,A,0\nW1,,2,A,0\nW1,1,\" \",A,0\n"
-                            "W1,1,2,,0\nW1,1,2,A\n");
+                            "W1,1,2,A\n");
   EXPECT_EQ(1, empty.result.status);
   EXPECT_EQ(
       "zone2las: zones.csv:2: the well field is empty\n"
       "zone2las: zones.csv:3: the top field is empty\n"
       "zone2las: zones.csv:4: bottom depth \" \" is not a decimal number\n"
-      "zone2las: zones.csv:5: the zone field is empty\n"
-      "zone2las: zones.csv:6: expected 5 fields (well, top, bottom, zone and "
+      "zone2las: zones.csv:5: expected 5 fields (well, top, bottom, zone and "
       "1 values), found 4\n",
       empty.result.err);
   EXPECT_THAT(empty.names, ElementsAre("zones.csv"));
+  // An empty zone, like an empty value, is the NULL text.
+  EXPECT_EQ(Convert("zones.txt", "well top bottom zone v\nW1 1 2 -9999.0 0\n")
+                .files,
+            Convert("zones.csv", "well,top,bottom,zone,v\nW1,1,2,,0\n").files);
 }
 
 // The comma and semicolon are guessed only from a header line that splits
