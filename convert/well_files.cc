@@ -1,7 +1,5 @@
 #include "convert/well_files.h"
 
-#include <cstring>
-#include <utility>
 
 #include "convert/las_header.h"
 #include "convert/resample.h"
@@ -11,20 +9,9 @@
 
 namespace {
 
-// The run's private directory in a folder: this name and a unique ending.
-constexpr const char kPartialPrefix[] = "zone2las-partial-";
 // The output stream's buffer: larger than the C library's default, so that
 // rows reach the file in few large writes.
 constexpr std::size_t kOutputBufferBytes = 1 << 16;
-
-// The key of a folder's identity, to stand before a file name's key.
-std::string IdentityKey(const platform::FileIdentity& identity) {
-  std::string key(2 * sizeof(std::uint64_t) + 1, '/');
-  std::memcpy(&key[0], &identity.device, sizeof identity.device);
-  std::memcpy(&key[sizeof identity.device], &identity.file,
-              sizeof identity.file);
-  return key;
-}
 
 // |depth| as a table would write it: six decimals at most, no trailing
 // zeros.
@@ -51,67 +38,14 @@ WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
       output_prefix_(output_dir.empty() || output_dir.back() == '/' ||
                              output_dir.back() == '\\'
                          ? output_dir
-                         : output_dir + "/") {
+                         : output_dir + "/"),
+      folders_(output_dir) {
   std::string ignored;
   has_table_identity_ =
       platform::IdentifyPath(table_path_.c_str(), &table_identity_, &ignored);
 }
 
 WellFiles::~WellFiles() { DiscardAll(); }
-
-// The output directory, opened when the first well needs it.
-bool WellFiles::OpenOutputDirectory() {
-  if (output_opened_)
-    return output_ok_;
-  output_opened_ = true;
-  auto folder = std::make_unique<Folder>();
-  std::string err;
-  if (!folder->directory.Open(output_dir_.empty() ? "." : output_dir_.c_str(),
-                              &err)) {
-    reporter_.Report("%s: cannot open the output directory: %s",
-                     output_dir_.empty() ? "." : output_dir_.c_str(),
-                     err.c_str());
-    return false;
-  }
-  folder_by_identity_[folder->directory.identity()] = 0;
-  folders_.push_back(std::move(folder));
-  output_ok_ = true;
-  return true;
-}
-
-// The folder that |directory_part| of a well name leads to, opened once; it
-// must lie inside the output directory, links resolved.
-bool WellFiles::FolderOf(const std::string& directory_part, std::size_t* index,
-                         std::string* err) {
-  if (directory_part.empty()) {
-    *index = 0;
-    return true;
-  }
-  const auto known = folder_by_text_.find(directory_part);
-  if (known != folder_by_text_.end()) {
-    *index = known->second;
-    return true;
-  }
-  auto folder = std::make_unique<Folder>();
-  if (!folder->directory.Open(folders_[0]->directory, directory_part.c_str(),
-                              err))
-    return false;
-  if (!platform::IsInside(folder->directory, folders_[0]->directory)) {
-    err->clear();
-    return false;
-  }
-  // Two spellings of one folder are one folder.
-  const auto same = folder_by_identity_.find(folder->directory.identity());
-  if (same != folder_by_identity_.end()) {
-    *index = same->second;
-  } else {
-    *index = folders_.size();
-    folder_by_identity_[folder->directory.identity()] = *index;
-    folders_.push_back(std::move(folder));
-  }
-  folder_by_text_[directory_part] = *index;
-  return true;
-}
 
 // A well whose file cannot be written, known by its name's text.
 WellFiles::Well* WellFiles::RefusedWell(const std::string& file_name,
@@ -142,28 +76,17 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
     looked_up_ = RefusedWell(shown_name, outside);
     return *looked_up_;
   }
-  if (!OpenOutputDirectory()) {
-    looked_up_ = RefusedWell(
-        shown_name, "cannot create " + shown_name + ": no output directory");
-    return *looked_up_;
-  }
-  const std::size_t separator = file_name.find_last_of("/\\");
-  const std::string directory_part =
-      separator == std::string::npos ? "" : file_name.substr(0, separator);
-  const std::string base_name = separator == std::string::npos
-                                    ? file_name
-                                    : file_name.substr(separator + 1);
   std::size_t folder = 0;
+  std::string base_name;
+  std::string key;
   std::string err;
-  if (!FolderOf(directory_part, &folder, &err)) {
+  if (!folders_.Place(file_name, &folder, &base_name, &key, &err)) {
     looked_up_ = RefusedWell(
         shown_name, err.empty() ? outside
                                 : "cannot create " + shown_name + ": " + err);
     return *looked_up_;
   }
-  const platform::Directory& directory = folders_[folder]->directory;
-  Well& well = wells_[IdentityKey(directory.identity()) +
-                      platform::FileNameKey(base_name.c_str())];
+  Well& well = wells_[key];
   looked_up_ = &well;
   if (!well.file_name.empty())
     return well;
@@ -172,7 +95,8 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   well.folder = folder;
   platform::FileIdentity identity;
   if (has_table_identity_ &&
-      directory.IdentifyFile(base_name.c_str(), &identity, &err) &&
+      folders_.Folder(folder).IdentifyFile(base_name.c_str(), &identity,
+                                           &err) &&
       identity == table_identity_) {
     well.failed = true;
     well.refusal = FormatText(
@@ -238,21 +162,14 @@ void WellFiles::StartWell(Well& well) {
 
 // Creates the well's file in the private directory of its folder.
 bool WellFiles::CreateWellFile(Well& well) {
-  Folder& folder = *folders_[well.folder];
   std::string err;
-  if (!folder.partial.IsOpen() &&
-      !folder.partial.MakePrivate(folder.directory, kPartialPrefix, &err)) {
-    reporter_.ReportLine("cannot create %s: %s", well.file_name.c_str(),
-                         err.c_str());
-    well.failed = true;
-    return false;
-  }
+  platform::Directory* partial = folders_.Partial(well.folder, &err);
   const int descriptor =
-      folder.partial.CreateNewFile(well.base_name.c_str(), &err);
+      partial != nullptr ? partial->CreateNewFile(well.base_name.c_str(), &err)
+                         : -1;
   if (descriptor < 0 ||
       !output_.Adopt(descriptor,
-                     (folder.partial.path() + "/" + well.base_name).c_str(),
-                     &err)) {
+                     (partial->path() + "/" + well.base_name).c_str(), &err)) {
     reporter_.ReportLine("cannot create %s: %s", well.file_name.c_str(),
                          err.c_str());
     well.failed = true;
@@ -267,14 +184,12 @@ bool WellFiles::CreateWellFile(Well& well) {
 // Reopens the waiting well's file and goes on from the state before its
 // closing row, over that row, exactly as if its lines had stood together.
 bool WellFiles::ContinueWellFile(Well& well) {
-  Folder& folder = *folders_[well.folder];
   std::string err;
-  const int descriptor =
-      folder.partial.ReopenFile(well.base_name.c_str(), &err);
+  platform::Directory* partial = folders_.Partial(well.folder, &err);
+  const int descriptor = partial->ReopenFile(well.base_name.c_str(), &err);
   if (descriptor < 0 ||
       !output_.Adopt(descriptor,
-                     (folder.partial.path() + "/" + well.base_name).c_str(),
-                     &err) ||
+                     (partial->path() + "/" + well.base_name).c_str(), &err) ||
       !output_.SeekTo(well.closing_row_offset, &err)) {
     FailWell(well, "cannot continue: " + err);
     return false;
@@ -334,7 +249,8 @@ void WellFiles::DropFile(Well& well) {
   if (!well.has_file)
     return;
   std::string ignored;
-  folders_[well.folder]->partial.RemoveFile(well.base_name.c_str(), &ignored);
+  folders_.Partial(well.folder, &ignored)
+      ->RemoveFile(well.base_name.c_str(), &ignored);
   well.has_file = false;
 }
 
@@ -343,10 +259,10 @@ void WellFiles::Publish() {
   for (Well* well : order_) {
     if (well->failed || !well->has_file)
       continue;
-    Folder& folder = *folders_[well->folder];
     std::string err;
-    if (!folder.partial.MoveOut(well->base_name.c_str(), folder.directory,
-                                well->base_name.c_str(), &err)) {
+    if (!folders_.Partial(well->folder, &err)
+             ->MoveOut(well->base_name.c_str(), folders_.Folder(well->folder),
+                       well->base_name.c_str(), &err)) {
       FailWell(*well, "cannot write: " + err);
       continue;
     }
@@ -360,9 +276,5 @@ void WellFiles::DiscardAll() {
   output_.Close();
   for (Well* well : order_)
     DropFile(*well);
-  for (const std::unique_ptr<Folder>& folder : folders_) {
-    std::string ignored;
-    if (folder->partial.IsOpen())
-      folder->partial.RemoveSelf(&ignored);
-  }
+  folders_.RemovePartials();
 }

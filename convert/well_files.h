@@ -23,6 +23,7 @@
 
 #include "convert/data_line.h"
 #include "convert/report.h"
+#include "convert/well_names.h"
 #include "convert/well_state.h"
 #include "io/disk_file.h"
 #include "platform/files.h"
@@ -69,13 +70,6 @@ class WellFiles {
   void DiscardAll();
 
  private:
-  // A folder that wells' files go to, held open, with the run's private
-  // directory in it.
-  struct Folder {
-    platform::Directory directory;
-    platform::Directory partial;  // made when its first well starts
-  };
-
   // What is kept of a well between its lines.
   struct Well {
     bool failed = false;        // its lines are skipped
@@ -89,11 +83,8 @@ class WellFiles {
     std::string refusal;        // why its file cannot be written, until told
   };
 
-  bool OpenOutputDirectory();
   Well& Lookup(const String& name);
   Well* RefusedWell(const std::string& file_name, const std::string& message);
-  bool FolderOf(const std::string& directory_part, std::size_t* folder,
-                std::string* err);
   void StartWell(Well& well);
   bool CreateWellFile(Well& well);
   bool ContinueWellFile(Well& well);
@@ -110,8 +101,7 @@ class WellFiles {
   // and a separator, or nothing for the working directory.
   const std::string output_prefix_;
 
-  bool output_opened_ = false;
-  bool output_ok_ = false;
+  WellFolders folders_;
   bool has_table_identity_ = false;
   platform::FileIdentity table_identity_;
 
@@ -125,10 +115,6 @@ class WellFiles {
   std::string looked_up_name_;
   Well* looked_up_ = nullptr;
 
-  // Folders by their index; the first is the output directory.
-  std::vector<std::unique_ptr<Folder>> folders_;
-  std::map<std::string, std::size_t> folder_by_text_;
-  std::map<platform::FileIdentity, std::size_t> folder_by_identity_;
   // Wells by the file they reach, and in the order they came.
   std::map<std::string, Well> wells_;
   std::vector<Well*> order_;

@@ -3,7 +3,13 @@
 #ifndef ZONE2LAS_CONVERT_WELL_NAMES_H_
 #define ZONE2LAS_CONVERT_WELL_NAMES_H_
 
+#include <cstddef>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/files.h"
 
 // True when |name| (a well token with ".las") would place its file inside the
 // working directory: not absolute, no drive, and no ".." that climbs above it.
@@ -13,5 +19,50 @@ bool StaysInWorkingDirectory(const char* name);
 // that names which reach one file ("W1", "./W1", "sub/../W1") are one well,
 // as are names that differ only in the case of ASCII letters.
 std::string WellKey(const std::string& file_name);
+
+// The folders that wells' files go to: the output directory and the folders
+// below it that well names lead to, each opened once and held, with the
+// run's private directory in each, made when its first well starts.
+class WellFolders {
+ public:
+  // |output_dir|: the working directory when empty.
+  explicit WellFolders(const std::string& output_dir);
+  ~WellFolders();
+
+  // Where the file |file_name| ("<well>.las", perhaps below a folder) goes:
+  // the index of its folder, its name there and the key of the file it
+  // reaches, which two spellings of one file share. False when the file
+  // may not or cannot go there: |err| tells why, and is empty when the
+  // folder lies outside the output directory (links resolved).
+  bool Place(const std::string& file_name, std::size_t* folder,
+             std::string* base_name, std::string* key, std::string* err);
+
+  const platform::Directory& Folder(std::size_t folder) const {
+    return folders_[folder]->directory;
+  }
+  // The run's private directory in |folder|; null, with the reason in
+  // |err|, when it cannot be made.
+  platform::Directory* Partial(std::size_t folder, std::string* err);
+  // Removes the private directories, which must be empty by now.
+  void RemovePartials();
+
+ private:
+  struct Held {
+    platform::Directory directory;
+    platform::Directory partial;
+  };
+
+  bool OpenOutputDirectory(std::string* err);
+  bool FolderOf(const std::string& directory_part, std::size_t* index,
+                std::string* err);
+
+  const std::string output_dir_;
+  bool output_opened_ = false;
+  std::string output_error_;
+  // By index; the first is the output directory.
+  std::vector<std::unique_ptr<Held>> folders_;
+  std::map<std::string, std::size_t> folder_by_text_;
+  std::map<platform::FileIdentity, std::size_t> folder_by_identity_;
+};
 
 #endif  // ZONE2LAS_CONVERT_WELL_NAMES_H_
