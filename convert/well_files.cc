@@ -1,6 +1,5 @@
 #include "convert/well_files.h"
 
-
 #include "convert/las_header.h"
 #include "convert/resample.h"
 #include "convert/well_names.h"
