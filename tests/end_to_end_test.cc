@@ -96,37 +96,38 @@ TEST(EndToEnd, HelpAndVersion) {
   EXPECT_THAT(dir.List(), ElementsAre());
 }
 
-TEST(EndToEnd, RefusesStepsThatAreNotPositiveNumbers) {
-  for (const char* step : {"0", "-1", "abc", "0.1m", "", "inf", "nan", " "}) {
-    SCOPED_TRACE(std::string("step \"") + step + "\"");
+// A step must be a whole number text of at least 0.001 m: depths are
+// compared in whole millimetres, so a finer step cannot place its rows, and
+// a typo such as 1e-9 would fill the disk.
+TEST(EndToEnd, RefusesStepsThatAreNotNumbersOfAMillimetreOrMore) {
+  const std::string not_positive = "is not a finite number greater than 0";
+  const std::string too_fine =
+      "is below 0.001 m; depths are compared in whole millimetres";
+  const struct {
+    const char* step;
+    const std::string& reason;
+  } cases[] = {{"0", not_positive},      {"-1", not_positive},
+               {"abc", not_positive},    {"0.1m", not_positive},
+               {"", not_positive},       {"inf", not_positive},
+               {"nan", not_positive},    {" ", not_positive},
+               {"0.0009", too_fine},     {"1e-9", too_fine},
+               {"5e-324", too_fine}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("step \"") + c.step + "\"");
     ScratchDir dir;
     dir.Write("zones.txt", kWorkedTable);
-    const ProgramResult result = RunProgram(dir, {"zones.txt", step});
+    const ProgramResult result = RunProgram(dir, {"zones.txt", c.step});
     EXPECT_EQ(2, result.status);
     EXPECT_THAT(result.err,
-                ::testing::StartsWith(std::string("zone2las: step \"") + step +
-                                      "\" is not a finite number greater "
-                                      "than 0\nExample: "));
+                ::testing::StartsWith(std::string("zone2las: step \"") +
+                                      c.step + "\" " + c.reason +
+                                      "\nExample: "));
     EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
   }
 }
 
-// Depths are compared in whole millimetres: a finer step cannot place its
-// rows, and a typo such as 1e-9 would fill the disk.
-TEST(EndToEnd, RefusesStepsFinerThanAMillimetre) {
-  for (const char* step : {"0.0009", "1e-9", "5e-324"}) {
-    SCOPED_TRACE(step);
-    ScratchDir dir;
-    dir.Write("zones.txt", kWorkedTable);
-    const ProgramResult result = RunProgram(dir, {"zones.txt", step});
-    EXPECT_EQ(2, result.status);
-    EXPECT_THAT(result.err,
-                ::testing::StartsWith(std::string("zone2las: step \"") + step +
-                                      "\" is below 0.001 m; depths are "
-                                      "compared in whole millimetres\n"
-                                      "Example: "));
-    EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
-  }
+// The finest step places a row every millimetre.
+TEST(EndToEnd, AMillimetreStepPlacesEveryRow) {
   ScratchDir dir;
   dir.Write("zones.txt", "W T B Z\nW 1 1.012 A\n");
   const ProgramResult result = RunProgram(dir, {"zones.txt", "0.001"});
