@@ -138,7 +138,7 @@ bool WellFiles::SwitchTo(const String& well) {
 }
 
 void WellFiles::StartWell(Well& well) {
-  CompleteCurrent();
+  CompleteCurrent(false);
   current_ = &well;
   well_.Reset();
   if (!well.refusal.empty()) {
@@ -181,7 +181,8 @@ bool WellFiles::CreateWellFile(Well& well) {
 }
 
 // Reopens the waiting well's file and goes on from the state before its
-// closing row, over that row, exactly as if its lines had stood together.
+// closing row, over that row if it has one, exactly as if its lines had stood
+// together.
 bool WellFiles::ContinueWellFile(Well& well) {
   std::string err;
   platform::Directory* partial = folders_.Partial(well.folder, &err);
@@ -189,10 +190,12 @@ bool WellFiles::ContinueWellFile(Well& well) {
   if (descriptor < 0 ||
       !output_.Adopt(descriptor,
                      (partial->path() + "/" + well.base_name).c_str(), &err) ||
-      !output_.SeekTo(well.closing_row_offset, &err)) {
+      !(well.completed ? output_.SeekTo(well.closing_row_offset, &err)
+                       : output_.SeekTo(well.size, &err))) {
     FailWell(well, "cannot continue: " + err);
     return false;
   }
+  well.continued = true;
   output_.SetBufferSize(kOutputBufferBytes);
   allocation_failures_at_start_ = platform::AllocationFailureCount();
   well_ = well.state;
@@ -200,36 +203,62 @@ bool WellFiles::ContinueWellFile(Well& well) {
 }
 
 // Completes the current well's file where it is: closing row, depth range,
-// close. Its state before the closing row is kept for its lines to come.
-void WellFiles::CompleteCurrent() {
+// close. Its state before the closing row is kept for its lines to come. A
+// well that has come back once is likely to come back again (tables sorted
+// by formation take every well in turn): until the table has been read, it
+// waits without its closing row and depth range, which saves the seeks and
+// writes of a completion at every turn.
+void WellFiles::CompleteCurrent(bool at_end) {
   if (!writing_)
     return;
   writing_ = false;
   Well& well = *current_;
+  std::string err;
+  if (well.continued && !at_end) {
+    // Rows written over an old closing row may end short of it.
+    const std::int64_t size = output_.Tell();
+    if (size < well.size && !output_.Truncate(size, &err)) {
+      FailWell(well, "cannot write: " + err);
+      return;
+    }
+    well.size = size;
+    if (CloseCurrent(well))
+      well.completed = false;
+    return;
+  }
   const std::int64_t closing_row_offset = output_.Tell();
   const double stop = WriteClosingRow(well_, output_);
   // A continued well overwrites its old closing row; what it wrote may end
   // short of that row's end.
   const std::int64_t size = output_.Tell();
-  std::string err;
   if (size < well.size && !output_.Truncate(size, &err)) {
     FailWell(well, "cannot write: " + err);
     return;
   }
   WriteDepthRange(output_, well_.strt_offset, header_.depth_unit,
                   well_.first_depth, stop);
+  if (!CloseCurrent(well))
+    return;
+  well.completed = true;
+  well.closing_row_offset = closing_row_offset;
+  well.size = size;
+}
+
+// Closes the current well's file and keeps its state; false once the well
+// has failed.
+bool WellFiles::CloseCurrent(Well& well) {
+  std::string err;
   if (!output_.Close(&err)) {
     FailWell(well, "cannot write: " + err);
-    return;
+    return false;
   }
   // A text that could not be stored is a lost value or row.
   if (platform::AllocationFailureCount() != allocation_failures_at_start_) {
     FailWell(well, "not written: out of memory");
-    return;
+    return false;
   }
-  well.closing_row_offset = closing_row_offset;
-  well.size = size;
   well.state = well_;
+  return true;
 }
 
 // Reports a well that cannot be written whole and drops its file; its later
@@ -254,7 +283,14 @@ void WellFiles::DropFile(Well& well) {
 }
 
 void WellFiles::Publish() {
-  CompleteCurrent();
+  CompleteCurrent(true);
+  for (Well* well : order_) {
+    if (!well->failed && well->has_file && !well->completed) {
+      current_ = well;
+      writing_ = ContinueWellFile(*well);
+      CompleteCurrent(true);
+    }
+  }
   for (Well* well : order_) {
     if (well->failed || !well->has_file)
       continue;

@@ -78,7 +78,9 @@ class WellFiles {
     std::string base_name;      // the file's name inside its folder
     std::size_t folder = 0;
     std::int64_t closing_row_offset = 0;
-    std::int64_t size = 0;      // of its file, closing row included
+    std::int64_t size = 0;      // of its file, in bytes
+    bool completed = false;     // its file ends in a closing row
+    bool continued = false;     // its lines came back after another well's
     WellState state;            // before its closing row
     std::string refusal;        // why its file cannot be written, until told
   };
@@ -88,7 +90,8 @@ class WellFiles {
   void StartWell(Well& well);
   bool CreateWellFile(Well& well);
   bool ContinueWellFile(Well& well);
-  void CompleteCurrent();
+  void CompleteCurrent(bool at_end);
+  bool CloseCurrent(Well& well);
   void FailWell(Well& well, const std::string& reason);
   void DropFile(Well& well);
 
