@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "convert/las_format.h"
@@ -48,7 +49,8 @@ std::int64_t Printed(double depth);
 // dropped, so the depth index strictly increases.
 class RowBatch {
  public:
-  RowBatch(DiskFile& file, WellState& well) : file_(file), well_(well) {}
+  RowBatch(DiskFile& file, WellState& well)
+      : file_(file), well_(well), stopped_(file.HasFailed()) {}
   ~RowBatch() {
     Flush();
     if (!last_row_printed_)
@@ -70,6 +72,10 @@ class RowBatch {
   // least 0.001 m it always prints deeper, so it is not compared.
   void NextRow(double depth) { Row(depth, false); }
 
+  // True once a write to the file has failed: the well will not be published,
+  // so no more of its rows are made, and Row writes nothing.
+  bool Stopped() const { return stopped_; }
+
  private:
   // The room a row needs besides its row end: the longest depth and the
   // slack of the last copied block.
@@ -77,12 +83,14 @@ class RowBatch {
       static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
 
   bool Row(double depth, bool compare) {
+    if (stopped_)
+      return false;
     if (!row_end_assembled_)
       return WriteLongRow(depth);
     if (kBatchBytes - length_ < kRowRoom + row_end_length_)
       Flush();
     char* const row = text_ + length_;
-    const int depth_length = FormatDepth(depth, row);
+    const int depth_length = formatter_.Format(depth, row);
     if (!compare) {
       well_.last_row_depth = depth;
       last_row_printed_ = false;
@@ -106,6 +114,8 @@ class RowBatch {
 
   DiskFile& file_;
   WellState& well_;
+  bool stopped_;
+  DepthFormatter formatter_;
   // False while the well's last row has been written without its printed
   // depth being taken.
   bool last_row_printed_ = true;
@@ -115,8 +125,8 @@ class RowBatch {
   char row_end_[kRowEndBytes + kCopyBlock];
   std::size_t row_end_length_ = 0;
   bool row_end_assembled_ = false;
-  // The rows so far, and room for the terminator that Write needs.
-  char text_[kBatchBytes + 1];
+  // The rows so far.
+  char text_[kBatchBytes];
   std::size_t length_ = 0;
 };
 
@@ -155,25 +165,23 @@ bool RowBatch::Advances(double depth, const char* text, int length) {
 // to the file, after the rows before it.
 bool RowBatch::WriteLongRow(double depth) {
   char depth_text[kMaxDepthText + 1];
-  const int depth_length = FormatDepth(depth, depth_text);
+  const int depth_length = formatter_.Format(depth, depth_text);
   if (!Advances(depth, depth_text, depth_length))
     return false;
-  depth_text[depth_length] = '\0';
   Flush();
-  file_.Write(depth_text);
+  file_.Write(depth_text, static_cast<std::size_t>(depth_length));
   for (std::size_t i = 0; i < part_count_; ++i)
     file_.Write(parts_[i]);
+  stopped_ = file_.HasFailed();
   return true;
 }
 
 void RowBatch::Flush() {
   if (length_ == 0)
     return;
-  // Neither a depth nor a text taken from a line holds a zero byte, so the
-  // batch ends at its terminator.
-  text_[length_] = '\0';
-  file_.Write(text_);
+  file_.Write(text_, length_);
   length_ = 0;
+  stopped_ = file_.HasFailed();
 }
 
 // The printed value of |depth|, in millionths of a metre.
@@ -190,10 +198,15 @@ void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
   for (const String& value : values)
     longest += 3 + static_cast<std::size_t>(value.Length());
   if (longest > kRowEndBytes) {
-    String text("1   ");
+    // A wide line is assembled in one buffer of its full length, so that its
+    // cost grows with its width, not with the square of it.
+    std::string text;
+    text.reserve(longest);
+    text.append("1   ");
     for (const String& value : values)
-      text.Assign(text.Concat("   ").Concat(value));
-    tail.Assign(text.Concat("\n"));
+      text.append("   ").append(value.GetText() != nullptr ? value.GetText() : "");
+    text.push_back('\n');
+    tail.Assign(text.c_str());
     return;
   }
   char text[kRowEndBytes];
@@ -239,6 +252,9 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
 
   RowBatch rows(file, well);
   const std::int32_t top_key = DepthKey(well.top);
+  // K(depth) < K for a whole K is depth * 1000 <= K - 1: the same product,
+  // and no rounding up per row.
+  const double below_top_key = static_cast<double>(top_key) - 1.0;
   // The lead-in and gap rows stop short of the row 0.01 m above the top that
   // ends them, so that they never print at or below it.
   const double end_row_depth = well.top - kEndRowOffset;
@@ -251,7 +267,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
     const std::int64_t end_row = Printed(end_row_depth);
     // Repeated addition, never start + k * step: the key absorbs the
     // rounding that accumulates.
-    while (DepthKey(depth) < top_key && Printed(depth) < end_row) {
+    while (!rows.Stopped() && ScaledDepth(depth) <= below_top_key &&
+           Printed(depth) < end_row) {
       rows.Row(depth);
       depth = depth + depth_step;
     }
@@ -266,7 +283,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
                     null_row_tail.GetText()});
     double depth = well.previous_bottom + depth_step;
     const std::int64_t end_row = Printed(end_row_depth);
-    while (DepthKey(depth) < top_key && Printed(depth) < end_row) {
+    while (!rows.Stopped() && ScaledDepth(depth) <= below_top_key &&
+           Printed(depth) < end_row) {
       rows.Row(depth);
       depth = depth + depth_step;
     }
@@ -284,7 +302,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
   // no rounding up per row.
   const double last_sample_scaled = static_cast<double>(last_sample_key);
   bool has_sample_row = false;
-  while (ScaledDepth(well.sample_depth) <= last_sample_scaled) {
+  while (!rows.Stopped() &&
+         ScaledDepth(well.sample_depth) <= last_sample_scaled) {
     if (has_sample_row)
       rows.NextRow(well.sample_depth);
     else
@@ -302,7 +321,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
   }
   well.last_depth =
       well.sample_depth > well.bottom ? well.bottom : well.sample_depth;
-  return has_sample_row;
+  // A well whose file has failed is reported as such, not for thin lines.
+  return has_sample_row || rows.Stopped();
 }
 
 double WriteClosingRow(const WellState& well, DiskFile& file) {

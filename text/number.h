@@ -4,6 +4,8 @@
 #ifndef ZONE2LAS_TEXT_NUMBER_H_
 #define ZONE2LAS_TEXT_NUMBER_H_
 
+#include <cstdint>
+
 // The longest depth text FormatDepth writes: the most negative double has a
 // sign, 309 digits, a point and six decimals (317 bytes).
 constexpr int kMaxDepthText = 320;
@@ -11,5 +13,21 @@ constexpr int kMaxDepthText = 320;
 // Writes |depth| into |text| (room for kMaxDepthText bytes, no terminator
 // added) exactly as "%f" prints it; returns the number of bytes.
 int FormatDepth(double depth, char* text);
+
+// FormatDepth for a run of depths that mostly share their whole metres, as
+// the rows of a well do: the text of the whole metres is kept from the call
+// before and only the decimals are written anew. Writes the same text as
+// FormatDepth, and may write up to 16 bytes at |text| beyond the returned
+// length (within kMaxDepthText).
+class DepthFormatter {
+ public:
+  int Format(double depth, char* text);
+
+ private:
+  // The sign bit above the whole metres of the kept text; none at first.
+  std::uint64_t whole_key_ = ~std::uint64_t{0};
+  char whole_text_[16] = {};
+  int whole_length_ = 0;
+};
 
 #endif  // ZONE2LAS_TEXT_NUMBER_H_
