@@ -68,9 +68,11 @@ class RowBatch {
   // depth does not print deeper than the last row, and nothing was written.
   bool Row(double depth) { return Row(depth, true); }
 
-  // A row that follows a row written at |depth| - step: with steps of at
-  // least 0.001 m it always prints deeper, so it is not compared.
-  void NextRow(double depth) { Row(depth, false); }
+  // Rows that follow a row written at |depth| - |step|: at |depth| and on by
+  // repeated addition of |step| while depth * 1000 <= |last_scaled|. With
+  // steps of at least 0.001 m each prints deeper than the one before, so they
+  // are not compared. Returns the first depth past them.
+  double FollowingRows(double depth, double step, double last_scaled);
 
   // True once a write to the file has failed: the well will not be published,
   // so no more of its rows are made, and Row writes nothing.
@@ -145,6 +147,45 @@ void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
       row_end_assembled_ = false;
     }
   }
+}
+
+double RowBatch::FollowingRows(double depth, double step, double last_scaled) {
+  if (!row_end_assembled_) {
+    while (!stopped_ && ScaledDepth(depth) <= last_scaled) {
+      Row(depth, false);
+      depth = depth + step;
+    }
+    return depth;
+  }
+  // The row loop of the program: a depth's text, then the row end copied in
+  // whole blocks, with the batch's length kept in a register.
+  bool wrote = false;
+  double last = depth;
+  std::size_t length = length_;
+  const std::size_t row_end_length = row_end_length_;
+  while (ScaledDepth(depth) <= last_scaled) {
+    if (kBatchBytes - length < kRowRoom + row_end_length) {
+      length_ = length;
+      Flush();
+      length = length_;
+      if (stopped_)
+        break;
+    }
+    char* const row = text_ + length;
+    char* const row_end = row + formatter_.Format(depth, row);
+    for (std::size_t i = 0; i < row_end_length; i += kCopyBlock)
+      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
+    length = static_cast<std::size_t>(row_end - text_) + row_end_length;
+    wrote = true;
+    last = depth;
+    depth = depth + step;
+  }
+  length_ = length;
+  if (wrote) {
+    well_.last_row_depth = last;
+    last_row_printed_ = false;
+  }
+  return depth;
 }
 
 bool RowBatch::Advances(double depth, const char* text, int length) {
@@ -301,14 +342,16 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
   // K(depth) <= K for a whole K is depth * 1000 <= K: the same product, and
   // no rounding up per row.
   const double last_sample_scaled = static_cast<double>(last_sample_key);
+  // The first row is compared with the row before it; the rest follow it.
   bool has_sample_row = false;
-  while (!rows.Stopped() &&
+  while (!has_sample_row && !rows.Stopped() &&
          ScaledDepth(well.sample_depth) <= last_sample_scaled) {
-    if (has_sample_row)
-      rows.NextRow(well.sample_depth);
-    else
-      has_sample_row = rows.Row(well.sample_depth);
+    has_sample_row = rows.Row(well.sample_depth);
     well.sample_depth = well.sample_depth + depth_step;
+  }
+  if (has_sample_row) {
+    well.sample_depth = rows.FollowingRows(well.sample_depth, depth_step,
+                                           last_sample_scaled);
   }
   // The interval end row stands 0.01 m above the first sample past the
   // interval, or 0.01 m above the bottom when that sample lies beyond it; an
