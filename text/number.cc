@@ -156,19 +156,44 @@ int FormatDepth(double depth, char* text) {
 }
 
 int DepthFormatter::Format(double depth, char* text) {
-  SplitDepth split;
-  if (!Split(depth, &split))
-    return FormatSlowly(depth, text);
-  const std::uint64_t whole_key =
-      (std::uint64_t{split.negative} << 32) | split.whole;
-  if (whole_key != whole_key_) {
-    whole_key_ = whole_key;
+  std::uint64_t bits;
+  std::memcpy(&bits, &depth, sizeof bits);
+  // The sign and the exponent decide every shift and mask of Split; they are
+  // worked out again only when they change, which in a well is seldom.
+  const unsigned sign_and_exponent = static_cast<unsigned>(bits >> 52);
+  if (sign_and_exponent != sign_and_exponent_) {
+    const unsigned biased_exponent = sign_and_exponent & 0x7FF;
+    if (biased_exponent < 1025 || biased_exponent > 1046)
+      return FormatDepth(depth, text);
+    sign_and_exponent_ = sign_and_exponent;
+    shift_ = 1075 - biased_exponent;
+    scaled_shift_ = shift_ - 6;
+    fraction_mask_ = (std::uint64_t{1} << shift_) - 1;
+    half_less_one_ = (std::uint64_t{1} << (scaled_shift_ - 1)) - 1;
+    // The whole metres kept belong to the sign they were written with.
+    whole_ = ~std::uint32_t{0};
+  }
+  // Split's arithmetic, step for step, with the shifts and masks above.
+  const std::uint64_t mantissa =
+      (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift_);
+  const std::uint64_t scaled = (mantissa & fraction_mask_) * 15625;
+  const std::uint64_t below = (scaled >> scaled_shift_) & 1;
+  std::uint32_t millionths = static_cast<std::uint32_t>(
+      (scaled + half_less_one_ + below) >> scaled_shift_);
+  if (millionths == 1000000) {
+    millionths = 0;
+    ++whole;
+  }
+  if (whole != whole_) {
+    whole_ = whole;
+    const SplitDepth split = {(bits >> 63) != 0, whole, millionths};
     whole_length_ = static_cast<int>(WriteWhole(split, whole_text_) - whole_text_);
   }
   // A sign and at most eight digits: the whole block is copied at once.
   std::memcpy(text, whole_text_, sizeof whole_text_);
-  return static_cast<int>(
-      WriteMillionths(split.millionths, text + whole_length_) - text);
+  return static_cast<int>(WriteMillionths(millionths, text + whole_length_) -
+                          text);
 }
 
 String& String::FromDouble(double value, int precision) {
