@@ -67,6 +67,19 @@ void BM_FormatDepth(benchmark::State& state) {
 }
 BENCHMARK(BM_FormatDepth);
 
+// The formatter of the row loop, which keeps the whole metres of the row
+// before.
+void BM_DepthFormatter(benchmark::State& state) {
+  char text[kMaxDepthText];
+  DepthFormatter formatter;
+  double depth = 1234.5;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(formatter.Format(depth, text));
+    depth += 0.1;
+  }
+}
+BENCHMARK(BM_DepthFormatter);
+
 // Rows of one data line, written to /dev/null: 1,000 interval rows and the
 // interval end row, or (with a gap before the line) 1,000 gap rows too.
 void Rows(benchmark::State& state, const char* data_line, long rows_per_line) {

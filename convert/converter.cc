@@ -1,6 +1,7 @@
 #include "convert/converter.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -24,11 +25,17 @@ namespace {
 
 // Every row outside an interval ends in this tail: DEFINTERV 0 and a NULL in
 // every attribute cell.
+// Assembled once in a buffer of its full length, so that a header of any
+// width costs time in proportion to it.
 String NullRowTail(int attribute_count) {
-  String tail("0   ");
+  const std::size_t cell = std::strlen(kNullText) + 2;
+  std::string tail;
+  tail.reserve(4 + cell * static_cast<std::size_t>(attribute_count) + 1);
+  tail.append("0   ");
   for (int i = 0; i < attribute_count; ++i)
-    tail.Assign(tail.Concat(kNullText).Concat("  "));
-  return tail.Concat("\n");
+    tail.append(kNullText).append("  ");
+  tail.push_back('\n');
+  return String(tail.c_str());
 }
 
 // Opens the zone table for reading; false once the failure is reported.

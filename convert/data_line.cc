@@ -152,6 +152,7 @@ bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
 bool ParseDataLine(const String& line, int attribute_count, double depth_step,
                    DataLine* out, std::string* err) {
   std::vector<String> fields;
+  fields.reserve(static_cast<std::size_t>(kFixedColumns + attribute_count));
   SplitWhiteSpaceFields(line, &fields);
   return ParseDataFields(fields, attribute_count, depth_step, out, err);
 }

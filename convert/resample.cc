@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "convert/las_format.h"
@@ -48,7 +49,8 @@ std::int64_t Printed(double depth);
 // dropped, so the depth index strictly increases.
 class RowBatch {
  public:
-  RowBatch(DiskFile& file, WellState& well) : file_(file), well_(well) {}
+  RowBatch(DiskFile& file, WellState& well)
+      : file_(file), well_(well), stopped_(file.HasFailed()) {}
   ~RowBatch() {
     Flush();
     if (!last_row_printed_)
@@ -66,9 +68,15 @@ class RowBatch {
   // depth does not print deeper than the last row, and nothing was written.
   bool Row(double depth) { return Row(depth, true); }
 
-  // A row that follows a row written at |depth| - step: with steps of at
-  // least 0.001 m it always prints deeper, so it is not compared.
-  void NextRow(double depth) { Row(depth, false); }
+  // Rows that follow a row written at |depth| - |step|: at |depth| and on by
+  // repeated addition of |step| while depth * 1000 <= |last_scaled|. With
+  // steps of at least 0.001 m each prints deeper than the one before, so they
+  // are not compared. Returns the first depth past them.
+  double FollowingRows(double depth, double step, double last_scaled);
+
+  // True once a write to the file has failed: the well will not be published,
+  // so no more of its rows are made, and Row writes nothing.
+  bool Stopped() const { return stopped_; }
 
  private:
   // The room a row needs besides its row end: the longest depth and the
@@ -77,12 +85,14 @@ class RowBatch {
       static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
 
   bool Row(double depth, bool compare) {
+    if (stopped_)
+      return false;
     if (!row_end_assembled_)
       return WriteLongRow(depth);
     if (kBatchBytes - length_ < kRowRoom + row_end_length_)
       Flush();
     char* const row = text_ + length_;
-    const int depth_length = FormatDepth(depth, row);
+    const int depth_length = formatter_.Format(depth, row);
     if (!compare) {
       well_.last_row_depth = depth;
       last_row_printed_ = false;
@@ -106,6 +116,8 @@ class RowBatch {
 
   DiskFile& file_;
   WellState& well_;
+  bool stopped_;
+  DepthFormatter formatter_;
   // False while the well's last row has been written without its printed
   // depth being taken.
   bool last_row_printed_ = true;
@@ -115,8 +127,8 @@ class RowBatch {
   char row_end_[kRowEndBytes + kCopyBlock];
   std::size_t row_end_length_ = 0;
   bool row_end_assembled_ = false;
-  // The rows so far, and room for the terminator that Write needs.
-  char text_[kBatchBytes + 1];
+  // The rows so far.
+  char text_[kBatchBytes];
   std::size_t length_ = 0;
 };
 
@@ -137,6 +149,45 @@ void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
   }
 }
 
+double RowBatch::FollowingRows(double depth, double step, double last_scaled) {
+  if (!row_end_assembled_) {
+    while (!stopped_ && ScaledDepth(depth) <= last_scaled) {
+      Row(depth, false);
+      depth = depth + step;
+    }
+    return depth;
+  }
+  // The row loop of the program: a depth's text, then the row end copied in
+  // whole blocks, with the batch's length kept in a register.
+  bool wrote = false;
+  double last = depth;
+  std::size_t length = length_;
+  const std::size_t row_end_length = row_end_length_;
+  while (ScaledDepth(depth) <= last_scaled) {
+    if (kBatchBytes - length < kRowRoom + row_end_length) {
+      length_ = length;
+      Flush();
+      length = length_;
+      if (stopped_)
+        break;
+    }
+    char* const row = text_ + length;
+    char* const row_end = row + formatter_.Format(depth, row);
+    for (std::size_t i = 0; i < row_end_length; i += kCopyBlock)
+      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
+    length = static_cast<std::size_t>(row_end - text_) + row_end_length;
+    wrote = true;
+    last = depth;
+    depth = depth + step;
+  }
+  length_ = length;
+  if (wrote) {
+    well_.last_row_depth = last;
+    last_row_printed_ = false;
+  }
+  return depth;
+}
+
 bool RowBatch::Advances(double depth, const char* text, int length) {
   if (!last_row_printed_) {
     well_.last_row_millionths = Printed(well_.last_row_depth);
@@ -155,25 +206,23 @@ bool RowBatch::Advances(double depth, const char* text, int length) {
 // to the file, after the rows before it.
 bool RowBatch::WriteLongRow(double depth) {
   char depth_text[kMaxDepthText + 1];
-  const int depth_length = FormatDepth(depth, depth_text);
+  const int depth_length = formatter_.Format(depth, depth_text);
   if (!Advances(depth, depth_text, depth_length))
     return false;
-  depth_text[depth_length] = '\0';
   Flush();
-  file_.Write(depth_text);
+  file_.Write(depth_text, static_cast<std::size_t>(depth_length));
   for (std::size_t i = 0; i < part_count_; ++i)
     file_.Write(parts_[i]);
+  stopped_ = file_.HasFailed();
   return true;
 }
 
 void RowBatch::Flush() {
   if (length_ == 0)
     return;
-  // Neither a depth nor a text taken from a line holds a zero byte, so the
-  // batch ends at its terminator.
-  text_[length_] = '\0';
-  file_.Write(text_);
+  file_.Write(text_, length_);
   length_ = 0;
+  stopped_ = file_.HasFailed();
 }
 
 // The printed value of |depth|, in millionths of a metre.
@@ -190,10 +239,15 @@ void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
   for (const String& value : values)
     longest += 3 + static_cast<std::size_t>(value.Length());
   if (longest > kRowEndBytes) {
-    String text("1   ");
+    // A wide line is assembled in one buffer of its full length, so that its
+    // cost grows with its width, not with the square of it.
+    std::string text;
+    text.reserve(longest);
+    text.append("1   ");
     for (const String& value : values)
-      text.Assign(text.Concat("   ").Concat(value));
-    tail.Assign(text.Concat("\n"));
+      text.append("   ").append(value.GetText() != nullptr ? value.GetText() : "");
+    text.push_back('\n');
+    tail.Assign(text.c_str());
     return;
   }
   char text[kRowEndBytes];
@@ -239,6 +293,9 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
 
   RowBatch rows(file, well);
   const std::int32_t top_key = DepthKey(well.top);
+  // K(depth) < K for a whole K is depth * 1000 <= K - 1: the same product,
+  // and no rounding up per row.
+  const double below_top_key = static_cast<double>(top_key) - 1.0;
   // The lead-in and gap rows stop short of the row 0.01 m above the top that
   // ends them, so that they never print at or below it.
   const double end_row_depth = well.top - kEndRowOffset;
@@ -251,7 +308,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
     const std::int64_t end_row = Printed(end_row_depth);
     // Repeated addition, never start + k * step: the key absorbs the
     // rounding that accumulates.
-    while (DepthKey(depth) < top_key && Printed(depth) < end_row) {
+    while (!rows.Stopped() && ScaledDepth(depth) <= below_top_key &&
+           Printed(depth) < end_row) {
       rows.Row(depth);
       depth = depth + depth_step;
     }
@@ -266,7 +324,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
                     null_row_tail.GetText()});
     double depth = well.previous_bottom + depth_step;
     const std::int64_t end_row = Printed(end_row_depth);
-    while (DepthKey(depth) < top_key && Printed(depth) < end_row) {
+    while (!rows.Stopped() && ScaledDepth(depth) <= below_top_key &&
+           Printed(depth) < end_row) {
       rows.Row(depth);
       depth = depth + depth_step;
     }
@@ -283,13 +342,16 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
   // K(depth) <= K for a whole K is depth * 1000 <= K: the same product, and
   // no rounding up per row.
   const double last_sample_scaled = static_cast<double>(last_sample_key);
+  // The first row is compared with the row before it; the rest follow it.
   bool has_sample_row = false;
-  while (ScaledDepth(well.sample_depth) <= last_sample_scaled) {
-    if (has_sample_row)
-      rows.NextRow(well.sample_depth);
-    else
-      has_sample_row = rows.Row(well.sample_depth);
+  while (!has_sample_row && !rows.Stopped() &&
+         ScaledDepth(well.sample_depth) <= last_sample_scaled) {
+    has_sample_row = rows.Row(well.sample_depth);
     well.sample_depth = well.sample_depth + depth_step;
+  }
+  if (has_sample_row) {
+    well.sample_depth = rows.FollowingRows(well.sample_depth, depth_step,
+                                           last_sample_scaled);
   }
   // The interval end row stands 0.01 m above the first sample past the
   // interval, or 0.01 m above the bottom when that sample lies beyond it; an
@@ -302,7 +364,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
   }
   well.last_depth =
       well.sample_depth > well.bottom ? well.bottom : well.sample_depth;
-  return has_sample_row;
+  // A well whose file has failed is reported as such, not for thin lines.
+  return has_sample_row || rows.Stopped();
 }
 
 double WriteClosingRow(const WellState& well, DiskFile& file) {

@@ -21,7 +21,9 @@ bool DepthKeyFits(double depth);
 // interval rows and the interval end row. The line's bottom lies below its
 // top, and its top not above the bottom of the well's previous line. Every
 // row prints deeper than the one before it in the file. False when the
-// interval is too thin to carry a row of its own.
+// interval is too thin to carry a row of its own. Once a write to |file| has
+// failed no more rows are made, and the line counts as carried: the well is
+// reported for its file, not for thin lines.
 bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
                   double depth_step, const String& null_row_tail);
 

@@ -203,6 +203,37 @@ TEST(BadInput, HeaderOfTenThousandNames) {
                                        "\n"));
 }
 
+// A header of 100,000 names and data lines of 100,000 values take time in
+// proportion to their width: well within a CPU limit that rows built by
+// repeated joining would need ten times over.
+TEST(BadInput, WideLinesWithinACpuLimit) {
+  constexpr int kNames = 100000;
+  std::string header = "WELL TOP BOTTOM ZONE";
+  std::string values;
+  for (int i = 0; i < kNames; ++i) {
+    header += " C" + std::to_string(i);
+    values += " " + std::to_string(i % 10);
+  }
+  ScratchDir dir;
+  dir.Write("zones.txt", header + "\nW1 10 11 A" + values + "\nW1 12 13 B" +
+                             values + "\n");
+  const ProgramResult result =
+      RunWithLimits(dir, {"zones.txt", "1"}, "ulimit -t 10");
+  EXPECT_EQ(0, result.status) << result.err;
+  EXPECT_EQ("", result.err);
+  std::string row_cells;
+  std::string null_cells;
+  for (int i = 0; i < kNames; ++i) {
+    row_cells += "   " + std::to_string(i % 10);
+    null_cells += "-9999.0  ";
+  }
+  const std::string las = dir.Read("W1.las");
+  EXPECT_TRUE(las.find("\n9.000000    0   0   " + null_cells + "\n") !=
+              std::string::npos);
+  EXPECT_TRUE(las.find("\n12.000000   B   1   " + row_cells + "\n") !=
+              std::string::npos);
+}
+
 // Each case puts one thing in a well's way; the other well is written and
 // nothing that was there before is touched.
 TEST(BadInput, WellsThatCannotBeWrittenLeaveEverythingElse) {
@@ -335,6 +366,20 @@ TEST(BadInput, FullDiskKeepsEarlierFileAndWritesWhatFits) {
       ExpectFilesOf(c.expected_w1, dir);
     ExpectFilesOf(std::string(kHeader) + "W2 1 1.2 D 4\n", dir);
   }
+}
+
+// Once a write has failed, the rest of the well is not made: two billion
+// rows at 0.001 m would take minutes of CPU, the run ends within seconds.
+TEST(BadInput, FullDiskStopsTheWellsRows) {
+  ScratchDir dir;
+  dir.Write("zones.txt",
+            std::string(kHeader) + "W1 0 2000000 A 1\nW2 1 1.2 D 4\n");
+  const ProgramResult result =
+      RunWithLimits(dir, {"zones.txt", "0.001"},
+                    "trap '' XFSZ; ulimit -f 256; ulimit -t 10");
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ("zone2las: W1.las: cannot write: File too large\n", result.err);
+  EXPECT_THAT(dir.List(), ElementsAre("W2.las", "zones.txt"));
 }
 
 // Starts the program in |dir| on |table_name| without waiting for it;

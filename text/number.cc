@@ -61,52 +61,139 @@ char* WriteWholeNumber(std::uint32_t value, char* at) {
 
 }  // namespace
 
-int FormatDepth(double depth, char* text) {
+namespace {
+
+// A depth split into its sign, whole metres and millionths past them, as
+// "%f" prints it.
+struct SplitDepth {
+  bool negative;
+  std::uint32_t whole;
+  std::uint32_t millionths;
+};
+
+// From 4 m to 2^24 m, where nearly every row of a well lies, a depth is split
+// in whole numbers: |depth| is mantissa / 2^shift exactly, with shift from 29
+// to 50, so its whole metres are mantissa >> shift, and its millionths past
+// them, fraction * 10^6 / 2^shift = fraction * 15625 / 2^(shift - 6), are held
+// exactly in 64 bits and rounded to nearest, ties to even, as "%f" rounds the
+// exact value. False for a depth outside that range. Inlined into both
+// formatters: it is most of the cost of a row.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline bool Split(double depth, SplitDepth* out) {
   std::uint64_t bits;
   std::memcpy(&bits, &depth, sizeof bits);
   const unsigned biased_exponent = static_cast<unsigned>(bits >> 52) & 0x7FF;
-  // From 4 m to 2^24 m, where nearly every row of a well lies, a short cut in
-  // whole numbers: |depth| is mantissa / 2^shift exactly, with shift from 29 to
-  // 50, so its whole metres are mantissa >> shift, and its millionths past
-  // them, fraction * 10^6 / 2^shift = fraction * 15625 / 2^(shift - 6), are
-  // held exactly in 64 bits and rounded to nearest, ties to even, as "%f"
-  // rounds the exact value.
-  if (biased_exponent >= 1025 && biased_exponent <= 1046) {
-    const unsigned shift = 1075 - biased_exponent;
-    const std::uint64_t mantissa =
-        (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-    std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift);
-    const std::uint64_t scaled =
-        (mantissa & ((std::uint64_t{1} << shift) - 1)) * 15625;
-    const unsigned scaled_shift = shift - 6;
-    std::uint32_t millionths = static_cast<std::uint32_t>(scaled >> scaled_shift);
-    const std::uint64_t remainder =
-        scaled & ((std::uint64_t{1} << scaled_shift) - 1);
-    const std::uint64_t half = std::uint64_t{1} << (scaled_shift - 1);
-    if (remainder > half || (remainder == half && (millionths & 1) != 0))
-      ++millionths;
-    if (millionths == 1000000) {
-      millionths = 0;
-      ++whole;
-    }
-    char* at = text;
-    if ((bits >> 63) != 0)
-      *at++ = '-';
-    at = WriteWholeNumber(whole, at);
-    at[0] = '.';
-    const std::uint32_t below_hundredths = millionths % 10000;
-    std::memcpy(at + 1, kDigitPairs.text + 2 * (millionths / 10000), 2);
-    std::memcpy(at + 3, kDigitPairs.text + 2 * (below_hundredths / 100), 2);
-    std::memcpy(at + 5, kDigitPairs.text + 2 * (below_hundredths % 100), 2);
-    return static_cast<int>(at + 7 - text);
+  if (biased_exponent < 1025 || biased_exponent > 1046)
+    return false;
+  const unsigned shift = 1075 - biased_exponent;
+  const std::uint64_t mantissa =
+      (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift);
+  const std::uint64_t scaled =
+      (mantissa & ((std::uint64_t{1} << shift) - 1)) * 15625;
+  const unsigned scaled_shift = shift - 6;
+  // Half a millionth less one unit, plus one more when the millionths below
+  // are odd: a remainder of exactly half carries only to an even neighbour.
+  const std::uint64_t below = (scaled >> scaled_shift) & 1;
+  const std::uint64_t half_or_less =
+      (std::uint64_t{1} << (scaled_shift - 1)) - 1 + below;
+  std::uint32_t millionths =
+      static_cast<std::uint32_t>((scaled + half_or_less) >> scaled_shift);
+  if (millionths == 1000000) {
+    millionths = 0;
+    ++whole;
   }
-  // "%f" and to_chars in fixed notation with precision 6 give the same
-  // text: the exact value rounded to nearest, ties to even, a minus sign
-  // for every negative value (negative zero and values that round to zero
-  // included), and "inf" or "nan" for the values that are no numbers.
+  out->negative = (bits >> 63) != 0;
+  out->whole = whole;
+  out->millionths = millionths;
+  return true;
+}
+
+// Writes the sign and whole metres of |split|; returns the end.
+char* WriteWhole(const SplitDepth& split, char* at) {
+  if (split.negative)
+    *at++ = '-';
+  return WriteWholeNumber(split.whole, at);
+}
+
+// Writes the point and six decimals at |at|; returns the end.
+char* WriteMillionths(std::uint32_t millionths, char* at) {
+  // millionths * ceil(2^32 / 10^4) holds millionths / 10^4 above bit 32 and
+  // the rest as a binary fraction below it; each multiplication of that
+  // fraction by 100 lifts the next two digits above bit 32. Exact for every
+  // value below 10^6.
+  std::uint64_t digits = std::uint64_t{millionths} * 429497;
+  at[0] = '.';
+  std::memcpy(at + 1, kDigitPairs.text + 2 * (digits >> 32), 2);
+  digits = (digits & 0xFFFFFFFF) * 100;
+  std::memcpy(at + 3, kDigitPairs.text + 2 * (digits >> 32), 2);
+  digits = (digits & 0xFFFFFFFF) * 100;
+  std::memcpy(at + 5, kDigitPairs.text + 2 * (digits >> 32), 2);
+  return at + 7;
+}
+
+// "%f" and to_chars in fixed notation with precision 6 give the same text:
+// the exact value rounded to nearest, ties to even, a minus sign for every
+// negative value (negative zero and values that round to zero included), and
+// "inf" or "nan" for the values that are no numbers.
+int FormatSlowly(double depth, char* text) {
   const std::to_chars_result result = std::to_chars(
       text, text + kMaxDepthText, depth, std::chars_format::fixed, 6);
   return static_cast<int>(result.ptr - text);
+}
+
+}  // namespace
+
+int FormatDepth(double depth, char* text) {
+  SplitDepth split;
+  if (!Split(depth, &split))
+    return FormatSlowly(depth, text);
+  return static_cast<int>(WriteMillionths(split.millionths,
+                                          WriteWhole(split, text)) -
+                          text);
+}
+
+int DepthFormatter::Format(double depth, char* text) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &depth, sizeof bits);
+  // The sign and the exponent decide every shift and mask of Split; they are
+  // worked out again only when they change, which in a well is seldom.
+  const unsigned sign_and_exponent = static_cast<unsigned>(bits >> 52);
+  if (sign_and_exponent != sign_and_exponent_) {
+    const unsigned biased_exponent = sign_and_exponent & 0x7FF;
+    if (biased_exponent < 1025 || biased_exponent > 1046)
+      return FormatDepth(depth, text);
+    sign_and_exponent_ = sign_and_exponent;
+    shift_ = 1075 - biased_exponent;
+    scaled_shift_ = shift_ - 6;
+    fraction_mask_ = (std::uint64_t{1} << shift_) - 1;
+    half_less_one_ = (std::uint64_t{1} << (scaled_shift_ - 1)) - 1;
+    // The whole metres kept belong to the sign they were written with.
+    whole_ = ~std::uint32_t{0};
+  }
+  // Split's arithmetic, step for step, with the shifts and masks above.
+  const std::uint64_t mantissa =
+      (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift_);
+  const std::uint64_t scaled = (mantissa & fraction_mask_) * 15625;
+  const std::uint64_t below = (scaled >> scaled_shift_) & 1;
+  std::uint32_t millionths = static_cast<std::uint32_t>(
+      (scaled + half_less_one_ + below) >> scaled_shift_);
+  if (millionths == 1000000) {
+    millionths = 0;
+    ++whole;
+  }
+  if (whole != whole_) {
+    whole_ = whole;
+    const SplitDepth split = {(bits >> 63) != 0, whole, millionths};
+    whole_length_ = static_cast<int>(WriteWhole(split, whole_text_) - whole_text_);
+  }
+  // A sign and at most eight digits: the whole block is copied at once.
+  std::memcpy(text, whole_text_, sizeof whole_text_);
+  return static_cast<int>(WriteMillionths(millionths, text + whole_length_) -
+                          text);
 }
 
 String& String::FromDouble(double value, int precision) {

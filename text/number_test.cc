@@ -157,6 +157,13 @@ std::string Formatted(double value) {
   return std::string(text, static_cast<std::size_t>(FormatDepth(value, text)));
 }
 
+// The text of a formatter that keeps the whole metres of the values before.
+std::string FormattedAfter(DepthFormatter& formatter, double value) {
+  char text[kMaxDepthText];
+  return std::string(text,
+                     static_cast<std::size_t>(formatter.Format(value, text)));
+}
+
 double FromBits(std::uint64_t bits) {
   double value;
   std::memcpy(&value, &bits, sizeof value);
@@ -194,18 +201,29 @@ TEST(FormatDepth, GivesThePrintfTextForSpecialValues) {
       -std::numeric_limits<double>::infinity(),
       std::numeric_limits<double>::quiet_NaN(),
       -std::numeric_limits<double>::quiet_NaN()};
-  for (const double value : kCases)
+  DepthFormatter formatter;
+  for (const double value : kCases) {
     EXPECT_EQ(Printf(value), Formatted(value)) << std::hexfloat << value;
+    EXPECT_EQ(Printf(value), FormattedAfter(formatter, value))
+        << std::hexfloat << value;
+  }
   EXPECT_EQ("-0.000000", Formatted(-0.0));
 }
 
 TEST(FormatDepth, GivesThePrintfTextForManyValues) {
   std::uint64_t state = 20240611;
   int mismatches = 0;
-  auto check = [&mismatches](double value) {
+  // One formatter sees every value in turn: runs of depths that share their
+  // whole metres, and jumps between signs and magnitudes.
+  DepthFormatter formatter;
+  auto check = [&mismatches, &formatter](double value) {
     if (Printf(value) != Formatted(value) && ++mismatches <= 10)
       ADD_FAILURE() << std::hexfloat << value << ": " << Printf(value)
                     << " != " << Formatted(value);
+    if (Printf(value) != FormattedAfter(formatter, value) && ++mismatches <= 10)
+      ADD_FAILURE() << std::hexfloat << value << ": " << Printf(value)
+                    << " != " << FormattedAfter(formatter, value)
+                    << " after the values before";
   };
   for (int i = 0; i < 100000; ++i) {
     // Any bit pattern: every exponent, subnormals, infinities and NaNs.

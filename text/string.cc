@@ -13,10 +13,16 @@ constexpr std::uint32_t kDefaultCapacity = 64;
 constexpr const char kAllocationFailureCaption[] =
     "Memory Allocation Errow in 'String'";
 
-// |c| is never the terminator here: strchr would find the set's own
-// terminator and call every 0 byte a delimiter.
+// A plain loop over the few delimiters rather than a call per byte; the
+// terminator of the set is never a delimiter.
 bool IsDelimiter(char c, const char* delimiters) {
-  return delimiters != nullptr && std::strchr(delimiters, c) != nullptr;
+  if (delimiters == nullptr)
+    return false;
+  for (; *delimiters != 0; ++delimiters) {
+    if (*delimiters == c)
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -194,16 +200,18 @@ String String::NextToken(const char* delimiters) {
   return token;
 }
 
+// Counted in place, without taking a token out: the tokenization in progress
+// is not touched.
 int String::CountTokens(const char* delimiters) {
-  const std::uint8_t saved_flags = flags;
-  char* const saved_cursor = cursor;
-  ResetTokenizer();
-  int count = -1;
-  do {
-    ++count;
-    NextToken(delimiters);
-  } while (flags & 1);
-  flags = saved_flags;
-  cursor = saved_cursor;
+  if (buffer == nullptr)
+    return 0;
+  int count = 0;
+  bool in_token = false;
+  for (const char* c = buffer; *c != 0; ++c) {
+    const bool delimiter = IsDelimiter(*c, delimiters);
+    if (!delimiter && !in_token)
+      ++count;
+    in_token = !delimiter;
+  }
   return count;
 }
