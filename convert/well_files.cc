@@ -10,7 +10,7 @@ namespace {
 
 // The output stream's buffer: larger than the C library's default, so that
 // rows reach the file in few large writes.
-constexpr std::size_t kOutputBufferBytes = 1 << 16;
+constexpr std::size_t kOutputBufferBytes = 1 << 20;
 
 // |depth| as a table would write it: six decimals at most, no trailing
 // zeros.
