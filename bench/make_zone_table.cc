@@ -46,8 +46,8 @@ class Random {
 };
 
 // Zones are named after a formation and a unit, like real zonations.
-const char* const kFormations[] = {"Sand", "Shale", "Silt", "Carb", "Coal",
-                                   "Marl"};
+const char* const kFormations[] = {"Sand", "Shale", "Silt",
+                                   "Carb", "Coal",  "Marl"};
 
 // |value| in hundredths as a plain decimal: "1012.35", "-0.05", "7".
 std::string Centi(std::int64_t value) {
@@ -104,8 +104,8 @@ int main(int argc, char* argv[]) {
                  "[--size F] [--seed S] [--interleave]\n");
     return 2;
   }
-  const long wells =
-      static_cast<long>(static_cast<double>(options.wells) * options.size + 0.5);
+  const long wells = static_cast<long>(
+      static_cast<double>(options.wells) * options.size + 0.5);
   std::FILE* out = std::fopen(options.output, "wb");
   if (!out) {
     std::perror(options.output);
@@ -135,8 +135,7 @@ int main(int argc, char* argv[]) {
     const std::int64_t room = 300000 - span;
     std::int64_t top = 100000 + (room > 0 ? random.Between(0, room) : 0);
     int unit = 1;
-    if (options.interleave)
-      held.emplace_back();
+    if (options.interleave) held.emplace_back();
     for (long i = 0; i < intervals; ++i) {
       const std::int64_t bottom = top + thickness[i];
       const char* formation = kFormations[random.Between(0, 5)];
@@ -159,8 +158,8 @@ int main(int argc, char* argv[]) {
       top = bottom + gap[i];
     }
   }
-  for (std::size_t i = 0; options.interleave &&
-                          i < static_cast<std::size_t>(options.intervals);
+  for (std::size_t i = 0;
+       options.interleave && i < static_cast<std::size_t>(options.intervals);
        ++i) {
     for (const std::vector<std::string>& well_lines : held)
       std::fputs(well_lines[i].c_str(), out);

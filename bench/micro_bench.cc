@@ -18,8 +18,7 @@ namespace {
 
 void BM_ToDouble(benchmark::State& state) {
   const String text("2345.67");
-  for (auto _ : state)
-    benchmark::DoNotOptimize(text.ToDouble());
+  for (auto _ : state) benchmark::DoNotOptimize(text.ToDouble());
 }
 BENCHMARK(BM_ToDouble);
 
@@ -49,9 +48,8 @@ void BM_ToCharsFixed(benchmark::State& state) {
   char text[64];
   double depth = 1234.5;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        std::to_chars(text, text + sizeof text, depth,
-                      std::chars_format::fixed, 6));
+    benchmark::DoNotOptimize(std::to_chars(text, text + sizeof text, depth,
+                                           std::chars_format::fixed, 6));
     depth += 0.1;
   }
 }

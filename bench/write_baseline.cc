@@ -7,8 +7,8 @@
 //   write_baseline <source dir> <scratch dir> [runs]
 //
 // Prints the files, bytes and rows (lines after "~Ascii") it loaded, the
-// wall and CPU (user + system) seconds of every run and their medians. The scratch directory is made
-// afresh for every run and removed at the end.
+// wall and CPU (user + system) seconds of every run and their medians. The
+// scratch directory is made afresh for every run and removed at the end.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -32,8 +32,7 @@ struct LoadedFile {
 
 bool Load(const fs::path& path, std::string* bytes) {
   std::FILE* in = std::fopen(path.c_str(), "rb");
-  if (!in)
-    return false;
+  if (!in) return false;
   char chunk[1 << 16];
   std::size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
@@ -46,8 +45,7 @@ bool Load(const fs::path& path, std::string* bytes) {
 long long CountRows(const std::string& las) {
   const std::string marker = "~Ascii\n";
   const std::size_t at = las.find(marker);
-  if (at == std::string::npos)
-    return 0;
+  if (at == std::string::npos) return 0;
   return std::count(las.begin() + static_cast<long>(at + marker.size()),
                     las.end(), '\n');
 }
@@ -84,7 +82,8 @@ double CpuSeconds() {
 
 int main(int argc, char* argv[]) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: write_baseline <source dir> <scratch dir> [runs]\n");
+    std::fprintf(stderr,
+                 "usage: write_baseline <source dir> <scratch dir> [runs]\n");
     return 2;
   }
   const fs::path source = argv[1];
@@ -131,8 +130,7 @@ int main(int argc, char* argv[]) {
     sync();
     const double cpu_start = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    if (!WriteAll(files, scratch))
-      return 1;
+    if (!WriteAll(files, scratch)) return 1;
     const std::chrono::duration<double> elapsed =
         std::chrono::steady_clock::now() - start;
     const double cpu = CpuSeconds() - cpu_start;

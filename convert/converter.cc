@@ -32,8 +32,7 @@ String NullRowTail(int attribute_count) {
   std::string tail;
   tail.reserve(4 + cell * static_cast<std::size_t>(attribute_count) + 1);
   tail.append("0   ");
-  for (int i = 0; i < attribute_count; ++i)
-    tail.append(kNullText).append("  ");
+  for (int i = 0; i < attribute_count; ++i) tail.append(kNullText).append("  ");
   tail.push_back('\n');
   return String(tail.c_str());
 }
@@ -77,12 +76,10 @@ void SkipByteOrderMark(String* line) {
 // a carriage return with more text after it, other than line ends.
 bool HasCarriageReturnLineEnds(const String& line) {
   const char* text = line.GetText();
-  if (text == nullptr)
-    return false;
+  if (text == nullptr) return false;
   for (const char* cr = std::strchr(text, '\r'); cr != nullptr;
        cr = std::strchr(cr + 1, '\r')) {
-    if (cr[1] != '\0' && cr[1] != '\r' && cr[1] != '\n')
-      return true;
+    if (cr[1] != '\0' && cr[1] != '\r' && cr[1] != '\n') return true;
   }
   return false;
 }
@@ -90,25 +87,26 @@ bool HasCarriageReturnLineEnds(const String& line) {
 // Takes the header line apart: splits it as the table is delimited (the
 // option's delimiter, or the one the line itself shows) and checks the
 // names. Makes |delimited| for a delimited table.
-bool ParseHeader(const String& line, const Options& options,
-                 Reporter& reporter, std::optional<DelimitedTable>* delimited,
-                 TableHeader* header, std::string* err) {
+bool ParseHeader(const String& line, const Options& options, Reporter& reporter,
+                 std::optional<DelimitedTable>* delimited, TableHeader* header,
+                 std::string* err) {
   if (HasCarriageReturnLineEnds(line)) {
-    *err = "the lines end in a carriage return alone; save the table with LF "
-           "or CRLF line ends";
+    *err =
+        "the lines end in a carriage return alone; save the table with LF "
+        "or CRLF line ends";
     return false;
   }
   const Delimiter delimiter =
-      options.delimiter ? *options.delimiter
-                        : DetectDelimiter(line.GetText(),
-                                          static_cast<std::size_t>(line.Length()));
+      options.delimiter
+          ? *options.delimiter
+          : DetectDelimiter(line.GetText(),
+                            static_cast<std::size_t>(line.Length()));
   std::vector<String> fields;
   if (delimiter == Delimiter::kSpace) {
     SplitWhiteSpaceFields(line, &fields);
   } else {
     delimited->emplace(delimiter, reporter);
-    if (!(*delimited)->SplitHeader(line, &fields, err))
-      return false;
+    if (!(*delimited)->SplitHeader(line, &fields, err)) return false;
   }
   return ParseHeaderFields(&fields, header, err);
 }
@@ -134,10 +132,8 @@ bool ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
         reporter.ReportLine("header %s", err.c_str());
         return false;
       case LineReader::Status::kText:
-        if (reader.line_number() == 1)
-          SkipByteOrderMark(&line);
-        if (line.IsBlank())
-          continue;
+        if (reader.line_number() == 1) SkipByteOrderMark(&line);
+        if (line.IsBlank()) continue;
         if (!ParseHeader(line, options, reporter, delimited, header, &err)) {
           reporter.ReportLine("%s", err.c_str());
           return false;
@@ -161,8 +157,7 @@ int Interrupted(int signal) { return 128 + signal; }
 // The folder that receives the wells' files must be there before the run
 // starts; false once the failure is reported.
 bool CheckOutputDirectory(const char* output_dir, Reporter& reporter) {
-  if (output_dir == nullptr)
-    return true;
+  if (output_dir == nullptr) return true;
   platform::Directory directory;
   std::string err;
   if (!directory.Open(output_dir, &err)) {
@@ -205,17 +200,14 @@ int ConvertTable(const Options& options, Reporter& reporter) {
       return Interrupted(signal);
     // A text that could not be stored is lost data: the run is given up,
     // before a line read short could be taken for another fault.
-    if (platform::AllocationFailureCount() != 0)
-      return OutOfMemory(reporter);
-    if (status == LineReader::Status::kEnd)
-      break;
+    if (platform::AllocationFailureCount() != 0) return OutOfMemory(reporter);
+    if (status == LineReader::Status::kEnd) break;
     if (status == LineReader::Status::kFailed) {
       reporter.Report("%s: %s", options.table_name, err.c_str());
       wells.DiscardAll();
       return kExitFailure;
     }
-    if (status == LineReader::Status::kText && line.IsBlank())
-      continue;
+    if (status == LineReader::Status::kText && line.IsBlank()) continue;
     any_data_line = true;
     const bool parsed =
         status == LineReader::Status::kText &&
@@ -230,8 +222,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
       continue;
     }
     // A well that is refused is reported once, when it first comes.
-    if (!wells.SwitchTo(data.well))
-      continue;
+    if (!wells.SwitchTo(data.well)) continue;
     if (!ResampleLine(data, wells.State(), wells.File(), options.depth_step,
                       null_row_tail)) {
       reporter.NoteLine(
@@ -263,7 +254,6 @@ int Convert(const Options& options) {
 int RunZone2Las(int argc, char* argv[]) {
   Options options;
   int exit_status = kExitSuccess;
-  if (!ParseCommandLine(argc, argv, &options, &exit_status))
-    return exit_status;
+  if (!ParseCommandLine(argc, argv, &options, &exit_status)) return exit_status;
   return Convert(options);
 }

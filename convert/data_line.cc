@@ -13,8 +13,7 @@ namespace {
 
 // An optional sign, digits with at most one point, at least one digit.
 bool IsDecimalNumber(const char* text) {
-  if (*text == '+' || *text == '-')
-    ++text;
+  if (*text == '+' || *text == '-') ++text;
   int digits = 0;
   int points = 0;
   for (; *text; ++text) {
@@ -35,9 +34,10 @@ std::string DepthRangeFault(const DataLine& line, double depth_step) {
   // not-a-number, which every range comparison below would let through.
   if (std::isnan(line.top) || std::isnan(line.bottom)) {
     const bool top = std::isnan(line.top);
-    return FormatText("%s depth \"%s\" has too many digits to be read",
-                      top ? "top" : "bottom",
-                      top ? line.top_text.GetText() : line.bottom_text.GetText());
+    return FormatText(
+        "%s depth \"%s\" has too many digits to be read",
+        top ? "top" : "bottom",
+        top ? line.top_text.GetText() : line.bottom_text.GetText());
   }
   // Resampling derives depths up to the lead-in above a top and one step
   // (plus the offset of an end row) beyond a bottom.
@@ -70,8 +70,8 @@ bool ParseHeaderFields(std::vector<String>* fields, TableHeader* out,
     return false;
   }
   for (std::size_t i = kFixedColumns; i < fields->size(); ++i) {
-    const char* name = (*fields)[i].GetText() != nullptr ? (*fields)[i].GetText()
-                                                         : "";
+    const char* name =
+        (*fields)[i].GetText() != nullptr ? (*fields)[i].GetText() : "";
     const int column = static_cast<int>(i) + 1;
     if (name[0] == '\0') {
       *err = FormatText("column %d of the header line has no name", column);
@@ -105,8 +105,7 @@ void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields) {
   for (;;) {
     String token = text.NextToken(kWhiteSpace);
     // Only the end of the text gives an empty token.
-    if (token.Length() == 0)
-      break;
+    if (token.Length() == 0) break;
     fields->push_back(std::move(token));
   }
 }
@@ -124,7 +123,8 @@ bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
   const String& top = fields[1];
   const String& bottom = fields[2];
   if (!IsDecimalNumber(top.GetText())) {
-    *err = FormatText("top depth \"%s\" is not a decimal number", top.GetText());
+    *err =
+        FormatText("top depth \"%s\" is not a decimal number", top.GetText());
     return false;
   }
   if (!IsDecimalNumber(bottom.GetText())) {
@@ -140,8 +140,7 @@ bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
   out->top = top.ToDouble();
   out->bottom = bottom.ToDouble();
   *err = DepthRangeFault(*out, depth_step);
-  if (!err->empty())
-    return false;
+  if (!err->empty()) return false;
   out->zone.Assign(fields[3]);
   out->values.resize(static_cast<std::size_t>(attribute_count));
   for (int i = 0; i < attribute_count; ++i)

@@ -10,8 +10,7 @@ namespace {
 
 std::vector<std::string> Texts(const std::vector<String>& strings) {
   std::vector<std::string> texts;
-  for (const String& s : strings)
-    texts.push_back(s.GetText());
+  for (const String& s : strings) texts.push_back(s.GetText());
   return texts;
 }
 
@@ -79,12 +78,15 @@ TEST(DataLine, RefusesLinesThatCannotBeConvertedFaithfully) {
        "handled range of -2147483.647 to 2147483.647 m"},
       // Rows run from the top down: a bottom at or above the top, by the
       // millimetre keys, has none.
-      {"W 10.8 10.4 B 2", 0.1, "bottom depth 10.4 does not lie below top "
-                               "depth 10.8"},
-      {"W 11 11.0 B 2", 0.1, "bottom depth 11.0 does not lie below top depth "
-                             "11"},
-      {"W 11 10.9996 B 2", 0.1, "bottom depth 10.9996 does not lie below top "
-                                "depth 11"},
+      {"W 10.8 10.4 B 2", 0.1,
+       "bottom depth 10.4 does not lie below top "
+       "depth 10.8"},
+      {"W 11 11.0 B 2", 0.1,
+       "bottom depth 11.0 does not lie below top depth "
+       "11"},
+      {"W 11 10.9996 B 2", 0.1,
+       "bottom depth 10.9996 does not lie below top "
+       "depth 11"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -136,12 +138,15 @@ TEST(HeaderLine, RefusesCurveNamesThatBreakTheLasFile) {
       {"WELL TOP BOTTOM ZONE ~A POR",
        "column 5 is named \"~A\"; a curve name may not start with ~ or # nor "
        "hold :"},
-      {"WELL TOP BOTTOM ZONE POR #C", "column 6 is named \"#C\"; a curve name "
-                                      "may not start with ~ or # nor hold :"},
-      {"WELL TOP BOTTOM ZONE K:1", "column 5 is named \"K:1\"; a curve name "
-                                   "may not start with ~ or # nor hold :"},
-      {"WELL TOP BOTTOM ZONE POR:", "column 5 is named \"POR:\"; a curve name "
-                                    "may not start with ~ or # nor hold :"},
+      {"WELL TOP BOTTOM ZONE POR #C",
+       "column 6 is named \"#C\"; a curve name "
+       "may not start with ~ or # nor hold :"},
+      {"WELL TOP BOTTOM ZONE K:1",
+       "column 5 is named \"K:1\"; a curve name "
+       "may not start with ~ or # nor hold :"},
+      {"WELL TOP BOTTOM ZONE POR:",
+       "column 5 is named \"POR:\"; a curve name "
+       "may not start with ~ or # nor hold :"},
       // The fixed columns are never written, and # or ~ inside a name is text.
       {"#WELL TOP BOTTOM ZONE PERM.mD P#1 P~2", ""},
   };

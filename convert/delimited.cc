@@ -20,8 +20,7 @@ constexpr DelimiterOption kDelimiterOptions[] = {
 
 const DelimiterOption& OptionOf(Delimiter delimiter) {
   for (const DelimiterOption& option : kDelimiterOptions) {
-    if (option.delimiter == delimiter)
-      return option;
+    if (option.delimiter == delimiter) return option;
   }
   return kDelimiterOptions[0];
 }
@@ -35,15 +34,14 @@ bool IsBlank(char c, char delimiter) {
 // |length| less the line end: a line feed, a carriage return before it, or a
 // carriage return alone on a last line that has no line feed.
 std::size_t ContentLength(const char* line, std::size_t length) {
-  if (length > 0 && line[length - 1] == '\n')
-    --length;
-  if (length > 0 && line[length - 1] == '\r')
-    --length;
+  if (length > 0 && line[length - 1] == '\n') --length;
+  if (length > 0 && line[length - 1] == '\r') --length;
   return length;
 }
 
 const char* Find(const char* from, const char* end, char c) {
-  const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
+  const void* found =
+      std::memchr(from, c, static_cast<std::size_t>(end - from));
   return found == nullptr ? end : static_cast<const char*>(found);
 }
 
@@ -51,10 +49,8 @@ const char* Find(const char* from, const char* end, char c) {
 // count when |fields| is null.
 std::string* NextField(std::vector<std::string>* fields,
                        std::size_t field_count) {
-  if (fields == nullptr)
-    return nullptr;
-  if (field_count > fields->size())
-    fields->emplace_back();
+  if (fields == nullptr) return nullptr;
+  if (field_count > fields->size()) fields->emplace_back();
   std::string* field = &(*fields)[field_count - 1];
   field->clear();
   return field;
@@ -72,8 +68,7 @@ bool ScanFields(const char* line, std::size_t length, char delimiter,
   std::size_t count = 0;
   for (;;) {
     std::string* field = NextField(fields, ++count);
-    while (p < end && IsBlank(*p, delimiter))
-      ++p;
+    while (p < end && IsBlank(*p, delimiter)) ++p;
     if (p < end && *p == '"') {
       ++p;
       bool closed = false;
@@ -87,8 +82,7 @@ bool ScanFields(const char* line, std::size_t length, char delimiter,
         }
         p = quote + 1;
         if (p < end && *p == '"') {
-          if (field != nullptr)
-            field->push_back('"');
+          if (field != nullptr) field->push_back('"');
           ++p;
           continue;
         }
@@ -100,8 +94,7 @@ bool ScanFields(const char* line, std::size_t length, char delimiter,
                " is not closed before the end of the line";
         return false;
       }
-      while (p < end && IsBlank(*p, delimiter))
-        ++p;
+      while (p < end && IsBlank(*p, delimiter)) ++p;
       if (p < end && *p != delimiter) {
         if (err != nullptr) {
           *err = "quoted field " + std::to_string(count) +
@@ -114,17 +107,14 @@ bool ScanFields(const char* line, std::size_t length, char delimiter,
       const char* start = p;
       p = Find(p, end, delimiter);
       const char* stop = p;
-      while (stop > start && IsBlank(stop[-1], delimiter))
-        --stop;
+      while (stop > start && IsBlank(stop[-1], delimiter)) --stop;
       if (field != nullptr)
         field->assign(start, static_cast<std::size_t>(stop - start));
     }
-    if (p == end)
-      break;
+    if (p == end) break;
     ++p;  // The delimiter.
   }
-  if (fields != nullptr)
-    fields->resize(count);
+  if (fields != nullptr) fields->resize(count);
   *field_count = count;
   return true;
 }
@@ -139,14 +129,12 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The end of the run of digits that starts at |i|.
 std::size_t SkipDigits(const std::string& text, std::size_t i) {
-  while (i < text.size() && IsDigit(text[i]))
-    ++i;
+  while (i < text.size() && IsDigit(text[i])) ++i;
   return i;
 }
 
 std::size_t SkipSign(const std::string& text, std::size_t i) {
-  if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-    ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   return i;
 }
 
@@ -185,10 +173,8 @@ Delimiter DetectDelimiter(const char* header, std::size_t length) {
   constexpr std::size_t kLeastFields = 4;
   const std::size_t commas = CountFields(header, length, ',');
   const std::size_t semicolons = CountFields(header, length, ';');
-  if (commas >= kLeastFields && commas >= semicolons)
-    return Delimiter::kComma;
-  if (semicolons >= kLeastFields)
-    return Delimiter::kSemicolon;
+  if (commas >= kLeastFields && commas >= semicolons) return Delimiter::kComma;
+  if (semicolons >= kLeastFields) return Delimiter::kSemicolon;
   return Delimiter::kSpace;
 }
 
@@ -202,19 +188,16 @@ bool DecimalCommaToPoint(std::string* text) {
   const std::string& t = *text;
   const std::size_t integer_start = SkipSign(t, 0);
   const std::size_t comma = SkipDigits(t, integer_start);
-  if (comma == t.size() || t[comma] != ',')
-    return false;
+  if (comma == t.size() || t[comma] != ',') return false;
   std::size_t i = SkipDigits(t, comma + 1);
   if (i - integer_start == 1)  // The comma alone, without a digit.
     return false;
   if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
     const std::size_t exponent_start = SkipSign(t, i + 1);
     i = SkipDigits(t, exponent_start);
-    if (i == exponent_start)
-      return false;
+    if (i == exponent_start) return false;
   }
-  if (i != t.size())
-    return false;
+  if (i != t.size()) return false;
   (*text)[comma] = '.';
   return true;
 }
@@ -229,8 +212,7 @@ bool JoinWhiteSpaceRuns(std::string* text) {
       continue;
     }
     // Past the run before the '_' is written: |out| may stand at its start.
-    while (in < t.size() && IsWhiteSpace(t[in]))
-      ++in;
+    while (in < t.size() && IsWhiteSpace(t[in])) ++in;
     t[out++] = '_';
     changed = true;
   }

@@ -20,8 +20,7 @@ bool DelimitedTable::Split(const String& line, std::string* err) {
 
 void DelimitedTable::JoinWhiteSpace(const char* what, std::string* text) {
   const std::string before = *text;
-  if (!JoinWhiteSpaceRuns(text))
-    return;
+  if (!JoinWhiteSpaceRuns(text)) return;
   if (noted_.insert(std::string(what) + '\n' + before).second) {
     reporter_.NoteLine("%s \"%s\" written as %s", what, before.c_str(),
                        text->c_str());
@@ -37,8 +36,7 @@ void DelimitedTable::CopyFields(std::vector<String>* fields) const {
 bool DelimitedTable::SplitHeader(const String& line,
                                  std::vector<String>* fields,
                                  std::string* err) {
-  if (!Split(line, err))
-    return false;
+  if (!Split(line, err)) return false;
   // Only the attribute columns' names are written, as curve names.
   for (std::size_t i = kFixedColumns; i < raw_fields_.size(); ++i)
     JoinWhiteSpace("column name", &raw_fields_[i]);
@@ -48,8 +46,7 @@ bool DelimitedTable::SplitHeader(const String& line,
 
 bool DelimitedTable::SplitData(const String& line, int attribute_count,
                                std::vector<String>* fields, std::string* err) {
-  if (!Split(line, err))
-    return false;
+  if (!Split(line, err)) return false;
   const std::size_t columns =
       static_cast<std::size_t>(kFixedColumns + attribute_count);
   // A line short of fields is refused by the data line's own count.
@@ -67,11 +64,9 @@ bool DelimitedTable::SplitData(const String& line, int attribute_count,
       field = kNullText;
       continue;
     }
-    if (decimal_comma_ && i != 3)
-      DecimalCommaToPoint(&field);
+    if (decimal_comma_ && i != 3) DecimalCommaToPoint(&field);
     // A depth with white space inside is refused as it was written.
-    if (i >= 3)
-      JoinWhiteSpace(i == 3 ? "zone" : "value", &field);
+    if (i >= 3) JoinWhiteSpace(i == 3 ? "zone" : "value", &field);
   }
   CopyFields(fields);
   return true;

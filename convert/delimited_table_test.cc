@@ -23,7 +23,8 @@ TEST(DelimitedTable, GivesTheFieldsOfTheWhitespaceLine) {
     const char* fields;  // separated by '|'
   };
   const Case kCases[] = {
-      {Delimiter::kComma, "\"W 1\",1012.0,1018.5,\"Upper  Shale\",0.24,\"x y\"\r\n",
+      {Delimiter::kComma,
+       "\"W 1\",1012.0,1018.5,\"Upper  Shale\",0.24,\"x y\"\r\n",
        "W 1|1012.0|1018.5|Upper_Shale|0.24|x_y"},
       // Empty values are the null value; values past the columns stay as
       // they are (they are left out later).
@@ -32,7 +33,8 @@ TEST(DelimitedTable, GivesTheFieldsOfTheWhitespaceLine) {
       {Delimiter::kSemicolon, "W1;1012,5;\"1018\";1,5;0,24;1,5E-3",
        "W1|1012.5|1018|1,5|0.24|1.5E-3"},
       {Delimiter::kComma, "W1,\"1012,5\",2,A,0,24,x", "W1|1012,5|2|A|0|24|x"},
-      {Delimiter::kTab, "W1\t1\t2\tSand A\t\t", "W1|1|2|Sand_A|-9999.0|-9999.0"},
+      {Delimiter::kTab, "W1\t1\t2\tSand A\t\t",
+       "W1|1|2|Sand_A|-9999.0|-9999.0"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.line);
@@ -55,7 +57,8 @@ TEST(DelimitedTable, RefusesEmptyFixedFieldsAndOpenQuotes) {
       {",1,2,A,0", "the well field is empty"},
       {"W1, ,2,A,0", "the top field is empty"},
       {"W1,1,\"\",A,0", "the bottom field is empty"},
-      {"W1,1,2,\"A,0", "quoted field 4 is not closed before the end of the line"},
+      {"W1,1,2,\"A,0",
+       "quoted field 4 is not closed before the end of the line"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.line);

@@ -51,7 +51,8 @@ TEST(SplitDelimitedFields, GivesEachFieldsText) {
       {',', "a,\r\n", "[a]|[]"},
       {',', "a,b\r", "[a]|[b]"},
       // Bytes other than the delimiter, blanks and quotes pass as they are.
-      {',', "\"Gr\xC3\xA8s rouge\",\xC3\x98rn", "[Gr\xC3\xA8s rouge]|[\xC3\x98rn]"},
+      {',', "\"Gr\xC3\xA8s rouge\",\xC3\x98rn",
+       "[Gr\xC3\xA8s rouge]|[\xC3\x98rn]"},
       {',', "12\" core,5\"", "[12\" core]|[5\"]"},
       {',', std::string("a\0b,c", 5), std::string("[a\0b]|[c]", 9)},
       // Semicolon tables: the comma is text, often a decimal mark.
@@ -93,19 +94,27 @@ struct ErrorCase {
 
 TEST(SplitDelimitedFields, RefusesBrokenQuotes) {
   const ErrorCase kCases[] = {
-      {',', "\"Upper Shale", "quoted field 1 is not closed before the end of the line"},
-      {',', "W1,\"Upper Shale,0.24", "quoted field 2 is not closed before the end of the line"},
-      {',', "W1,\"Upper \"\"B\"\"", "quoted field 2 is not closed before the end of the line"},
+      {',', "\"Upper Shale",
+       "quoted field 1 is not closed before the end of the line"},
+      {',', "W1,\"Upper Shale,0.24",
+       "quoted field 2 is not closed before the end of the line"},
+      {',', "W1,\"Upper \"\"B\"\"",
+       "quoted field 2 is not closed before the end of the line"},
       {',', "W1,\"", "quoted field 2 is not closed before the end of the line"},
       // A line feed inside quotes would continue the field on the next line,
       // which a reader of single lines cannot follow.
-      {',', "W1,\"Upper\r\n", "quoted field 2 is not closed before the end of the line"},
-      {',', "W1,\"Upper\n", "quoted field 2 is not closed before the end of the line"},
-      {',', "\"Upper\" Shale,x", "quoted field 1 has text after its closing quote"},
-      {',', "W1,\"Upper\"Shale", "quoted field 2 has text after its closing quote"},
+      {',', "W1,\"Upper\r\n",
+       "quoted field 2 is not closed before the end of the line"},
+      {',', "W1,\"Upper\n",
+       "quoted field 2 is not closed before the end of the line"},
+      {',', "\"Upper\" Shale,x",
+       "quoted field 1 has text after its closing quote"},
+      {',', "W1,\"Upper\"Shale",
+       "quoted field 2 has text after its closing quote"},
       {',', "W1,\"a\";b", "quoted field 2 has text after its closing quote"},
       {';', "W1;\"a\",b;c", "quoted field 2 has text after its closing quote"},
-      {'\t', "\"a\" \"b\"\tc", "quoted field 1 has text after its closing quote"},
+      {'\t', "\"a\" \"b\"\tc",
+       "quoted field 1 has text after its closing quote"},
   };
   for (const ErrorCase& c : kCases) {
     SCOPED_TRACE(c.line);
@@ -124,8 +133,10 @@ struct DetectCase {
 
 TEST(DetectDelimiter, NeedsFourFieldsOutsideQuotes) {
   const DetectCase kCases[] = {
-      {"\"Well Name\",\"Top Depth\",\"Bottom Depth\",\"Zone\"", Delimiter::kComma},
-      {"\"Well Name\",\"Top Depth\",\"Bottom Depth\",\"Zone\"\r\n", Delimiter::kComma},
+      {"\"Well Name\",\"Top Depth\",\"Bottom Depth\",\"Zone\"",
+       Delimiter::kComma},
+      {"\"Well Name\",\"Top Depth\",\"Bottom Depth\",\"Zone\"\r\n",
+       Delimiter::kComma},
       {"WELL,TOP,BOTTOM,ZONE", Delimiter::kComma},
       {"WELL,TOP,BOTTOM", Delimiter::kSpace},
       {"WELL;TOP;BOTTOM;ZONE;POR\n", Delimiter::kSemicolon},
@@ -147,7 +158,8 @@ TEST(DetectDelimiter, NeedsFourFieldsOutsideQuotes) {
       {"a,b,c,d;e;f;g", Delimiter::kComma},
       // A header whose last quote is left open is still a CSV header, so
       // that its reader, not the whitespace one, reports the quote.
-      {"\"Well Name\",\"Top Depth\",\"Bottom Depth\",\"Zone", Delimiter::kComma},
+      {"\"Well Name\",\"Top Depth\",\"Bottom Depth\",\"Zone",
+       Delimiter::kComma},
   };
   for (const DetectCase& c : kCases) {
     SCOPED_TRACE(c.header);
@@ -164,7 +176,8 @@ TEST(DelimiterOption, NamesEachDelimiterBothWays) {
   for (int i = 0; i < 4; ++i) {
     std::optional<Delimiter> read;
     std::string err;
-    ASSERT_TRUE(ParseDelimiterOption(DelimiterName(kDelimiters[i]), &read, &err));
+    ASSERT_TRUE(
+        ParseDelimiterOption(DelimiterName(kDelimiters[i]), &read, &err));
     EXPECT_EQ(kDelimiters[i], read);
     EXPECT_EQ(kBytes[i], DelimiterByte(kDelimiters[i]));
   }
@@ -193,15 +206,31 @@ struct TextCase {
 
 TEST(DecimalCommaToPoint, ChangesOnlyNumbersWithADecimalComma) {
   const TextCase kCases[] = {
-      {"1012,5", "1012.5"}, {"-0,24", "-0.24"}, {"+0,5", "+0.5"},
-      {",5", ".5"},         {"5,", "5."},       {"-,5", "-.5"},
-      {"1,5E-3", "1.5E-3"}, {"2,0e+10", "2.0e+10"}, {"0,31e2", "0.31e2"},
+      {"1012,5", "1012.5"},
+      {"-0,24", "-0.24"},
+      {"+0,5", "+0.5"},
+      {",5", ".5"},
+      {"5,", "5."},
+      {"-,5", "-.5"},
+      {"1,5E-3", "1.5E-3"},
+      {"2,0e+10", "2.0e+10"},
+      {"0,31e2", "0.31e2"},
       // Not a number with one decimal comma: left for the caller to judge.
-      {"1012.5", "1012.5"}, {"1.012,5", "1.012,5"}, {"1,2,3", "1,2,3"},
-      {",", ","},           {"-,", "-,"},       {"", ""},
-      {"abc", "abc"},       {"1,5 m", "1,5 m"}, {" 1,5", " 1,5"},
-      {"1,5E", "1,5E"},     {"1,5e+", "1,5e+"}, {"1,5e3x", "1,5e3x"},
-      {"--1,5", "--1,5"},   {"Sand 1,2", "Sand 1,2"}, {"E,5", "E,5"},
+      {"1012.5", "1012.5"},
+      {"1.012,5", "1.012,5"},
+      {"1,2,3", "1,2,3"},
+      {",", ","},
+      {"-,", "-,"},
+      {"", ""},
+      {"abc", "abc"},
+      {"1,5 m", "1,5 m"},
+      {" 1,5", " 1,5"},
+      {"1,5E", "1,5E"},
+      {"1,5e+", "1,5e+"},
+      {"1,5e3x", "1,5e3x"},
+      {"--1,5", "--1,5"},
+      {"Sand 1,2", "Sand 1,2"},
+      {"E,5", "E,5"},
   };
   for (const TextCase& c : kCases) {
     SCOPED_TRACE(c.before);
@@ -220,7 +249,10 @@ TEST(JoinWhiteSpaceRuns, GivesOneUnderscorePerRun) {
       {" a ", "_a_"},
       {"Gr\xC3\xA8s rouge", "Gr\xC3\xA8s_rouge"},
       // A no-break space is UTF-8 text, not a byte of white space.
-      {"Sand\xC2\xA0" "A", "Sand\xC2\xA0" "A"},
+      {"Sand\xC2\xA0"
+       "A",
+       "Sand\xC2\xA0"
+       "A"},
       {"Sand_A", "Sand_A"},
       {"", ""},
   };
@@ -251,7 +283,8 @@ std::string WhiteSpaceTokens(const std::string& line) {
   while (at != std::string::npos) {
     const std::size_t end = line.find_first_of(" \t\r\n", at);
     tokens += (tokens.empty() ? "" : " ") + line.substr(at, end - at);
-    at = end == std::string::npos ? end : line.find_first_not_of(" \t\r\n", end);
+    at =
+        end == std::string::npos ? end : line.find_first_not_of(" \t\r\n", end);
   }
   return tokens;
 }
@@ -266,10 +299,8 @@ std::string TidiedTokens(std::vector<std::string> fields, bool header,
     std::string& field = fields[i];
     if (delimiter == Delimiter::kSemicolon && !header && i != 0 && i != 3)
       DecimalCommaToPoint(&field);
-    if (header || i >= 3)
-      JoinWhiteSpaceRuns(&field);
-    if (!header && i >= 4 && field.empty())
-      field = "-9999.0";
+    if (header || i >= 3) JoinWhiteSpaceRuns(&field);
+    if (!header && i >= 4 && field.empty()) field = "-9999.0";
     tokens += (i == 0 ? "" : " ") + field;
   }
   return tokens;
@@ -295,7 +326,8 @@ TEST(DelimitedTables, ReadAsTheirWhiteSpaceTwins) {
               DetectDelimiter(lines[0].data(), lines[0].size()));
     // The twin's header, with a delimiter inside one of its names, is still
     // a whitespace header.
-    EXPECT_EQ(Delimiter::kSpace, DetectDelimiter(twin[0].data(), twin[0].size()));
+    EXPECT_EQ(Delimiter::kSpace,
+              DetectDelimiter(twin[0].data(), twin[0].size()));
     std::vector<std::string> fields;
     for (std::size_t i = 0; i < lines.size(); ++i) {
       SCOPED_TRACE("line " + std::to_string(i + 1));
@@ -322,8 +354,8 @@ TEST(DelimitedTables, StopAtAQuoteLeftOpen) {
             DetectDelimiter(lines[0].data(), lines[0].size()));
   std::vector<std::string> fields;
   std::string err;
-  EXPECT_FALSE(
-      SplitDelimitedFields(lines[1].data(), lines[1].size(), ',', &fields, &err));
+  EXPECT_FALSE(SplitDelimitedFields(lines[1].data(), lines[1].size(), ',',
+                                    &fields, &err));
   EXPECT_EQ("quoted field 4 is not closed before the end of the line", err);
 }
 

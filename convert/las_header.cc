@@ -20,7 +20,9 @@ std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
                             double depth_step) {
   // The colons of VERS and WRAP stand in column 36.
   file.Write("~Version\n");
-  file.Write("VERS.                          2.0 :CWLS LOG ASCII STANDARD - VERSION 2.0\n");
+  file.Write(
+      "VERS.                          2.0 :CWLS LOG ASCII STANDARD - VERSION "
+      "2.0\n");
   file.Write("WRAP.                          NO  : ONE LINE PER DEPTH STEP\n");
   file.Write("~Well\n");
 
@@ -43,8 +45,8 @@ std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
   return strt_offset;
 }
 
-void WriteDepthRange(DiskFile& file, std::int64_t strt_offset,
-                     char depth_unit, double first_depth, double last_depth) {
+void WriteDepthRange(DiskFile& file, std::int64_t strt_offset, char depth_unit,
+                     double first_depth, double last_depth) {
   file.Seek(strt_offset);
   WriteStartAndStop(file, depth_unit, first_depth, last_depth);
 }

@@ -10,7 +10,8 @@
 // Writes the whole header into |file| (open for writing and still empty):
 // version, well and curve sections and the ~Ascii marker, with one curve per
 // attribute column of |header|, and its depth unit for DEPT, STRT, STOP and
-// STEP. STRT and STOP hold 0.0 until WriteDepthRange replaces them. Returns the byte offset of the STRT line.
+// STEP. STRT and STOP hold 0.0 until WriteDepthRange replaces them. Returns the
+// byte offset of the STRT line.
 std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
                             double depth_step);
 
@@ -18,7 +19,7 @@ std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
 // and last depth in |depth_unit| ('M' or 'F', as the header was written):
 // 58 bytes, the file's length unchanged. Both depths must lie within the
 // depth-key range.
-void WriteDepthRange(DiskFile& file, std::int64_t strt_offset,
-                     char depth_unit, double first_depth, double last_depth);
+void WriteDepthRange(DiskFile& file, std::int64_t strt_offset, char depth_unit,
+                     double first_depth, double last_depth);
 
 #endif  // ZONE2LAS_CONVERT_LAS_HEADER_H_

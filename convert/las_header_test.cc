@@ -19,8 +19,7 @@ std::string HeaderFor(const ScratchDir& dir, const std::string& file_name,
   std::string err;
   EXPECT_TRUE(ParseHeaderLine(header_line, &header, &err)) << err;
   const std::int64_t offset = WriteLasHeader(file, header, step);
-  if (strt_offset)
-    *strt_offset = offset;
+  if (strt_offset) *strt_offset = offset;
   EXPECT_TRUE(file.Close());
   return dir.Read(file_name);
 }
@@ -38,7 +37,8 @@ TEST(LasHeader, MatchesTheReferenceHeaderByteForByte) {
       HeaderFor(dir, "W-1.las", header_line, 0.1, &strt_offset);
   EXPECT_EQ(
       "~Version\n"
-      "VERS.                          2.0 :CWLS LOG ASCII STANDARD - VERSION 2.0\n"
+      "VERS.                          2.0 :CWLS LOG ASCII STANDARD - VERSION "
+      "2.0\n"
       "WRAP.                          NO  : ONE LINE PER DEPTH STEP\n"
       "~Well\n"
       "STRT.M            0.000000 :\n"
@@ -92,7 +92,8 @@ TEST(LasHeader, CurveSectionListsEachAttributeName) {
       {"WELL TOP BOTTOM ZONE",
        "~Curve\nDEPT.M :\nZONELOG. :\nDEFINTERV. :\n~Ascii\n"},
       {"WELL\tTOP  BOTTOM \t ZONE   PORO\t\tPERM  \r\n",
-       "~Curve\nDEPT.M :\nZONELOG. :\nDEFINTERV. :\nPORO. :\nPERM. :\n~Ascii\n"},
+       "~Curve\nDEPT.M :\nZONELOG. :\nDEFINTERV. :\nPORO. :\nPERM. "
+       ":\n~Ascii\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.header_line);

@@ -16,35 +16,42 @@ std::string UsageText(const char* program) {
 
 void PrintHelp(const char* program) {
   WriteToOutput(FormatText("Usage: %s <gisfilename> [step=0.1]\n", program));
-  WriteToOutput(FormatText("       %s [options] <gisfilename> [step=0.1]\n",
-                           program));
+  WriteToOutput(
+      FormatText("       %s [options] <gisfilename> [step=0.1]\n", program));
   WriteToOutput(
       "\n"
       "Converts a zone table into one LAS 2.0 file per well.\n"
       "\n"
-      "  <gisfilename>  the zone table: a header line naming the columns (well,\n"
-      "                 top, bottom, zone, then one name per attribute curve),\n"
+      "  <gisfilename>  the zone table: a header line naming the columns "
+      "(well,\n"
+      "                 top, bottom, zone, then one name per attribute "
+      "curve),\n"
       "                 then one depth interval per line\n"
-      "  [step=0.1]     an optional number, 0.1 when left out: the depth step of\n"
+      "  [step=0.1]     an optional number, 0.1 when left out: the depth step "
+      "of\n"
       "                 the rows in the depth unit, at least 0.001 (0.25, .5,\n"
       "                 1e-1)\n"
       "\n"
       "Each well is written to <well>.las in the current directory; the files\n"
-      "take their names, replacing existing ones, once the whole table has been\n"
+      "take their names, replacing existing ones, once the whole table has "
+      "been\n"
       "read. A run that goes well prints nothing.\n"
       "\n"
       "Exit status: 0 when every well was written whole, 1 when a line was\n"
       "refused or a file could not be written, 2 when the command line was\n"
       "refused, 128 + N when signal N stopped the run (nothing is written).\n"
       "\n"
-      "Options may stand before or after the table and the step; -- ends them.\n"
+      "Options may stand before or after the table and the step; -- ends "
+      "them.\n"
       "\n"
       "      --delimiter auto|space|comma|semicolon|tab\n"
       "                 how the fields of a line are separated (default auto:\n"
-      "                 comma or semicolon when the header line splits into at\n"
+      "                 comma or semicolon when the header line splits into "
+      "at\n"
       "                 least 4 fields on it, otherwise white space). Comma,\n"
       "                 semicolon and tab tables may quote fields (\"Upper\n"
-      "                 Shale\"); a semicolon table may write 1012,5 for 1012.5.\n"
+      "                 Shale\"); a semicolon table may write 1012,5 for "
+      "1012.5.\n"
       "                 Example: zone2las --delimiter semicolon zones.csv\n"
       "  -o, --output-dir DIR\n"
       "                 write every <well>.las under DIR, which must exist,\n"
@@ -84,8 +91,7 @@ bool ParseStep(const char* text, double* step, std::string* err) {
 // An argument that names an option: a "-" and more, unless a digit or a
 // point follows the "-" (a negative or fractional number, such as a step).
 bool IsOption(const char* arg) {
-  if (arg[0] != '-' || arg[1] == '\0')
-    return false;
+  if (arg[0] != '-' || arg[1] == '\0') return false;
   return !((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.');
 }
 
@@ -94,8 +100,7 @@ bool IsOption(const char* arg) {
 // null when the value is the next argument).
 bool IsNamed(const char* arg, const char* name, const char** inline_value) {
   const std::size_t length = std::strlen(name);
-  if (std::strncmp(arg, name, length) != 0)
-    return false;
+  if (std::strncmp(arg, name, length) != 0) return false;
   if (arg[length] == '\0') {
     *inline_value = nullptr;
     return true;
@@ -164,8 +169,7 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
                       int* exit_status) {
   const char* program = argc > 0 && argv[0] ? argv[0] : kProgram;
   if (argc < 2) {
-    WriteToOutput("Mandatory argumument not specified!\n" +
-                  UsageText(program));
+    WriteToOutput("Mandatory argumument not specified!\n" + UsageText(program));
     *exit_status = kExitUsage;
     return false;
   }
@@ -205,8 +209,8 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
       }
     }
     if (known == nullptr) {
-      *exit_status = RefuseCommandLine(
-          program, FormatText("unknown option \"%s\"", arg));
+      *exit_status =
+          RefuseCommandLine(program, FormatText("unknown option \"%s\"", arg));
       return false;
     }
     if (value == nullptr) {
@@ -223,8 +227,7 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
     }
   }
   if (options->table_name == nullptr) {
-    WriteToOutput("Mandatory argumument not specified!\n" +
-                  UsageText(program));
+    WriteToOutput("Mandatory argumument not specified!\n" + UsageText(program));
     *exit_status = kExitUsage;
     return false;
   }

@@ -37,11 +37,10 @@ std::string SystemReason(int error) {
 
 void Reporter::Emit(bool on_line, bool failure, const char* format,
                     va_list args) {
-  std::string message = on_line ? FormatText("%s: %s:%ld: ", kProgram,
-                                             table_name_, line_number_)
-                                : FormatText("%s: ", kProgram);
-  if (on_line && !failure)
-    message += "note: ";
+  std::string message =
+      on_line ? FormatText("%s: %s:%ld: ", kProgram, table_name_, line_number_)
+              : FormatText("%s: ", kProgram);
+  if (on_line && !failure) message += "note: ";
   AppendFormatted(&message, format, args);
   message += '\n';
   if (capture_ != nullptr) {

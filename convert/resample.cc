@@ -34,8 +34,7 @@ double ScaledDepth(double depth) { return depth * 1000.0; }
 std::int64_t PrintedMillionths(const char* text, int length) {
   std::int64_t value = 0;
   for (int i = text[0] == '-' ? 1 : 0; i < length; ++i) {
-    if (text[i] != '.')
-      value = value * 10 + (text[i] - '0');
+    if (text[i] != '.') value = value * 10 + (text[i] - '0');
   }
   return text[0] == '-' ? -value : value;
 }
@@ -85,12 +84,9 @@ class RowBatch {
       static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
 
   bool Row(double depth, bool compare) {
-    if (stopped_)
-      return false;
-    if (!row_end_assembled_)
-      return WriteLongRow(depth);
-    if (kBatchBytes - length_ < kRowRoom + row_end_length_)
-      Flush();
+    if (stopped_) return false;
+    if (!row_end_assembled_) return WriteLongRow(depth);
+    if (kBatchBytes - length_ < kRowRoom + row_end_length_) Flush();
     char* const row = text_ + length_;
     const int depth_length = formatter_.Format(depth, row);
     if (!compare) {
@@ -168,8 +164,7 @@ double RowBatch::FollowingRows(double depth, double step, double last_scaled) {
       length_ = length;
       Flush();
       length = length_;
-      if (stopped_)
-        break;
+      if (stopped_) break;
     }
     char* const row = text_ + length;
     char* const row_end = row + formatter_.Format(depth, row);
@@ -194,8 +189,7 @@ bool RowBatch::Advances(double depth, const char* text, int length) {
     last_row_printed_ = true;
   }
   const std::int64_t millionths = PrintedMillionths(text, length);
-  if (well_.has_row && millionths <= well_.last_row_millionths)
-    return false;
+  if (well_.has_row && millionths <= well_.last_row_millionths) return false;
   well_.has_row = true;
   well_.last_row_depth = depth;
   well_.last_row_millionths = millionths;
@@ -207,19 +201,16 @@ bool RowBatch::Advances(double depth, const char* text, int length) {
 bool RowBatch::WriteLongRow(double depth) {
   char depth_text[kMaxDepthText + 1];
   const int depth_length = formatter_.Format(depth, depth_text);
-  if (!Advances(depth, depth_text, depth_length))
-    return false;
+  if (!Advances(depth, depth_text, depth_length)) return false;
   Flush();
   file_.Write(depth_text, static_cast<std::size_t>(depth_length));
-  for (std::size_t i = 0; i < part_count_; ++i)
-    file_.Write(parts_[i]);
+  for (std::size_t i = 0; i < part_count_; ++i) file_.Write(parts_[i]);
   stopped_ = file_.HasFailed();
   return true;
 }
 
 void RowBatch::Flush() {
-  if (length_ == 0)
-    return;
+  if (length_ == 0) return;
   file_.Write(text_, length_);
   length_ = 0;
   stopped_ = file_.HasFailed();
@@ -245,7 +236,8 @@ void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
     text.reserve(longest);
     text.append("1   ");
     for (const String& value : values)
-      text.append("   ").append(value.GetText() != nullptr ? value.GetText() : "");
+      text.append("   ").append(value.GetText() != nullptr ? value.GetText()
+                                                           : "");
     text.push_back('\n');
     tail.Assign(text.c_str());
     return;
@@ -320,8 +312,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
     rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
                     well.interval_row_tail.GetText()});
     rows.Row(well.previous_bottom);
-    rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
-                    null_row_tail.GetText()});
+    rows.SetRowEnd(
+        {"   ", well.zone_text.GetText(), "   ", null_row_tail.GetText()});
     double depth = well.previous_bottom + depth_step;
     const std::int64_t end_row = Printed(end_row_depth);
     while (!rows.Stopped() && ScaledDepth(depth) <= below_top_key &&
@@ -350,8 +342,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
     well.sample_depth = well.sample_depth + depth_step;
   }
   if (has_sample_row) {
-    well.sample_depth = rows.FollowingRows(well.sample_depth, depth_step,
-                                           last_sample_scaled);
+    well.sample_depth =
+        rows.FollowingRows(well.sample_depth, depth_step, last_sample_scaled);
   }
   // The interval end row stands 0.01 m above the first sample past the
   // interval, or 0.01 m above the bottom when that sample lies beyond it; an

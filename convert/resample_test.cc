@@ -32,8 +32,8 @@ class RowsFile : public ::testing::Test {
   void Resample(const std::string& data_line, double step, int attributes) {
     DataLine line;
     std::string err;
-    ASSERT_TRUE(ParseDataLine(String(data_line.c_str()), attributes, step,
-                              &line, &err))
+    ASSERT_TRUE(
+        ParseDataLine(String(data_line.c_str()), attributes, step, &line, &err))
         << err;
     ResampleLine(line, well_, file_, step, null_row_tail_);
   }

@@ -17,10 +17,8 @@ constexpr std::size_t kOutputBufferBytes = 1 << 20;
 std::string ShortDepth(double depth) {
   char text[kMaxDepthText + 1];
   int length = FormatDepth(depth, text);
-  while (text[length - 1] == '0')
-    --length;
-  if (text[length - 1] == '.')
-    --length;
+  while (text[length - 1] == '0') --length;
+  if (text[length - 1] == '.') --length;
   return std::string(text, static_cast<std::size_t>(length));
 }
 
@@ -61,8 +59,7 @@ WellFiles::Well* WellFiles::RefusedWell(const std::string& file_name,
 WellFiles::Well& WellFiles::Lookup(const String& name) {
   // A name whose buffer could not be had reads as the empty text.
   const char* text = name.GetText() != nullptr ? name.GetText() : "";
-  if (looked_up_ != nullptr && looked_up_name_ == text)
-    return *looked_up_;
+  if (looked_up_ != nullptr && looked_up_name_ == text) return *looked_up_;
   looked_up_name_ = text;
   const std::string file_name = looked_up_name_ + ".las";
   // Messages name the file as the user would reach it.
@@ -81,14 +78,13 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   std::string err;
   if (!folders_.Place(file_name, &folder, &base_name, &key, &err)) {
     looked_up_ = RefusedWell(
-        shown_name, err.empty() ? outside
-                                : "cannot create " + shown_name + ": " + err);
+        shown_name,
+        err.empty() ? outside : "cannot create " + shown_name + ": " + err);
     return *looked_up_;
   }
   Well& well = wells_[key];
   looked_up_ = &well;
-  if (!well.file_name.empty())
-    return well;
+  if (!well.file_name.empty()) return well;
   well.file_name = shown_name;
   well.base_name = base_name;
   well.folder = folder;
@@ -109,8 +105,7 @@ const WellState* WellFiles::Find(const String& well) {
   const Well* found = current_;
   if (current_ == nullptr || !well.Equals(current_well_name_))
     found = &Lookup(well);
-  if (found == current_)
-    return writing_ ? &well_ : nullptr;
+  if (found == current_) return writing_ ? &well_ : nullptr;
   return found->failed || !found->has_file ? nullptr : &found->state;
 }
 
@@ -128,11 +123,9 @@ bool WellFiles::Accepts(const DataLine& line, std::string* err) {
 }
 
 bool WellFiles::SwitchTo(const String& well) {
-  if (current_ != nullptr && well.Equals(current_well_name_))
-    return writing_;
+  if (current_ != nullptr && well.Equals(current_well_name_)) return writing_;
   Well& next = Lookup(well);
-  if (&next != current_)
-    StartWell(next);
+  if (&next != current_) StartWell(next);
   current_well_name_.Assign(well);
   return writing_;
 }
@@ -146,14 +139,12 @@ void WellFiles::StartWell(Well& well) {
     reporter_.ReportLine("%s", well.refusal.c_str());
     well.refusal.clear();
   }
-  if (well.failed)
-    return;
+  if (well.failed) return;
   if (well.has_file) {
     writing_ = ContinueWellFile(well);
     return;
   }
-  if (!CreateWellFile(well))
-    return;
+  if (!CreateWellFile(well)) return;
   order_.push_back(&well);
   well_.strt_offset = WriteLasHeader(output_, header_, depth_step_);
   writing_ = true;
@@ -209,8 +200,7 @@ bool WellFiles::ContinueWellFile(Well& well) {
 // waits without its closing row and depth range, which saves the seeks and
 // writes of a completion at every turn.
 void WellFiles::CompleteCurrent(bool at_end) {
-  if (!writing_)
-    return;
+  if (!writing_) return;
   writing_ = false;
   Well& well = *current_;
   std::string err;
@@ -222,8 +212,7 @@ void WellFiles::CompleteCurrent(bool at_end) {
       return;
     }
     well.size = size;
-    if (CloseCurrent(well))
-      well.completed = false;
+    if (CloseCurrent(well)) well.completed = false;
     return;
   }
   const std::int64_t closing_row_offset = output_.Tell();
@@ -237,8 +226,7 @@ void WellFiles::CompleteCurrent(bool at_end) {
   }
   WriteDepthRange(output_, well_.strt_offset, header_.depth_unit,
                   well_.first_depth, stop);
-  if (!CloseCurrent(well))
-    return;
+  if (!CloseCurrent(well)) return;
   well.completed = true;
   well.closing_row_offset = closing_row_offset;
   well.size = size;
@@ -267,15 +255,12 @@ void WellFiles::FailWell(Well& well, const std::string& reason) {
   reporter_.Report("%s: %s", well.file_name.c_str(), reason.c_str());
   DropFile(well);
   well.failed = true;
-  if (&well == current_)
-    writing_ = false;
+  if (&well == current_) writing_ = false;
 }
 
 void WellFiles::DropFile(Well& well) {
-  if (&well == current_)
-    output_.Close();
-  if (!well.has_file)
-    return;
+  if (&well == current_) output_.Close();
+  if (!well.has_file) return;
   std::string ignored;
   folders_.Partial(well.folder, &ignored)
       ->RemoveFile(well.base_name.c_str(), &ignored);
@@ -292,8 +277,7 @@ void WellFiles::Publish() {
     }
   }
   for (Well* well : order_) {
-    if (well->failed || !well->has_file)
-      continue;
+    if (well->failed || !well->has_file) continue;
     std::string err;
     if (!folders_.Partial(well->folder, &err)
              ->MoveOut(well->base_name.c_str(), folders_.Folder(well->folder),
@@ -309,7 +293,6 @@ void WellFiles::Publish() {
 void WellFiles::DiscardAll() {
   writing_ = false;
   output_.Close();
-  for (Well* well : order_)
-    DropFile(*well);
+  for (Well* well : order_) DropFile(*well);
   folders_.RemovePartials();
 }

@@ -72,17 +72,17 @@ class WellFiles {
  private:
   // What is kept of a well between its lines.
   struct Well {
-    bool failed = false;        // its lines are skipped
-    bool has_file = false;      // its file exists in the private directory
-    std::string file_name;      // "<well>.las" as first written, for messages
-    std::string base_name;      // the file's name inside its folder
+    bool failed = false;    // its lines are skipped
+    bool has_file = false;  // its file exists in the private directory
+    std::string file_name;  // "<well>.las" as first written, for messages
+    std::string base_name;  // the file's name inside its folder
     std::size_t folder = 0;
     std::int64_t closing_row_offset = 0;
-    std::int64_t size = 0;      // of its file, in bytes
-    bool completed = false;     // its file ends in a closing row
-    bool continued = false;     // its lines came back after another well's
-    WellState state;            // before its closing row
-    std::string refusal;        // why its file cannot be written, until told
+    std::int64_t size = 0;   // of its file, in bytes
+    bool completed = false;  // its file ends in a closing row
+    bool continued = false;  // its lines came back after another well's
+    WellState state;         // before its closing row
+    std::string refusal;     // why its file cannot be written, until told
   };
 
   Well& Lookup(const String& name);

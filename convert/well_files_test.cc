@@ -25,8 +25,8 @@ class WellFilesTest : public ::testing::Test {
     previous_directory_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_.path());
     std::string err;
-    ASSERT_TRUE(ParseHeaderLine(String("WELL TOP BOTTOM ZONE V"), &header_,
-                                &err));
+    ASSERT_TRUE(
+        ParseHeaderLine(String("WELL TOP BOTTOM ZONE V"), &header_, &err));
     wells_ = std::make_unique<WellFiles>(reporter_, header_, 0.1,
                                          (dir_ / "zones.txt").string());
   }
@@ -43,8 +43,7 @@ class WellFilesTest : public ::testing::Test {
     std::string err;
     EXPECT_TRUE(ParseDataLine(String(text), 1, 0.1, &line, &err)) << err;
     EXPECT_TRUE(wells_->Accepts(line, &err)) << err;
-    if (!wells_->SwitchTo(line.well))
-      return false;
+    if (!wells_->SwitchTo(line.well)) return false;
     ResampleLine(line, wells_->State(), wells_->File(), 0.1, null_row_tail_);
     return true;
   }
@@ -109,9 +108,8 @@ TEST_F(WellFilesTest, RefusedWellsAreReportedOnceAndTheirLinesSkipped) {
       {"sub/W1",  // no such directory
        "zone2las: zones.txt:2: cannot create sub/W1.las: No such file or "
        "directory\n"},
-      {long_name,
-       "zone2las: zones.txt:2: cannot create " + long_name +
-           ".las: File name too long\n"},
+      {long_name, "zone2las: zones.txt:2: cannot create " + long_name +
+                      ".las: File name too long\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.well);
@@ -128,9 +126,10 @@ TEST_F(WellFilesTest, AWellThatWouldReplaceTheZoneTableIsSkipped) {
   wells_ = std::make_unique<WellFiles>(reporter_, header_, 0.1,
                                        (dir_ / "zones.las").string());
   EXPECT_FALSE(Line(2, "zones 10 10.2 A 1"));
-  EXPECT_EQ("zone2las: zones.txt:2: well \"zones\" would replace the zone "
-            "table; its lines are skipped\n",
-            messages_);
+  EXPECT_EQ(
+      "zone2las: zones.txt:2: well \"zones\" would replace the zone "
+      "table; its lines are skipped\n",
+      messages_);
 }
 
 // A text that could not be stored is a lost value: the well is not written,

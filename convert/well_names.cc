@@ -15,13 +15,11 @@ bool StaysInWorkingDirectory(const char* name) {
     if (*p == '/' || *p == '\\' || *p == '\0') {
       const std::size_t length = static_cast<std::size_t>(p - part);
       if (length == 2 && part[0] == '.' && part[1] == '.') {
-        if (--depth < 0)
-          return false;
+        if (--depth < 0) return false;
       } else if (length > 0 && !(length == 1 && part[0] == '.')) {
         ++depth;
       }
-      if (*p == '\0')
-        break;
+      if (*p == '\0') break;
       part = p + 1;
     }
   }
@@ -40,8 +38,7 @@ std::string WellKey(const std::string& file_name) {
           ? std::string(full_path)
           : "\n" + file_name;
   for (char& c : key) {
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return key;
 }
@@ -77,8 +74,7 @@ bool WellFolders::OpenOutputDirectory(std::string* err) {
       folders_.push_back(std::move(held));
     }
   }
-  if (folders_.empty())
-    *err = output_error_;
+  if (folders_.empty()) *err = output_error_;
   return !folders_.empty();
 }
 
@@ -119,16 +115,13 @@ bool WellFolders::FolderOf(const std::string& directory_part,
 bool WellFolders::Place(const std::string& file_name, std::size_t* folder,
                         std::string* base_name, std::string* key,
                         std::string* err) {
-  if (!OpenOutputDirectory(err))
-    return false;
+  if (!OpenOutputDirectory(err)) return false;
   const std::size_t separator = file_name.find_last_of("/\\");
   const std::string directory_part =
       separator == std::string::npos ? "" : file_name.substr(0, separator);
-  *base_name = separator == std::string::npos
-                   ? file_name
-                   : file_name.substr(separator + 1);
-  if (!FolderOf(directory_part, folder, err))
-    return false;
+  *base_name = separator == std::string::npos ? file_name
+                                              : file_name.substr(separator + 1);
+  if (!FolderOf(directory_part, folder, err)) return false;
   *key = IdentityKey(Folder(*folder).identity()) +
          platform::FileNameKey(base_name->c_str());
   return true;
@@ -146,7 +139,6 @@ platform::Directory* WellFolders::Partial(std::size_t folder,
 void WellFolders::RemovePartials() {
   for (const std::unique_ptr<Held>& held : folders_) {
     std::string ignored;
-    if (held->partial.IsOpen())
-      held->partial.RemoveSelf(&ignored);
+    if (held->partial.IsOpen()) held->partial.RemoveSelf(&ignored);
   }
 }

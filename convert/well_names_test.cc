@@ -11,13 +11,20 @@ TEST(WellNames, FilesStayInTheWorkingDirectory) {
     const char* name;
     bool stays;
   } cases[] = {
-      {"W1.las", true},          {"sub/W1.las", true},
-      {"sub\\W1.las", true},     {"./W1.las", true},
-      {"sub/../W1.las", true},   {"a/b/../../W1.las", true},
-      {"../W1.las", false},      {"sub/../../W1.las", false},
-      {"..\\W1.las", false},     {"/tmp/W1.las", false},
-      {"\\W1.las", false},       {"C:W1.las", false},
-      {"C:\\data\\W1.las", false}, {"..las", true},
+      {"W1.las", true},
+      {"sub/W1.las", true},
+      {"sub\\W1.las", true},
+      {"./W1.las", true},
+      {"sub/../W1.las", true},
+      {"a/b/../../W1.las", true},
+      {"../W1.las", false},
+      {"sub/../../W1.las", false},
+      {"..\\W1.las", false},
+      {"/tmp/W1.las", false},
+      {"\\W1.las", false},
+      {"C:W1.las", false},
+      {"C:\\data\\W1.las", false},
+      {"..las", true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.stays, StaysInWorkingDirectory(c.name)) << c.name;

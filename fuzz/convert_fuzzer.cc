@@ -42,8 +42,8 @@ constexpr double kEndRowOffset = 0.01;
 constexpr const char kTableName[] = "zones.txt";
 constexpr const char kPartialPrefix[] = "zone2las-partial-";
 
-std::string scratch;      // the directory a run happens in
-std::string home;         // the directory the fuzzer works in
+std::string scratch;  // the directory a run happens in
+std::string home;     // the directory the fuzzer works in
 std::FILE* null_stream = nullptr;
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -291,7 +291,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     stdout = null_stream;
     stderr = null_stream;
   }
-  const int status = RunZone2Las(static_cast<int>(argv.size()) - 1, argv.data());
+  const int status =
+      RunZone2Las(static_cast<int>(argv.size()) - 1, argv.data());
   std::fflush(stdout);
   stdout = saved_stdout;
   stderr = saved_stderr;

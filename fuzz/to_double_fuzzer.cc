@@ -22,8 +22,7 @@ void Check(bool condition, const char* what, const std::string& text) {
 }
 
 bool SameDouble(double a, double b) {
-  return (std::isnan(a) && std::isnan(b)) ||
-         std::memcmp(&a, &b, sizeof a) == 0;
+  return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 // An optional sign, then at most 15 digits with at most one point: every

@@ -63,9 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   String line(text.c_str());
   Check(line.Length() == static_cast<int>(text.size()), "length");
   Check(line.Capacity() == text.size() + 1, "capacity");
-  Check(line.CountTokens(delimiters.c_str()) ==
-            static_cast<int>(expected.size()),
-        "token count");
+  Check(
+      line.CountTokens(delimiters.c_str()) == static_cast<int>(expected.size()),
+      "token count");
   for (std::size_t i = 0; i < expected.size(); ++i) {
     const String token = line.NextToken(delimiters.c_str());
     Check(token.GetText() != nullptr && expected[i] == token.GetText(),

@@ -26,10 +26,18 @@ String GetPathPart(const char* path, PathPart which, char* buffer) {
   platform::SplitPath(path, drive, directory, title, extension);
   const char* part = drive;
   switch (which) {
-    case PathPart::kDrive: part = drive; break;
-    case PathPart::kDirectory: part = directory; break;
-    case PathPart::kTitle: part = title; break;
-    case PathPart::kExtension: part = extension; break;
+    case PathPart::kDrive:
+      part = drive;
+      break;
+    case PathPart::kDirectory:
+      part = directory;
+      break;
+    case PathPart::kTitle:
+      part = title;
+      break;
+    case PathPart::kExtension:
+      part = extension;
+      break;
   }
   if (buffer != nullptr) platform::TextCopy(buffer, part);
   return String(part);
@@ -76,7 +84,9 @@ bool DiskFile::Open(const char* mode) {
   return stream != nullptr;
 }
 
-bool DiskFile::OpenRead(bool text_mode) { return Open(text_mode ? "rt" : "rb"); }
+bool DiskFile::OpenRead(bool text_mode) {
+  return Open(text_mode ? "rt" : "rb");
+}
 
 bool DiskFile::OpenWrite(bool text_mode) {
   return Open(text_mode ? "wt" : "wb");

@@ -31,11 +31,11 @@ class DiskFile {
   void SetName(const char* text);
 
   // Binary mode when |text_mode| is false.
-  bool OpenRead(bool text_mode);          // "rt" / "rb"
-  bool OpenWrite(bool text_mode);         // "wt" / "wb"
-  bool OpenReadUpdate(bool text_mode);    // "r+t" / "r+b"
-  bool OpenWriteUpdate(bool text_mode);   // "w+t" / "w+b"
-  bool OpenAppend(bool text_mode);        // "at" / "ab"
+  bool OpenRead(bool text_mode);         // "rt" / "rb"
+  bool OpenWrite(bool text_mode);        // "wt" / "wb"
+  bool OpenReadUpdate(bool text_mode);   // "r+t" / "r+b"
+  bool OpenWriteUpdate(bool text_mode);  // "w+t" / "w+b"
+  bool OpenAppend(bool text_mode);       // "at" / "ab"
   // Opens a fresh file in the system's temporary directory, created
   // exclusively so that no other process can claim the name, in append mode.
   bool OpenTemporary(bool text_mode);

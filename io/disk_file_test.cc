@@ -319,9 +319,8 @@ TEST(DiskFileNames, PartsOfTheStoredName) {
 TEST(DiskFileNames, TheConstructorStoresTheNameUnchanged) {
   EXPECT_STREQ(DiskFile("  ../w1.las \t").GetFullName().GetText(),
                "  ../w1.las \t");
-  EXPECT_STREQ(DiskFile(static_cast<const char*>(nullptr)).GetFullName()
-                   .GetText(),
-               "");
+  EXPECT_STREQ(
+      DiskFile(static_cast<const char*>(nullptr)).GetFullName().GetText(), "");
   EXPECT_STREQ(DiskFile().GetFullName().GetText(), "");
 }
 

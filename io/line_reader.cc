@@ -39,16 +39,14 @@ LineReader::Status LineReader::Next(String* line, std::string* err) {
         // the end, so that a piece of NULs costs one pass and not one search
         // per byte.
         terminator = piece + sizeof piece - 1;
-        while (*terminator != '\0')
-          --terminator;
+        while (*terminator != '\0') --terminator;
         has_nul = true;
       }
       count = static_cast<std::size_t>(terminator - piece);
     }
     const bool ends_line =
         (count > 0 && piece[count - 1] == '\n') || file_.AtEnd();
-    if (!joined && ends_line && count == 0)
-      return Status::kEnd;
+    if (!joined && ends_line && count == 0) return Status::kEnd;
     if (!joined && ends_line && !has_nul) {
       line->Assign(piece);
       ++line_number_;
@@ -58,13 +56,10 @@ LineReader::Status LineReader::Next(String* line, std::string* err) {
       long_line_.clear();
       joined = true;
     }
-    if (long_line_.size() + count > max_line_bytes_)
-      too_long = true;
+    if (long_line_.size() + count > max_line_bytes_) too_long = true;
     // A line that will be refused is not kept.
-    if (!has_nul && !too_long)
-      long_line_.append(piece, count);
-    if (!ends_line)
-      continue;
+    if (!has_nul && !too_long) long_line_.append(piece, count);
+    if (!ends_line) continue;
     ++line_number_;
     if (has_nul) {
       *err = "line holds a NUL byte; is this a text file?";

@@ -27,7 +27,8 @@ class LineReader {
   };
 
   // Reads |file|, open for reading in binary mode and owned by the caller.
-  explicit LineReader(DiskFile& file, std::size_t max_line_bytes = kMaxLineBytes)
+  explicit LineReader(DiskFile& file,
+                      std::size_t max_line_bytes = kMaxLineBytes)
       : file_(file), max_line_bytes_(max_line_bytes) {}
 
   // The next line, its line feed (if any) included. For a kUnreadable line

@@ -14,8 +14,7 @@ namespace {
 // A line's text as the expectations write it; a long one by its length and
 // ends, so that a failure prints in a few lines.
 std::string Text(const std::string& text) {
-  if (text.size() <= 64)
-    return "text \"" + text + "\"";
+  if (text.size() <= 64) return "text \"" + text + "\"";
   return "text of " + std::to_string(text.size()) + " bytes \"" +
          text.substr(0, 16) + "..." + text.substr(text.size() - 16) + "\"";
 }
@@ -73,23 +72,31 @@ TEST(LineReader, HandsOutWholeLinesAndRefusesThoseThatAreNoText) {
     std::vector<std::string> expected;
   } cases[] = {
       {"empty file", "", {"end"}},
-      {"line feeds and carriage returns", "a b\r\n\nc",
+      {"line feeds and carriage returns",
+       "a b\r\n\nc",
        {"1: " + Text("a b\r\n"), "2: " + Text("\n"), "3: " + Text("c"), "end"}},
-      {"line that fills one piece", piece + "\nnext\n",
+      {"line that fills one piece",
+       piece + "\nnext\n",
        {"1: " + Text(piece + "\n"), "2: " + Text("next\n"), "end"}},
-      {"line one byte over a piece", piece + "q\nnext\n",
+      {"line one byte over a piece",
+       piece + "q\nnext\n",
        {"1: " + Text(piece + "q\n"), "2: " + Text("next\n"), "end"}},
-      {"long line without a line feed", std::string(5000, 'y'),
+      {"long line without a line feed",
+       std::string(5000, 'y'),
        {"1: " + Text(std::string(5000, 'y')), "end"}},
-      {"NUL byte", std::string("a\0b\nc\n", 6),
+      {"NUL byte",
+       std::string("a\0b\nc\n", 6),
        {"1: unreadable: line holds a NUL byte; is this a text file?",
         "2: " + Text("c\n"), "end"}},
-      {"NUL byte first", std::string("\0a\n", 3),
+      {"NUL byte first",
+       std::string("\0a\n", 3),
        {"1: unreadable: line holds a NUL byte; is this a text file?", "end"}},
-      {"NUL bytes across pieces", std::string(5000, '\0') + "\nc\n",
+      {"NUL bytes across pieces",
+       std::string(5000, '\0') + "\nc\n",
        {"1: unreadable: line holds a NUL byte; is this a text file?",
         "2: " + Text("c\n"), "end"}},
-      {"line over the limit", "short\n" + over_limit + at_limit,
+      {"line over the limit",
+       "short\n" + over_limit + at_limit,
        {"1: " + Text("short\n"),
         "2: unreadable: line is longer than 1 MiB; is this a text file?",
         "3: " + Text(at_limit), "end"}},
@@ -106,8 +113,7 @@ TEST(LineReader, AFileThatCannotBeReadFails) {
   DiskFile file;
   file.SetName((dir / "folder").string().c_str());
   // Some systems refuse to open a directory as a file at all.
-  if (!file.OpenRead(false))
-    GTEST_SKIP() << "directories do not open";
+  if (!file.OpenRead(false)) GTEST_SKIP() << "directories do not open";
   LineReader reader(file);
   String line;
   std::string err;

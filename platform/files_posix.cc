@@ -1,7 +1,5 @@
 // Held directories and file identities on POSIX systems: directory file
 // descriptors and the *at calls, device and inode numbers.
-#include "platform/files.h"
-
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -62,8 +61,8 @@ bool IsPlainName(const char* name) {
 
 std::string RandomName(const char* prefix) {
   static std::random_device device;
-  std::uint64_t bits = (static_cast<std::uint64_t>(device()) << 32) ^
-                       device() ^ static_cast<std::uint64_t>(::getpid());
+  std::uint64_t bits = (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+                       static_cast<std::uint64_t>(::getpid());
   std::string name = prefix;
   for (int i = 0; i < kRandomCharacters; ++i) {
     name += kNameAlphabet[bits % (sizeof(kNameAlphabet) - 1)];
@@ -169,8 +168,8 @@ bool Directory::MakePrivate(const Directory& parent, const char* prefix,
       if (errno == EEXIST) continue;
       return Fail(err, errno);
     }
-    int descriptor = ::openat(parent_descriptor, name.c_str(),
-                              kHoldFlags | O_NOFOLLOW);
+    int descriptor =
+        ::openat(parent_descriptor, name.c_str(), kHoldFlags | O_NOFOLLOW);
     struct stat status;
     if (descriptor < 0) return Fail(err, errno);
     // Between the mkdir and the open another user may have put a directory

@@ -10,9 +10,10 @@
 #include <system_error>
 
 #ifndef _WIN32
-#include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <climits>
 #endif
 
 #include "tests/scratch.h"
@@ -96,8 +97,8 @@ TEST(Files, IdentitiesFollowLinksToTheFileTheyReach) {
   EXPECT_EQ(in_directory, zones);
   EXPECT_FALSE(work.IdentifyFile("missing.las", &in_directory, &err));
   EXPECT_EQ(err, Reason(ENOENT));
-  EXPECT_FALSE(
-      platform::IdentifyPath((dir / "missing").string().c_str(), nullptr, &err));
+  EXPECT_FALSE(platform::IdentifyPath((dir / "missing").string().c_str(),
+                                      nullptr, &err));
   EXPECT_EQ(err, Reason(ENOENT));
 
 #ifndef _WIN32
@@ -122,8 +123,14 @@ TEST(Files, FileNameKeysFoldAsTheFileSystemDoes) {
       {"W-1.las", "W_1.las", false, false},
       {"@.las", "`.las", false, false},
       // Latin-1 E acute, upper and lower case.
-      {"\xC9" "1.las", "\xE9" "1.las", false, true},
-      {"\xC9" "1.las", "E1.las", false, false},
+      {"\xC9"
+       "1.las",
+       "\xE9"
+       "1.las",
+       false, true},
+      {"\xC9"
+       "1.las",
+       "E1.las", false, false},
   };
 #ifdef _WIN32
   const bool windows = true;
@@ -214,16 +221,12 @@ TEST(Files, NewFilesNeverOpenWhatAlreadyStandsUnderTheirName) {
     const char* name;
     int error;  // 0: created
   } cases[] = {
-      {"W0.las", 0},
-      {"W1.las", EEXIST},
-      {"W2.las", EEXIST},
+      {"W0.las", 0},          {"W1.las", EEXIST}, {"W2.las", EEXIST},
 #ifndef _WIN32
       {"W3.las", EEXIST},  // a link to a file
       {"W4.las", EEXIST},  // a link to nothing
 #endif
-      {"sub/W5.las", EINVAL},
-      {"..", EINVAL},
-      {"", EINVAL},
+      {"sub/W5.las", EINVAL}, {"..", EINVAL},     {"", EINVAL},
   };
   for (const Case& c : cases) {
     err.clear();
@@ -274,8 +277,7 @@ TEST(Files, ReopenedFilesContinueInPlace) {
     const char* name;
     int error;
   } cases[] = {
-      {"missing.las", ENOENT},
-      {"W2.las", EISDIR},
+      {"missing.las", ENOENT}, {"W2.las", EISDIR},
 #ifndef _WIN32
       {"W3.las", ELOOP},   // a link is never followed
       {"W4.las", EINVAL},  // nor is a FIFO waited on
@@ -397,19 +399,13 @@ TEST(Files, InsideIsJudgedOnTheDirectoriesNotOnTheirNames) {
     const char* path;
     bool inside;
   } cases[] = {
-      {".", true},
-      {"logs", true},
-      {"logs/2024", true},
-      {"logs/2024/..", true},
-      {"..", false},
-      {"../work-2", false},
-      {"../outside", false},
-      {"logs/../..", false},
+      {".", true},           {"logs", true},
+      {"logs/2024", true},   {"logs/2024/..", true},
+      {"..", false},         {"../work-2", false},
+      {"../outside", false}, {"logs/../..", false},
 #ifndef _WIN32
-      {"field", false},
-      {"current", true},
-      {"logs/up", true},
-      {"logs/up/..", false},
+      {"field", false},      {"current", true},
+      {"logs/up", true},     {"logs/up/..", false},
 #endif
   };
   for (const Case& c : cases) {

@@ -35,8 +35,8 @@ constexpr int kNameAttempts = 100;
 
 // Access that holding a directory needs: listing and passing through it,
 // and (for a private one) removing it through its handle.
-constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE |
-                              FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kHoldAccess =
+    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 
 bool Fail(std::string* err, int code) {
   if (err != nullptr) *err = std::strerror(code);
@@ -73,8 +73,8 @@ std::string Narrow(const std::wstring& wide, UINT code_page = CP_ACP) {
                                    nullptr, nullptr);
   if (length <= 0) return std::string();
   std::string text(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(code_page, 0, wide.c_str(), -1, &text[0], length,
-                      nullptr, nullptr);
+  WideCharToMultiByte(code_page, 0, wide.c_str(), -1, &text[0], length, nullptr,
+                      nullptr);
   text.resize(static_cast<std::size_t>(length - 1));
   return text;
 }
@@ -170,14 +170,13 @@ std::wstring PathIn(std::intptr_t handle, const char* name) {
 // Opens the directory |path| for holding; |no_link| refuses a link or
 // junction in its last component. INVALID_HANDLE_VALUE on failure, with
 // |err| filled.
-HANDLE OpenDirectoryHandle(const std::wstring& path, DWORD access,
-                           bool no_link, FileIdentity* identity,
-                           std::string* err) {
+HANDLE OpenDirectoryHandle(const std::wstring& path, DWORD access, bool no_link,
+                           FileIdentity* identity, std::string* err) {
   DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
   if (no_link) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
-  HANDLE handle = CreateFileW(path.c_str(), access,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, flags, nullptr);
+  HANDLE handle =
+      CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     FailSystem(err, GetLastError());
     return INVALID_HANDLE_VALUE;
@@ -215,8 +214,8 @@ int DescriptorFor(HANDLE handle, std::string* err) {
 // Opens the file |name| of the directory held by |directory| for reading
 // and writing with the CreateFile |disposition|, never through a link;
 // INVALID_HANDLE_VALUE, with |err| filled, on failure.
-HANDLE OpenFileIn(std::intptr_t directory, const char* name,
-                  DWORD disposition, std::string* err) {
+HANDLE OpenFileIn(std::intptr_t directory, const char* name, DWORD disposition,
+                  std::string* err) {
   if (directory == -1) {
     Fail(err, EBADF);
     return INVALID_HANDLE_VALUE;
@@ -320,8 +319,8 @@ bool Directory::MakePrivate(const Directory& parent, const char* prefix,
       return FailSystem(err, code);
     }
     FileIdentity identity;
-    HANDLE handle = OpenDirectoryHandle(path, kHoldAccess | DELETE, true,
-                                        &identity, err);
+    HANDLE handle =
+        OpenDirectoryHandle(path, kHoldAccess | DELETE, true, &identity, err);
     if (handle == INVALID_HANDLE_VALUE) {
       RemoveDirectoryW(path.c_str());
       return false;
@@ -365,8 +364,8 @@ bool Directory::IdentifyFile(const char* name, FileIdentity* identity,
                              std::string* err) const {
   if (!IsOpen()) return Fail(err, EBADF);
   if (!IsPlainName(name)) return Fail(err, EINVAL);
-  return Identify(PathIn(handle_, name), FILE_FLAG_OPEN_REPARSE_POINT,
-                  identity, err);
+  return Identify(PathIn(handle_, name), FILE_FLAG_OPEN_REPARSE_POINT, identity,
+                  err);
 }
 
 bool Directory::MoveOut(const char* name, const Directory& target,

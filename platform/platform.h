@@ -19,7 +19,8 @@ namespace platform {
 void* AllocateZeroed(std::size_t bytes);
 // Grows or shrinks |block| (of |old_bytes|) to |new_bytes|. On failure the
 // result is null and |block| is still owned by the caller.
-void* ReallocateZeroed(void* block, std::size_t old_bytes, std::size_t new_bytes);
+void* ReallocateZeroed(void* block, std::size_t old_bytes,
+                       std::size_t new_bytes);
 void Release(void* block);
 
 // Tells the user that a heap block could not be had: a message box with

@@ -1,7 +1,5 @@
 // The platform layer on POSIX systems: the C library stands in for the
 // Windows process heap, the ANSI text routines, _fullpath and _splitpath.
-#include "platform/platform.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "platform/path.h"
+#include "platform/platform.h"
 
 namespace platform {
 

@@ -97,13 +97,11 @@ TEST(Platform, CompareNoCaseFoldsAsciiLettersOnly) {
     const char* b;
     bool equal;
   } cases[] = {
-      {"Well-1", "WELL-1", true},
-      {"", "", true},
-      {"abc", "abc ", false},
-      {"abc", "abd", false},
-      {"@", "`", false},         // 0x40 and 0x60 are not letters
-      {"[", "{", false},         // nor are 0x5B and 0x7B
-      {"\xC4", "\xE4", false},   // bytes above 0x7F compare as they are
+      {"Well-1", "WELL-1", true}, {"", "", true},    {"abc", "abc ", false},
+      {"abc", "abd", false},      {"@", "`", false},  // 0x40 and 0x60 are not
+                                                      // letters
+      {"[", "{", false},                              // nor are 0x5B and 0x7B
+      {"\xC4", "\xE4", false},  // bytes above 0x7F compare as they are
       {"Z9", "z9", true},
   };
   for (const Case& c : cases) {
@@ -162,8 +160,8 @@ TEST(Platform, FullPathRefusesBlankNamesAndPathsOverTheLimit) {
   ASSERT_TRUE(platform::FullPath(out, longest.c_str(), platform::kMaxPath));
   EXPECT_EQ(std::string(out), longest);
   // Folding happens before the limit is applied.
-  ASSERT_TRUE(platform::FullPath(out, ("/b/.." + longest).c_str(),
-                                 platform::kMaxPath));
+  ASSERT_TRUE(
+      platform::FullPath(out, ("/b/.." + longest).c_str(), platform::kMaxPath));
   EXPECT_EQ(std::string(out), longest);
 }
 
@@ -203,8 +201,8 @@ TEST(Platform, SplitPathParts) {
 
 TEST(Platform, SplitPathKeepsAtMost255BytesOfEachPart) {
   std::string directory_part = "/" + std::string(300, 'd') + "/";
-  std::string path = directory_part + std::string(300, 't') + "." +
-                     std::string(300, 'e');
+  std::string path =
+      directory_part + std::string(300, 't') + "." + std::string(300, 'e');
   char directory[platform::kMaxPart];
   char title[platform::kMaxPart];
   char extension[platform::kMaxPart];
@@ -220,8 +218,8 @@ TEST_F(PlatformFileTest, CreateUniqueFileMakesANewFileEachTime) {
   std::string err;
   std::FILE* first =
       platform::CreateUniqueFile(directory, "w1.las.", &first_path, &err);
-  std::FILE* second =
-      platform::CreateUniqueFile(directory + "/", "w1.las.", &second_path, &err);
+  std::FILE* second = platform::CreateUniqueFile(directory + "/", "w1.las.",
+                                                 &second_path, &err);
   ASSERT_NE(first, nullptr) << err;
   ASSERT_NE(second, nullptr) << err;
   EXPECT_NE(first_path, second_path);
@@ -253,11 +251,11 @@ TEST_F(PlatformFileTest, UniqueDirectoriesAndTheirRemoval) {
   std::string first;
   std::string second;
   std::string err;
-  ASSERT_TRUE(platform::MakeUniqueDirectory(Path("w1.las.partial-"), &first,
-                                            &err))
+  ASSERT_TRUE(
+      platform::MakeUniqueDirectory(Path("w1.las.partial-"), &first, &err))
       << err;
-  ASSERT_TRUE(platform::MakeUniqueDirectory(Path("w1.las.partial-"), &second,
-                                            &err))
+  ASSERT_TRUE(
+      platform::MakeUniqueDirectory(Path("w1.las.partial-"), &second, &err))
       << err;
   EXPECT_NE(first, second);
   EXPECT_EQ(first.rfind(Path("w1.las.partial-"), 0), 0u) << first;
@@ -283,7 +281,8 @@ TEST_F(PlatformFileTest, CreateTemporaryFileUsesTmpdir) {
   bool created = platform::CreateTemporaryFile(&path, &err);
   ::setenv("TMPDIR", Path("missing").c_str(), 1);
   std::string missing_err;
-  bool created_in_missing = platform::CreateTemporaryFile(nullptr, &missing_err);
+  bool created_in_missing =
+      platform::CreateTemporaryFile(nullptr, &missing_err);
   if (old != nullptr) {
     ::setenv("TMPDIR", saved.c_str(), 1);
   } else {
@@ -301,14 +300,14 @@ TEST_F(PlatformFileTest, ReplaceFileReplacesAnExistingTarget) {
   WriteAll(Path("new"), "new rows");
   WriteAll(Path("w1.las"), "old rows");
   std::string err;
-  ASSERT_TRUE(platform::ReplaceFile(Path("new").c_str(),
-                                    Path("w1.las").c_str(), &err))
+  ASSERT_TRUE(
+      platform::ReplaceFile(Path("new").c_str(), Path("w1.las").c_str(), &err))
       << err;
   EXPECT_EQ(ReadAll(Path("w1.las")), "new rows");
   EXPECT_EQ(ReadAll(Path("new")), "<missing>");
 
-  EXPECT_FALSE(platform::ReplaceFile(Path("new").c_str(),
-                                     Path("w1.las").c_str(), &err));
+  EXPECT_FALSE(
+      platform::ReplaceFile(Path("new").c_str(), Path("w1.las").c_str(), &err));
   EXPECT_EQ(err, std::strerror(ENOENT));
 }
 

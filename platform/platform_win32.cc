@@ -179,8 +179,7 @@ void ReportAllocationFailure(const char* caption) {
   DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
           FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0x0400, reinterpret_cast<LPSTR>(&description), 0,
-      nullptr);
+      nullptr, code, 0x0400, reinterpret_cast<LPSTR>(&description), 0, nullptr);
   char fallback[64];
   const char* text = description;
   if (length == 0 || description == nullptr) {

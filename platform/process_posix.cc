@@ -1,11 +1,11 @@
 // Standard streams and stop signals on POSIX systems.
-#include "platform/process.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+
+#include "platform/process.h"
 
 namespace platform {
 

@@ -41,8 +41,8 @@ bool IsNullDevice(int descriptor) {
   for (char c : closed) ::close(c - '0');
   platform::EnsureStandardStreams();
   for (int descriptor = 0; descriptor < 3; ++descriptor) {
-    bool was_closed = closed.find(static_cast<char>('0' + descriptor)) !=
-                      std::string::npos;
+    bool was_closed =
+        closed.find(static_cast<char>('0' + descriptor)) != std::string::npos;
     struct stat now;
     if (::fstat(descriptor, &now) != 0) std::_Exit(20 + descriptor);
     if (was_closed && !IsNullDevice(descriptor)) std::_Exit(30 + descriptor);

@@ -19,8 +19,8 @@ namespace {
 // Set from the thread that the system starts for a console event.
 volatile LONG pending_interrupt = 0;
 
-constexpr LONG kHangUp = 1;     // SIGHUP elsewhere
-constexpr LONG kTerminate = 15; // SIGTERM elsewhere
+constexpr LONG kHangUp = 1;      // SIGHUP elsewhere
+constexpr LONG kTerminate = 15;  // SIGTERM elsewhere
 
 BOOL WINAPI RecordControlEvent(DWORD event) {
   LONG signal_number = 0;

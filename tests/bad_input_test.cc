@@ -81,8 +81,7 @@ std::vector<std::pair<std::string, std::string>> CleanFiles(
   EXPECT_EQ(0, result.status) << result.err;
   std::vector<std::pair<std::string, std::string>> files;
   for (const std::string& name : clean.List()) {
-    if (name != "zones.txt")
-      files.emplace_back(name, clean.Read(name));
+    if (name != "zones.txt") files.emplace_back(name, clean.Read(name));
   }
   return files;
 }
@@ -96,7 +95,10 @@ void ExpectFilesOf(const std::string& table, const ScratchDir& dir) {
 }
 
 TEST(BadInput, TablesThatAreNotTextWriteNothing) {
-  const std::string elf = std::string("\x7f" "ELF\x02\x01\x01", 7) +
+  const std::string elf = std::string(
+                              "\x7f"
+                              "ELF\x02\x01\x01",
+                              7) +
                           std::string(9, '\0') +
                           std::string("\x03\x00\x3e\x00", 4) +
                           std::string(200, '\x90');
@@ -106,10 +108,8 @@ TEST(BadInput, TablesThatAreNotTextWriteNothing) {
   std::string noise;
   for (int i = 0; i < 1 << 16; ++i) {
     char c = static_cast<char>(random() % 256);
-    if (c == '\0')
-      c = ' ';
-    if (c == '\n' && i % 7 != 0)
-      c = '\t';
+    if (c == '\0') c = ' ';
+    if (c == '\n' && i % 7 != 0) c = '\t';
     noise += c;
   }
   struct Case {
@@ -199,8 +199,8 @@ TEST(BadInput, HeaderOfTenThousandNames) {
   EXPECT_THAT(las, HasSubstr("DEFINTERV. :\n" + curves + "~Ascii\n8.000000"));
   EXPECT_THAT(las, HasSubstr("\n10.000000   A   1   " + row_cells + "\n"));
   EXPECT_THAT(las, HasSubstr("\n10.200000   A   0   " + null_cells + "\n"));
-  EXPECT_THAT(las, ::testing::EndsWith("\n10.600000   B   1   " + row_cells +
-                                       "\n"));
+  EXPECT_THAT(las,
+              ::testing::EndsWith("\n10.600000   B   1   " + row_cells + "\n"));
 }
 
 // A header of 100,000 names and data lines of 100,000 values take time in
@@ -215,8 +215,8 @@ TEST(BadInput, WideLinesWithinACpuLimit) {
     values += " " + std::to_string(i % 10);
   }
   ScratchDir dir;
-  dir.Write("zones.txt", header + "\nW1 10 11 A" + values + "\nW1 12 13 B" +
-                             values + "\n");
+  dir.Write("zones.txt",
+            header + "\nW1 10 11 A" + values + "\nW1 12 13 B" + values + "\n");
   const ProgramResult result =
       RunWithLimits(dir, {"zones.txt", "1"}, "ulimit -t 10");
   EXPECT_EQ(0, result.status) << result.err;
@@ -263,12 +263,9 @@ TEST(BadInput, WellsThatCannotBeWrittenLeaveEverythingElse) {
     ScratchDir dir;
     // A directory with a file in it stands where W1.las would go, unless
     // W1.las is the table itself.
-    if (c.table_name != "W1.las")
-      dir.Write("W1.las/keep", "keep\n");
+    if (c.table_name != "W1.las") dir.Write("W1.las/keep", "keep\n");
     const std::string well =
-        c.well != kLongName
-            ? c.well
-            : std::string(300, 'n');
+        c.well != kLongName ? c.well : std::string(300, 'n');
     std::string expected_err = c.expected_err;
     if (const std::size_t at = expected_err.find("<well>");
         at != std::string::npos)
@@ -333,7 +330,8 @@ TEST(BadInput, NamesThroughALinkedFolderAreOneWell) {
                                   "logs/W1 500 500.3 X 7\n");
   ASSERT_EQ(0, RunProgram(together, {"zones.txt"}).status);
   EXPECT_EQ(together.Read("logs/W1.las"), dir.Read("logs/W1.las"));
-  EXPECT_THAT(dir.List(), ElementsAre("W2.las", "current", "logs", "zones.txt"));
+  EXPECT_THAT(dir.List(),
+              ElementsAre("W2.las", "current", "logs", "zones.txt"));
 }
 
 TEST(BadInput, FullDiskKeepsEarlierFileAndWritesWhatFits) {
@@ -343,13 +341,11 @@ TEST(BadInput, FullDiskKeepsEarlierFileAndWritesWhatFits) {
     std::string table;
     std::string expected_w1;  // the table whose W1.las must stay in place
   } cases[] = {
-      {"well too big", std::string(kHeader) + long_well + "W2 1 1.2 D 4\n",
-       ""},
+      {"well too big", std::string(kHeader) + long_well + "W2 1 1.2 D 4\n", ""},
       // Nothing of a well is published before the whole table has been
       // read: the earlier file stays.
       {"continued well too big",
-       std::string(kHeader) + "W1 1 1.5 A 1\nW2 1 1.2 D 4\nW1 2 200 A 1\n",
-       ""},
+       std::string(kHeader) + "W1 1 1.5 A 1\nW2 1 1.2 D 4\nW1 2 200 A 1\n", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -374,9 +370,8 @@ TEST(BadInput, FullDiskStopsTheWellsRows) {
   ScratchDir dir;
   dir.Write("zones.txt",
             std::string(kHeader) + "W1 0 2000000 A 1\nW2 1 1.2 D 4\n");
-  const ProgramResult result =
-      RunWithLimits(dir, {"zones.txt", "0.001"},
-                    "trap '' XFSZ; ulimit -f 256; ulimit -t 10");
+  const ProgramResult result = RunWithLimits(
+      dir, {"zones.txt", "0.001"}, "trap '' XFSZ; ulimit -f 256; ulimit -t 10");
   EXPECT_EQ(1, result.status);
   EXPECT_EQ("zone2las: W1.las: cannot write: File too large\n", result.err);
   EXPECT_THAT(dir.List(), ElementsAre("W2.las", "zones.txt"));
@@ -398,7 +393,8 @@ pid_t StartProgram(const ScratchDir& dir, const std::string& table_name) {
 
 // Opens the FIFO for writing once the program has opened it for reading.
 int OpenFifoWriter(const fs::path& fifo) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (std::chrono::steady_clock::now() < deadline) {
     const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
     if (fd >= 0) {
@@ -434,10 +430,14 @@ TEST(BadInput, KilledRunLeavesEarlierFilesWhole) {
     std::string last_well;  // the file in progress when the run is killed
     std::vector<std::string> in_progress;
   } cases[] = {
-      {"first well", "W1 10 10.2 A 1\nW1 10.2 10.4 B 2\n", "W1.las",
+      {"first well",
+       "W1 10 10.2 A 1\nW1 10.2 10.4 B 2\n",
+       "W1.las",
        {"W1.las"}},
-      {"continued well", "W1 10 10.2 A 1\nW2 1 1.2 D 4\nW1 10.2 10.4 B 2\n",
-       "W2.las", {"W1.las", "W2.las"}},
+      {"continued well",
+       "W1 10 10.2 A 1\nW2 1 1.2 D 4\nW1 10.2 10.4 B 2\n",
+       "W2.las",
+       {"W1.las", "W2.las"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -490,10 +490,8 @@ class FifoRun {
     EXPECT_GE(fifo_, 0) << "the program never opened the table";
   }
   ~FifoRun() {
-    if (fifo_ >= 0)
-      close(fifo_);
-    if (pid_ > 0)
-      Wait();
+    if (fifo_ >= 0) close(fifo_);
+    if (pid_ > 0) Wait();
   }
 
   void Send(const std::string& lines) {
@@ -513,8 +511,7 @@ class FifoRun {
   void Signal(int signal) { kill(pid_, signal); }
   // Closes the table and gives the exit status, 128 + N after signal N.
   int Wait() {
-    if (fifo_ >= 0)
-      close(fifo_);
+    if (fifo_ >= 0) close(fifo_);
     fifo_ = -1;
     int raw = 0;
     waitpid(pid_, &raw, 0);
@@ -564,9 +561,9 @@ TEST(BadInput, ASwappedPrivateDirectoryRedirectsNoWrite) {
   }
   EXPECT_EQ("secret\n", dir.Read("secret.txt"));
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "W3.las")));
-  ExpectFilesOf(std::string(kHeader) +
-                    "W1 10 10.2 A 1\nW2 1 1.2 D 4\nW3 5 5.3 C 3\n",
-                dir);
+  ExpectFilesOf(
+      std::string(kHeader) + "W1 10 10.2 A 1\nW2 1 1.2 D 4\nW3 5 5.3 C 3\n",
+      dir);
 }
 
 // Two runs in one folder: each well's file stays the run's own until its
@@ -580,17 +577,17 @@ TEST(BadInput, TwoRunsInOneFolderKeepTheirWellsApart) {
     run.Send(std::string(kHeader) + "W1 10 10.2 A 1\nW2 1 1.2 D 4\n");
     run.AwaitFileInProgress("W2.las");
     other.Write("zones.txt", std::string(kHeader) + "W1 500 500.3 X 7\n");
-    ASSERT_EQ(0, RunProgram(other, {"../" + dir.path().filename().string() +
-                                    "/../" + other.path().filename().string() +
-                                    "/zones.txt"})
-                     .status);
+    ASSERT_EQ(
+        0, RunProgram(other, {"../" + dir.path().filename().string() + "/../" +
+                              other.path().filename().string() + "/zones.txt"})
+               .status);
     fs::copy_file(other / "W1.las", dir / "W1.las");
     run.Send("W1 10.2 10.4 B 2\n");
     EXPECT_EQ(0, run.Wait());
   }
-  ExpectFilesOf(std::string(kHeader) +
-                    "W1 10 10.2 A 1\nW1 10.2 10.4 B 2\nW2 1 1.2 D 4\n",
-                dir);
+  ExpectFilesOf(
+      std::string(kHeader) + "W1 10 10.2 A 1\nW1 10.2 10.4 B 2\nW2 1 1.2 D 4\n",
+      dir);
 }
 
 // Links lead nowhere the names would not: a linked folder that leaves the
@@ -636,8 +633,7 @@ TEST(BadInput, ClosedStandardStreamsDoNotReachTheFiles) {
 TEST(BadInput, AClosedPipeDoesNotEndTheRun) {
   ScratchDir dir;
   std::string table = kHeader;
-  for (int i = 0; i < 5000; ++i)
-    table += "W1 x 1 A 1\n";
+  for (int i = 0; i < 5000; ++i) table += "W1 x 1 A 1\n";
   table += "W2 1 1.2 D 4\n";
   dir.Write("zones.txt", table);
   const std::string command = "cd " + ShellQuote(dir.path().string()) +
@@ -662,7 +658,8 @@ TEST(BadInput, OutOfMemoryIsReportedAndLeavesNothing) {
   EXPECT_EQ(1, result.status);
   EXPECT_THAT(result.err, HasSubstr("out of memory"));
   for (const std::string& name : dir.List())
-    EXPECT_THAT(name, ::testing::Not(::testing::StartsWith("zone2las-partial")));
+    EXPECT_THAT(name,
+                ::testing::Not(::testing::StartsWith("zone2las-partial")));
   EXPECT_FALSE(dir.Exists("W1.las"));
 }
 
@@ -671,8 +668,7 @@ TEST(BadInput, OutOfMemoryIsReportedAndLeavesNothing) {
 TEST(BadInput, WorkingDirectoriesDeepOrGone) {
   ScratchDir dir;
   fs::path deep = dir.path();
-  for (int i = 0; i < 8; ++i)
-    deep /= std::string(60, 'd');
+  for (int i = 0; i < 8; ++i) deep /= std::string(60, 'd');
   fs::create_directories(deep);
   const std::string table = std::string(kHeader) + "W1 10 10.2 A 1\n";
   {
@@ -691,9 +687,10 @@ TEST(BadInput, WorkingDirectoriesDeepOrGone) {
   const ProgramResult result =
       RunWithLimits(dir, {"../zones.txt"}, "cd gone && rmdir ../gone");
   EXPECT_EQ(1, result.status);
-  EXPECT_EQ("zone2las: ../zones.txt: cannot resolve the name to a full path: "
-            "the working directory no longer exists\n",
-            result.err);
+  EXPECT_EQ(
+      "zone2las: ../zones.txt: cannot resolve the name to a full path: "
+      "the working directory no longer exists\n",
+      result.err);
 }
 
 #endif  // _WIN32

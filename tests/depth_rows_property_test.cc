@@ -31,8 +31,8 @@ class Random {
   }
   // A whole number from |low| to |high|, both included.
   long Between(long low, long high) {
-    return low + static_cast<long>(Next() % static_cast<std::uint64_t>(
-                                                  high - low + 1));
+    return low + static_cast<long>(Next() %
+                                   static_cast<std::uint64_t>(high - low + 1));
   }
   bool OneIn(int n) { return Next() % static_cast<std::uint64_t>(n) == 0; }
 
@@ -52,8 +52,7 @@ std::string Printf(double depth) {
 std::int64_t Millionths(const std::string& text) {
   std::int64_t value = 0;
   for (char c : text) {
-    if (c >= '0' && c <= '9')
-      value = value * 10 + (c - '0');
+    if (c >= '0' && c <= '9') value = value * 10 + (c - '0');
   }
   return !text.empty() && text[0] == '-' ? -value : value;
 }
@@ -65,10 +64,8 @@ std::string DepthText(long millimetres) {
                 (millimetres < 0 ? -millimetres : millimetres) / 1000,
                 (millimetres < 0 ? -millimetres : millimetres) % 1000);
   std::string result = text;
-  while (result.back() == '0')
-    result.pop_back();
-  if (result.back() == '.')
-    result.pop_back();
+  while (result.back() == '0') result.pop_back();
+  if (result.back() == '.') result.pop_back();
   return result;
 }
 
@@ -95,19 +92,17 @@ Table MakeTable(Random& random) {
   // Half the tables are tidy, as most real ones are: depths on whole
   // decimetres and a step that divides them.
   const bool tidy = random.OneIn(2);
-  if (tidy)
-    table.step = kSteps[random.Between(4, 6)];
+  if (tidy) table.step = kSteps[random.Between(4, 6)];
   const bool fine = Read(table.step) < 0.01;
   table.attributes = static_cast<int>(random.Between(0, 2));
   table.crlf = random.OneIn(3);
-  std::vector<std::vector<Line>> wells(static_cast<std::size_t>(random.Between(1, 3)));
+  std::vector<std::vector<Line>> wells(
+      static_cast<std::size_t>(random.Between(1, 3)));
   int zone = 0;
   for (std::size_t w = 0; w < wells.size(); ++w) {
     long depth = random.Between(-2000, 3000000);
-    if (random.OneIn(2))
-      depth -= depth % 100;  // on a decimetre
-    if (tidy)
-      depth -= depth % 100;
+    if (random.OneIn(2)) depth -= depth % 100;  // on a decimetre
+    if (tidy) depth -= depth % 100;
     const long lines = random.Between(1, 6);
     for (long i = 0; i < lines; ++i) {
       if (tidy) {
@@ -125,24 +120,37 @@ Table MakeTable(Random& random) {
       }
       if (i > 0) {
         switch (random.Between(0, 5)) {
-          case 0: case 1: break;  // contiguous
-          case 2: depth += random.Between(1, 9); break;  // thinner than 1 cm
-          case 3: depth += random.Between(10, 400); break;
-          case 4: depth += random.Between(400, fine ? 1500 : 6000); break;
+          case 0:
+          case 1:
+            break;  // contiguous
+          case 2:
+            depth += random.Between(1, 9);
+            break;  // thinner than 1 cm
+          case 3:
+            depth += random.Between(10, 400);
+            break;
+          case 4:
+            depth += random.Between(400, fine ? 1500 : 6000);
+            break;
           case 5:  // out of order: an overlap or a well going upward
-            if (random.OneIn(3))
-              depth -= random.Between(1, 3000);
+            if (random.OneIn(3)) depth -= random.Between(1, 3000);
             break;
         }
       }
       long thickness;
       switch (random.Between(0, 5)) {
-        case 0: thickness = random.Between(1, 9); break;
-        case 1: thickness = random.Between(10, 300); break;
+        case 0:
+          thickness = random.Between(1, 9);
+          break;
+        case 1:
+          thickness = random.Between(10, 300);
+          break;
         case 5:  // bottom at or above top, now and then
           thickness = random.OneIn(4) ? -random.Between(0, 500) : 1000;
           break;
-        default: thickness = random.Between(300, fine ? 1200 : 8000); break;
+        default:
+          thickness = random.Between(300, fine ? 1200 : 8000);
+          break;
       }
       Line line;
       line.well = "W" + std::to_string(w + 1);
@@ -152,8 +160,7 @@ Table MakeTable(Random& random) {
       for (int a = 0; a < table.attributes; ++a)
         line.values.push_back(std::to_string(random.Between(0, 999)));
       wells[w].push_back(line);
-      if (thickness > 0)
-        depth += thickness;
+      if (thickness > 0) depth += thickness;
     }
   }
   // Wells one after the other, or interleaved: each well's own lines stay
@@ -164,13 +171,12 @@ Table MakeTable(Random& random) {
   for (;;) {
     std::vector<std::size_t> open;
     for (std::size_t w = 0; w < wells.size(); ++w) {
-      if (next[w] < wells[w].size())
-        open.push_back(w);
+      if (next[w] < wells[w].size()) open.push_back(w);
     }
-    if (open.empty())
-      break;
+    if (open.empty()) break;
     if (next[current] >= wells[current].size() || interleave)
-      current = open[static_cast<std::size_t>(random.Between(0, static_cast<long>(open.size()) - 1))];
+      current = open[static_cast<std::size_t>(
+          random.Between(0, static_cast<long>(open.size()) - 1))];
     table.lines.push_back(wells[current][next[current]++]);
   }
   for (std::size_t i = 0; i < table.lines.size(); ++i)
@@ -186,8 +192,7 @@ std::string TableText(const Table& table) {
   text += end;
   for (const Line& line : table.lines) {
     text += line.well + "\t" + line.top + "  " + line.bottom + " " + line.zone;
-    for (const std::string& value : line.values)
-      text += " " + value;
+    for (const std::string& value : line.values) text += " " + value;
     text += end;
   }
   return text;
@@ -218,8 +223,7 @@ std::set<int> RefusedLines(const Table& table) {
 std::string PlainRows(const std::vector<const Line*>& lines, double step,
                       int attributes, std::string* strt, std::string* stop) {
   std::string null_tail = "0   ";
-  for (int a = 0; a < attributes; ++a)
-    null_tail += "-9999.0  ";
+  for (int a = 0; a < attributes; ++a) null_tail += "-9999.0  ";
   null_tail += "\n";
   std::string rows;
   std::string zone, tail;
@@ -244,8 +248,7 @@ std::string PlainRows(const std::vector<const Line*>& lines, double step,
     }
     zone = line.zone;
     tail = "1   ";
-    for (const std::string& value : line.values)
-      tail += "   " + value;
+    for (const std::string& value : line.values) tail += "   " + value;
     tail += "\n";
     double depth = top;
     for (; DepthKey(depth) <= DepthKey(bottom - 0.01); depth = depth + step)
@@ -272,8 +275,7 @@ std::vector<Row> ParseRows(const std::string& rows_text) {
     Row row;
     fields >> row.depth >> row.zone >> row.definterv;
     std::string value;
-    while (fields >> value)
-      row.values.push_back(value);
+    while (fields >> value) row.values.push_back(value);
     rows.push_back(row);
   }
   return rows;
@@ -287,8 +289,7 @@ std::string Trimmed(const std::string& text) {
 // The value of a header line ("STRT.M   98.000000 :").
 std::string HeaderValue(const std::string& las, const std::string& mnemonic) {
   const std::size_t at = las.find("\n" + mnemonic);
-  if (at == std::string::npos)
-    return "<none>";
+  if (at == std::string::npos) return "<none>";
   const std::size_t start = at + 1 + mnemonic.size();
   return Trimmed(las.substr(start, las.find(" :", start) - start));
 }
@@ -305,8 +306,7 @@ void CheckWell(const std::string& las, const std::vector<const Line*>& lines,
   ASSERT_FALSE(rows.empty());
 
   std::map<std::string, const Line*> by_zone;
-  for (const Line* line : lines)
-    by_zone[line->zone] = line;
+  for (const Line* line : lines) by_zone[line->zone] = line;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
     if (i > 0) {
@@ -314,11 +314,11 @@ void CheckWell(const std::string& las, const std::vector<const Line*>& lines,
           << "row " << i << " does not lie below the row before it";
     }
     ASSERT_EQ(static_cast<std::size_t>(table.attributes), row.values.size());
-    if (row.definterv != "1")
-      continue;
+    if (row.definterv != "1") continue;
     const auto line = by_zone.find(row.zone);
     ASSERT_NE(by_zone.end(), line) << row.depth << " " << row.zone;
-    EXPECT_GE(Millionths(row.depth), Millionths(Printf(Read(line->second->top))))
+    EXPECT_GE(Millionths(row.depth),
+              Millionths(Printf(Read(line->second->top))))
         << row.depth << " above its interval " << row.zone;
     EXPECT_LE(Millionths(row.depth),
               Millionths(Printf(Read(line->second->bottom))))
@@ -338,8 +338,7 @@ void CheckWell(const std::string& las, const std::vector<const Line*>& lines,
       return;
   }
   for (const Row& row : plain_rows) {
-    if (row.definterv != "1")
-      continue;
+    if (row.definterv != "1") continue;
     const Line* line = by_zone[row.zone];
     if (Millionths(row.depth) < Millionths(Printf(Read(line->top))) ||
         Millionths(row.depth) > Millionths(Printf(Read(line->bottom))))
@@ -369,11 +368,10 @@ TEST(DepthRows, HoldForGeneratedTables) {
     std::istringstream err(result.err);
     std::string message;
     while (std::getline(err, message)) {
-      if (message.find(": note: ") != std::string::npos)
-        continue;
+      if (message.find(": note: ") != std::string::npos) continue;
       int number = 0;
-      ASSERT_EQ(1, std::sscanf(message.c_str(), "zone2las: zones.txt:%d:",
-                               &number))
+      ASSERT_EQ(
+          1, std::sscanf(message.c_str(), "zone2las: zones.txt:%d:", &number))
           << message;
       reported.insert(number);
     }
@@ -382,8 +380,7 @@ TEST(DepthRows, HoldForGeneratedTables) {
 
     std::map<std::string, std::vector<const Line*>> lines_of;
     for (const Line& line : table.lines) {
-      if (refused.count(line.number) == 0)
-        lines_of[line.well].push_back(&line);
+      if (refused.count(line.number) == 0) lines_of[line.well].push_back(&line);
     }
     std::vector<std::string> expected_files = {"zones.txt"};
     for (const auto& well : lines_of)
@@ -395,8 +392,7 @@ TEST(DepthRows, HoldForGeneratedTables) {
       CheckWell(dir.Read(well.first + ".las"), well.second, table, &unchanged);
       ++wells;
     }
-    if (HasFatalFailure() || HasFailure())
-      return;
+    if (HasFatalFailure() || HasFailure()) return;
   }
   // The generator must reach both kinds of file.
   EXPECT_GT(unchanged, wells / 10);

@@ -18,14 +18,14 @@ namespace {
 std::string Rows(const std::string& las) {
   const std::string marker = "~Ascii\n";
   const std::size_t at = las.find(marker);
-  return at == std::string::npos ? "<no ~Ascii>" : las.substr(at + marker.size());
+  return at == std::string::npos ? "<no ~Ascii>"
+                                 : las.substr(at + marker.size());
 }
 
 // The line of |las| that starts with |mnemonic|, without its line feed.
 std::string HeaderLine(const std::string& las, const std::string& mnemonic) {
   const std::size_t at = las.find("\n" + mnemonic);
-  if (at == std::string::npos)
-    return "<no " + mnemonic + ">";
+  if (at == std::string::npos) return "<no " + mnemonic + ">";
   return las.substr(at + 1, las.find('\n', at + 1) - at - 1);
 }
 
@@ -69,8 +69,9 @@ TEST(EndToEnd, MissingPathPrintsUsageAndFails) {
   ScratchDir dir;
   const ProgramResult result = RunProgram(dir, {});
   EXPECT_EQ(2, result.status);
-  EXPECT_THAT(result.out, ::testing::StartsWith(
-                              "Mandatory argumument not specified!\nExample: "));
+  EXPECT_THAT(
+      result.out,
+      ::testing::StartsWith("Mandatory argumument not specified!\nExample: "));
   // The example names the program by the path it was started with, which
   // for a Windows program ends in ".exe".
   const std::string program = ProgramIsWindows() ? "zone2las.exe" : "zone2las";
@@ -106,22 +107,20 @@ TEST(EndToEnd, RefusesStepsThatAreNotNumbersOfAMillimetreOrMore) {
   const struct {
     const char* step;
     const std::string& reason;
-  } cases[] = {{"0", not_positive},      {"-1", not_positive},
-               {"abc", not_positive},    {"0.1m", not_positive},
-               {"", not_positive},       {"inf", not_positive},
-               {"nan", not_positive},    {" ", not_positive},
-               {"0.0009", too_fine},     {"1e-9", too_fine},
-               {"5e-324", too_fine}};
+  } cases[] = {
+      {"0", not_positive},    {"-1", not_positive}, {"abc", not_positive},
+      {"0.1m", not_positive}, {"", not_positive},   {"inf", not_positive},
+      {"nan", not_positive},  {" ", not_positive},  {"0.0009", too_fine},
+      {"1e-9", too_fine},     {"5e-324", too_fine}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string("step \"") + c.step + "\"");
     ScratchDir dir;
     dir.Write("zones.txt", kWorkedTable);
     const ProgramResult result = RunProgram(dir, {"zones.txt", c.step});
     EXPECT_EQ(2, result.status);
-    EXPECT_THAT(result.err,
-                ::testing::StartsWith(std::string("zone2las: step \"") +
-                                      c.step + "\" " + c.reason +
-                                      "\nExample: "));
+    EXPECT_THAT(result.err, ::testing::StartsWith(
+                                std::string("zone2las: step \"") + c.step +
+                                "\" " + c.reason + "\nExample: "));
     EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
   }
 }
@@ -133,10 +132,11 @@ TEST(EndToEnd, AMillimetreStepPlacesEveryRow) {
   const ProgramResult result = RunProgram(dir, {"zones.txt", "0.001"});
   EXPECT_EQ(0, result.status) << result.err;
   const std::string rows = Rows(dir.Read("W.las"));
-  EXPECT_EQ("0.989000    0   0   \n0.990000    0   0   \n"
-            "1.000000   A   1   \n1.001000   A   1   \n"
-            "1.002000   A   1   \n1.003000   A   1   \n",
-            rows.substr(rows.size() < 122 ? 0 : rows.size() - 122));
+  EXPECT_EQ(
+      "0.989000    0   0   \n0.990000    0   0   \n"
+      "1.000000   A   1   \n1.001000   A   1   \n"
+      "1.002000   A   1   \n1.003000   A   1   \n",
+      rows.substr(rows.size() < 122 ? 0 : rows.size() - 122));
 }
 
 TEST(EndToEnd, AcceptsStepsInEveryDecimalForm) {
@@ -193,7 +193,8 @@ TEST(EndToEnd, TablesWithoutDataWriteNothing) {
     int status;
     const char* expected_err;
   } cases[] = {
-      {"", 1, "zone2las: zones.txt: no header line: the file is empty or blank\n"},
+      {"", 1,
+       "zone2las: zones.txt: no header line: the file is empty or blank\n"},
       {"\r\n \t\n\n", 1,
        "zone2las: zones.txt: no header line: the file is empty or blank\n"},
       {"\nWELL TOP BOTTOM\nW1 1 2\n", 1,
@@ -338,49 +339,45 @@ TEST_P(Resampling, WritesExpectedRows) {
 INSTANTIATE_TEST_SUITE_P(
     EndToEnd, Resampling,
     ::testing::Values(
-        ResampleCase{"Contiguous", "0.1",
-                     "W 10 10.2 A 1\nW 10.2 10.3 B 2\n",
-                     ContiguousRows(),
-                     "            8.000000", "           10.300000"},
+        ResampleCase{"Contiguous", "0.1", "W 10 10.2 A 1\nW 10.2 10.3 B 2\n",
+                     ContiguousRows(), "            8.000000",
+                     "           10.300000"},
         ResampleCase{"LastLineWithoutLineFeed", "0.1",
-                     "W 10 10.2 A 1\nW 10.2 10.3 B 2",
-                     ContiguousRows(),
+                     "W 10 10.2 A 1\nW 10.2 10.3 B 2", ContiguousRows(),
                      "            8.000000", "           10.300000"},
         ResampleCase{"GapNarrowerThanStep", "0.1",
                      "W 10 10.2 A 1\nW 10.25 10.3 B 2\n",
-                     LeadInTo10() +
-                         "10.000000   A   1      1\n"
-                         "10.100000   A   1      1\n"
-                         "10.190000   A   1      1\n"
-                         "10.200000   A   1      1\n"
-                         "10.240000   A   0   -9999.0  \n"
-                         "10.250000   B   1      2\n"
-                         "10.290000   B   1      2\n"
-                         "10.300000   B   1      2\n",
+                     LeadInTo10() + "10.000000   A   1      1\n"
+                                    "10.100000   A   1      1\n"
+                                    "10.190000   A   1      1\n"
+                                    "10.200000   A   1      1\n"
+                                    "10.240000   A   0   -9999.0  \n"
+                                    "10.250000   B   1      2\n"
+                                    "10.290000   B   1      2\n"
+                                    "10.300000   B   1      2\n",
                      "            8.000000", "           10.300000"},
         // The interval end row stays above the bottom, and the bottom row
         // below it.
         ResampleCase{"BottomOffTheGrid", "0.1",
                      "W 10 10.95 A 1\nW 11.2 11.3 B 2\n",
-                     LeadInTo10() +
-                         "10.000000   A   1      1\n"
-                         "10.100000   A   1      1\n"
-                         "10.200000   A   1      1\n"
-                         "10.300000   A   1      1\n"
-                         "10.400000   A   1      1\n"
-                         "10.500000   A   1      1\n"
-                         "10.600000   A   1      1\n"
-                         "10.700000   A   1      1\n"
-                         "10.800000   A   1      1\n"
-                         "10.900000   A   1      1\n"
-                         "10.940000   A   1      1\n"
-                         "10.950000   A   1      1\n"
-                         "11.050000   A   0   -9999.0  \n"
-                         "11.150000   A   0   -9999.0  \n"
-                         "11.190000   A   0   -9999.0  \n"
-                         "11.200000   B   1      2\n"
-                         "11.290000   B   1      2\n"
-                         "11.300000   B   1      2\n",
+                     LeadInTo10() + "10.000000   A   1      1\n"
+                                    "10.100000   A   1      1\n"
+                                    "10.200000   A   1      1\n"
+                                    "10.300000   A   1      1\n"
+                                    "10.400000   A   1      1\n"
+                                    "10.500000   A   1      1\n"
+                                    "10.600000   A   1      1\n"
+                                    "10.700000   A   1      1\n"
+                                    "10.800000   A   1      1\n"
+                                    "10.900000   A   1      1\n"
+                                    "10.940000   A   1      1\n"
+                                    "10.950000   A   1      1\n"
+                                    "11.050000   A   0   -9999.0  \n"
+                                    "11.150000   A   0   -9999.0  \n"
+                                    "11.190000   A   0   -9999.0  \n"
+                                    "11.200000   B   1      2\n"
+                                    "11.290000   B   1      2\n"
+                                    "11.300000   B   1      2\n",
                      "            8.000000", "           11.300000"},
         // No row of its own and so no end row: the closing row at the top.
         ResampleCase{"ThinnerThanOneCentimetre", "0.1", "W 10 10.005 A 1\n",
@@ -393,18 +390,17 @@ INSTANTIATE_TEST_SUITE_P(
         // interval's top row is not repeated.
         ResampleCase{"EndRowAboveAnOffGridBottom", "0.1",
                      "W 10 10.59 A 1\nW 10.59 10.8 B 2\n",
-                     LeadInTo10() +
-                         "10.000000   A   1      1\n"
-                         "10.100000   A   1      1\n"
-                         "10.200000   A   1      1\n"
-                         "10.300000   A   1      1\n"
-                         "10.400000   A   1      1\n"
-                         "10.500000   A   1      1\n"
-                         "10.580000   A   1      1\n"
-                         "10.590000   B   1      2\n"
-                         "10.690000   B   1      2\n"
-                         "10.790000   B   1      2\n"
-                         "10.800000   B   1      2\n",
+                     LeadInTo10() + "10.000000   A   1      1\n"
+                                    "10.100000   A   1      1\n"
+                                    "10.200000   A   1      1\n"
+                                    "10.300000   A   1      1\n"
+                                    "10.400000   A   1      1\n"
+                                    "10.500000   A   1      1\n"
+                                    "10.580000   A   1      1\n"
+                                    "10.590000   B   1      2\n"
+                                    "10.690000   B   1      2\n"
+                                    "10.790000   B   1      2\n"
+                                    "10.800000   B   1      2\n",
                      "            8.000000", "           10.800000"},
         // The last row and STOP stand at the bottom, not a step past it.
         ResampleCase{"StepLongerThanTheInterval", "0.5", "W 2 2.1 B 1\n",
@@ -444,8 +440,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "10.030000   B   1      2\n"
                          "10.040000   B   1      2\n",
                      "            7.980000", "           10.040000"},
-        ResampleCase{"StepThatDoesNotDivideTheLeadIn", "0.3",
-                     "W 10 10.6 A 1\n",
+        ResampleCase{"StepThatDoesNotDivideTheLeadIn", "0.3", "W 10 10.6 A 1\n",
                      "8.000000    0   0   -9999.0  \n"
                      "8.300000    0   0   -9999.0  \n"
                      "8.600000    0   0   -9999.0  \n"
@@ -498,14 +493,15 @@ TEST_P(RefusedLines, AreLeftOutAndReported) {
   std::string bad_lines = c.bad_lines;
   const std::size_t marker = bad_lines.find(k64MiBOfX);
   if (marker != std::string::npos)
-    bad_lines.replace(marker, std::strlen(k64MiBOfX), std::string(64 << 20, 'x'));
+    bad_lines.replace(marker, std::strlen(k64MiBOfX),
+                      std::string(64 << 20, 'x'));
   ScratchDir dir;
   dir.Write("zones.txt", before + bad_lines + after);
   // A depth that slipped through would write rows without end: files are
   // limited to 1 MiB, past which the signal ends the program. (A Windows
   // program under an emulator runs without the limit.)
-  const ProgramResult result =
-      RunProgram(dir, {"zones.txt"}, ProgramIsWindows() ? "" : "ulimit -f 1024");
+  const ProgramResult result = RunProgram(
+      dir, {"zones.txt"}, ProgramIsWindows() ? "" : "ulimit -f 1024");
   EXPECT_EQ(1, result.status);
   EXPECT_EQ(c.expected_err, result.err);
 
@@ -593,10 +589,13 @@ INSTANTIATE_TEST_SUITE_P(
 // file, so they are one well there; elsewhere they are two.
 TEST(EndToEnd, WellNamesFoldAsTheFileSystemFoldsThem) {
   ScratchDir dir;
-  dir.Write("zones.txt", "WELL TOP BOTTOM ZONE V\n"
-                         "\xC9" "1 10 10.3 A 1\n"
-                         "W2 1 1.2 B 2\n"
-                         "\xE9" "1 10.3 10.6 C 3\n");
+  dir.Write("zones.txt",
+            "WELL TOP BOTTOM ZONE V\n"
+            "\xC9"
+            "1 10 10.3 A 1\n"
+            "W2 1 1.2 B 2\n"
+            "\xE9"
+            "1 10.3 10.6 C 3\n");
   const ProgramResult result = RunProgram(dir, {"zones.txt"});
   EXPECT_EQ(0, result.status) << result.err;
   std::vector<std::string> las_files;

@@ -34,7 +34,8 @@ bool CheckLargeOffsets(const std::string& directory, std::string* err) {
   file.Seek(kFar);
   if (file.Tell() != kFar) return Fail(err, "Tell after Seek", file.Tell());
   file.Write("tail\n");
-  if (file.Tell() != kFar + 5) return Fail(err, "Tell after Write", file.Tell());
+  if (file.Tell() != kFar + 5)
+    return Fail(err, "Tell after Write", file.Tell());
   std::string close_err;
   if (!file.Close(&close_err)) return Fail(err, "Close: " + close_err, -1);
 

@@ -26,11 +26,10 @@ struct Conversion {
 };
 
 Conversion Convert(const std::string& table_name, const std::string& table,
-            std::vector<std::string> args = {}) {
+                   std::vector<std::string> args = {}) {
   ScratchDir dir;
   dir.Write(table_name, table);
-  if (args.empty())
-    args.push_back(table_name);
+  if (args.empty()) args.push_back(table_name);
   Conversion run;
   run.result = RunProgram(dir, args);
   run.names = dir.List();
@@ -76,10 +75,10 @@ TEST(EndToEndDelimited, GiveTheFilesOfTheirWhitespaceTwins) {
 
 TEST(EndToEndDelimited, NotesEachChangedTextOnceAndKeepsSpacesInWellNames) {
   const Conversion run = Convert("t.csv",
-                          "Well,Top,Bottom,Zone,\"Rock type\"\n"
-                          "\"Well 7\",100,101,\"Sand A\",\"fine sand\"\n"
-                          "\"Well 7\",101,102,\"Sand A\",coarse\n"
-                          "\"Well 7\",102,103,Shale,\"fine sand\"\n");
+                                 "Well,Top,Bottom,Zone,\"Rock type\"\n"
+                                 "\"Well 7\",100,101,\"Sand A\",\"fine sand\"\n"
+                                 "\"Well 7\",101,102,\"Sand A\",coarse\n"
+                                 "\"Well 7\",102,103,Shale,\"fine sand\"\n");
   EXPECT_EQ(0, run.result.status);
   EXPECT_EQ(
       "zone2las: t.csv:1: note: column name \"Rock type\" written as "
@@ -105,21 +104,21 @@ TEST(EndToEndDelimited, NotesEachChangedTextOnceAndKeepsSpacesInWellNames) {
 // A line that cannot be taken apart is refused with its place; the lines
 // around it are converted.
 TEST(EndToEndDelimited, RefuseOpenQuotesAndEmptyFixedFields) {
-  const Conversion run = Convert("zones.csv",
-                          ReadTestData("delimited/unterminated_quote.csv"));
+  const Conversion run =
+      Convert("zones.csv", ReadTestData("delimited/unterminated_quote.csv"));
   EXPECT_EQ(1, run.result.status);
   EXPECT_THAT(run.result.err,
               HasSubstr("zone2las: zones.csv:2: quoted field 4 is not closed "
                         "before the end of the line\n"));
   const Conversion twin = Convert("zones.csv",
-                           "Well_Name Top_Depth Bottom_Depth Zone POR\n"
-                           "W1 100.5 101 Sand_B 0.18\n");
+                                  "Well_Name Top_Depth Bottom_Depth Zone POR\n"
+                                  "W1 100.5 101 Sand_B 0.18\n");
   EXPECT_EQ(twin.files, run.files);
 
   const Conversion empty = Convert("zones.csv",
-                            "well,top,bottom,zone,v\n"
-                            ",1,2,A,0\nW1,,2,A,0\nW1,1,\" \",A,0\n"
-                            "W1,1,2,A\n");
+                                   "well,top,bottom,zone,v\n"
+                                   ",1,2,A,0\nW1,,2,A,0\nW1,1,\" \",A,0\n"
+                                   "W1,1,2,A\n");
   EXPECT_EQ(1, empty.result.status);
   EXPECT_EQ(
       "zone2las: zones.csv:2: the well field is empty\n"
@@ -130,9 +129,9 @@ TEST(EndToEndDelimited, RefuseOpenQuotesAndEmptyFixedFields) {
       empty.result.err);
   EXPECT_THAT(empty.names, ElementsAre("zones.csv"));
   // An empty zone, like an empty value, is the NULL text.
-  EXPECT_EQ(Convert("zones.txt", "well top bottom zone v\nW1 1 2 -9999.0 0\n")
-                .files,
-            Convert("zones.csv", "well,top,bottom,zone,v\nW1,1,2,,0\n").files);
+  EXPECT_EQ(
+      Convert("zones.txt", "well top bottom zone v\nW1 1 2 -9999.0 0\n").files,
+      Convert("zones.csv", "well,top,bottom,zone,v\nW1,1,2,,0\n").files);
 }
 
 // The comma and semicolon are guessed only from a header line that splits
@@ -153,12 +152,14 @@ TEST(EndToEndDelimited, DelimiterIsGuessedFromTheHeaderOrNamed) {
   const std::string commas = "W T B Z a,b,c,d\nW1 100 101 A 1\n";
   EXPECT_THAT(Convert("t.txt", commas).result.err,
               HasSubstr("t.txt:2: expected 4 fields"));
-  const Conversion named = Convert("t.txt", commas, {"--delimiter", "space", "t.txt"});
+  const Conversion named =
+      Convert("t.txt", commas, {"--delimiter", "space", "t.txt"});
   EXPECT_EQ(0, named.result.status) << named.result.err;
   EXPECT_THAT(named.files[0], HasSubstr("\na,b,c,d. :\n"));
 
-  const Conversion tab = Convert("t.tsv", "W\tT\tB\tZ\tV\nW1\t100\t101\tSand A\t\n",
-                          {"t.tsv", "--delimiter=tab"});
+  const Conversion tab =
+      Convert("t.tsv", "W\tT\tB\tZ\tV\nW1\t100\t101\tSand A\t\n",
+              {"t.tsv", "--delimiter=tab"});
   EXPECT_EQ(0, tab.result.status);
   EXPECT_THAT(tab.files[0], HasSubstr("   Sand_A   1      -9999.0\n"));
 }
@@ -193,8 +194,9 @@ TEST(EndToEndOutputDirectory, HoldsEveryFileAndNoWellClimbsOutOfIt) {
     // directory left behind.
     EXPECT_THAT(dir.List(), ElementsAre("out", "zones.txt"));
     EXPECT_FALSE(dir.Exists("x.las"));
-    EXPECT_EQ(2u, std::distance(std::filesystem::directory_iterator(dir / "out"),
-                                std::filesystem::directory_iterator()));
+    EXPECT_EQ(2u,
+              std::distance(std::filesystem::directory_iterator(dir / "out"),
+                            std::filesystem::directory_iterator()));
   }
 
   ScratchDir dir;
@@ -258,7 +260,8 @@ TEST(EndToEndCommandLine, DoubleDashEndsTheOptions) {
   dir.Write("-t.txt", "W T B Z\nW1 1 2 A\n");
   const ProgramResult result = RunProgram(dir, {"--", "-t.txt", "0.5"});
   EXPECT_EQ(0, result.status) << result.err;
-  EXPECT_THAT(dir.Read("W1.las"), HasSubstr("\nSTEP.M            0.500000 :\n"));
+  EXPECT_THAT(dir.Read("W1.las"),
+              HasSubstr("\nSTEP.M            0.500000 :\n"));
 }
 
 // A table whose lines end in CR alone reads as one line.
@@ -268,9 +271,12 @@ TEST(EndToEndTableChecks, RefusesCarriageReturnLineEnds) {
     const char* err;
   };
   const Case kCases[] = {
-      {"W T B Z V\rW1 100 101 A 1\r", "zone2las: zones.txt:1: the lines end "
-       "in a carriage return alone; save the table with LF or CRLF line ends\n"},
-      {"\n  \nW T B Z V\r\rW1 100 101 A 1", "zone2las: zones.txt:3: the lines "
+      {"W T B Z V\rW1 100 101 A 1\r",
+       "zone2las: zones.txt:1: the lines end "
+       "in a carriage return alone; save the table with LF or CRLF line "
+       "ends\n"},
+      {"\n  \nW T B Z V\r\rW1 100 101 A 1",
+       "zone2las: zones.txt:3: the lines "
        "end in a carriage return alone; save the table with LF or CRLF line "
        "ends\n"},
   };
@@ -284,8 +290,8 @@ TEST(EndToEndTableChecks, RefusesCarriageReturnLineEnds) {
 
 // Curve names that would start a section or a comment, or end a unit early.
 TEST(EndToEndTableChecks, RefusesHeaderNamesThatBreakTheLasFile) {
-  const Conversion run =
-      Convert("zones.txt", "WELL TOP BOTTOM ZONE ~A POR #C K:1\nW1 1 2 A 1 2 3 4\n");
+  const Conversion run = Convert(
+      "zones.txt", "WELL TOP BOTTOM ZONE ~A POR #C K:1\nW1 1 2 A 1 2 3 4\n");
   EXPECT_EQ(1, run.result.status);
   EXPECT_EQ(
       "zone2las: zones.txt:1: column 5 is named \"~A\"; a curve name may not "

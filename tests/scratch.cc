@@ -17,8 +17,7 @@ namespace {
 
 std::string ReadWhole(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return "<missing>";
+  if (!in) return "<missing>";
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
@@ -90,8 +89,7 @@ std::vector<std::string> ScratchDir::List() const {
 }
 
 std::string ProgramCommand() {
-  if (const char* command = std::getenv("ZONE2LAS_COMMAND"))
-    return command;
+  if (const char* command = std::getenv("ZONE2LAS_COMMAND")) return command;
   return ShellQuote(ZONE2LAS_BINARY);
 }
 
@@ -115,9 +113,9 @@ ProgramResult RunProgram(const ScratchDir& dir,
   if (!limits.empty())
     command += "bash -c " + ShellQuote(limits + "; exec \"$@\"") + " bash ";
   command += ProgramCommand();
-  for (const std::string& arg : args)
-    command += " " + ShellQuote(arg);
-  command += " </dev/null >" + ShellQuote(out_path) + " 2>" + ShellQuote(err_path);
+  for (const std::string& arg : args) command += " " + ShellQuote(arg);
+  command +=
+      " </dev/null >" + ShellQuote(out_path) + " 2>" + ShellQuote(err_path);
   const int raw = std::system(command.c_str());
   ProgramResult result;
 #ifdef _WIN32
@@ -139,8 +137,7 @@ ProgramResult RunProgram(const ScratchDir& dir,
 std::string WithoutCarriageReturns(const std::string& text) {
   std::string result;
   for (char c : text) {
-    if (c != '\r')
-      result += c;
+    if (c != '\r') result += c;
   }
   return result;
 }

@@ -22,8 +22,7 @@ constexpr double kNotADigit = -1.0;
 
 // The parser's digit value of |c|: 0.0 to 9.0 for "0" to "9", else -1.0.
 double DigitValue(char c) {
-  if (c >= '0' && c <= '9')
-    return static_cast<double>(c - '0');
+  if (c >= '0' && c <= '9') return static_cast<double>(c - '0');
   return kNotADigit;
 }
 
@@ -81,12 +80,12 @@ struct SplitDepth {
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
-inline bool Split(double depth, SplitDepth* out) {
+inline bool
+Split(double depth, SplitDepth* out) {
   std::uint64_t bits;
   std::memcpy(&bits, &depth, sizeof bits);
   const unsigned biased_exponent = static_cast<unsigned>(bits >> 52) & 0x7FF;
-  if (biased_exponent < 1025 || biased_exponent > 1046)
-    return false;
+  if (biased_exponent < 1025 || biased_exponent > 1046) return false;
   const unsigned shift = 1075 - biased_exponent;
   const std::uint64_t mantissa =
       (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
@@ -113,8 +112,7 @@ inline bool Split(double depth, SplitDepth* out) {
 
 // Writes the sign and whole metres of |split|; returns the end.
 char* WriteWhole(const SplitDepth& split, char* at) {
-  if (split.negative)
-    *at++ = '-';
+  if (split.negative) *at++ = '-';
   return WriteWholeNumber(split.whole, at);
 }
 
@@ -148,11 +146,9 @@ int FormatSlowly(double depth, char* text) {
 
 int FormatDepth(double depth, char* text) {
   SplitDepth split;
-  if (!Split(depth, &split))
-    return FormatSlowly(depth, text);
-  return static_cast<int>(WriteMillionths(split.millionths,
-                                          WriteWhole(split, text)) -
-                          text);
+  if (!Split(depth, &split)) return FormatSlowly(depth, text);
+  return static_cast<int>(
+      WriteMillionths(split.millionths, WriteWhole(split, text)) - text);
 }
 
 int DepthFormatter::Format(double depth, char* text) {
@@ -188,7 +184,8 @@ int DepthFormatter::Format(double depth, char* text) {
   if (whole != whole_) {
     whole_ = whole;
     const SplitDepth split = {(bits >> 63) != 0, whole, millionths};
-    whole_length_ = static_cast<int>(WriteWhole(split, whole_text_) - whole_text_);
+    whole_length_ =
+        static_cast<int>(WriteWhole(split, whole_text_) - whole_text_);
   }
   // A sign and at most eight digits: the whole block is copied at once.
   std::memcpy(text, whole_text_, sizeof whole_text_);
@@ -218,8 +215,7 @@ double String::ToDouble() const {
   double fraction_digits = 0.0;
   double fraction_scale = 1.0;
   bool negative = false;
-  if (buffer == nullptr)
-    return integer_part;
+  if (buffer == nullptr) return integer_part;
 
   const char* c = buffer;
   // A sign counts only in first place, and a minus may be followed by a
@@ -228,8 +224,7 @@ double String::ToDouble() const {
     negative = true;
     ++c;
   }
-  if (*c == '+')
-    ++c;
+  if (*c == '+') ++c;
 
   bool in_fraction = false;
   for (; *c != 0; ++c) {
@@ -264,7 +259,6 @@ double String::ToDouble() const {
     integer_part = integer_part + fraction;
   }
   // A lone minus, or a minus and zeros, gives negative zero.
-  if (negative)
-    integer_part = -integer_part;
+  if (negative) integer_part = -integer_part;
   return integer_part;
 }

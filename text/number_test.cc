@@ -1,3 +1,7 @@
+#include "text/number.h"
+
+#include <gtest/gtest.h>
+
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -6,9 +10,6 @@
 #include <limits>
 #include <string>
 
-#include <gtest/gtest.h>
-
-#include "text/number.h"
 #include "text/string.h"
 
 namespace {
@@ -51,7 +52,10 @@ TEST(ToDouble, ReadsEveryTextToTheBit) {
       {"++5", 5.0},
       {".5", 0.5},
       {"5.", 5.0},
-      {"\xb5" "1\xff" "2", 12.0},
+      {"\xb5"
+       "1\xff"
+       "2",
+       12.0},
       {"abc", 0.0},
       // One unit in the last place away from the nearest double: the
       // fraction digits are scaled once, by a scale divided by ten per digit.
@@ -89,8 +93,7 @@ TEST(ToDouble, LeavesTheTextAndTokenizationAlone) {
 TEST(ToDouble, OnlyTheTenDigitsHaveAValue) {
   for (int byte = 1; byte < 256; ++byte) {
     const char c = static_cast<char>(byte);
-    if (c == '.')
-      continue;
+    if (c == '.') continue;
     const char text[] = {'1', c, '2', '\0'};
     const double expected =
         c >= '0' && c <= '9' ? 102.0 + 10.0 * (c - '0') : 12.0;
@@ -105,10 +108,10 @@ TEST(FromDouble, FormatsFixedNotation) {
     const char* text;
   };
   const Case kCases[] = {
-      {98.0, -1, "98.000000"},   {0.1, -1, "0.100000"},
-      {-2.0, -1, "-2.000000"},   {134.25, -1, "134.250000"},
-      {-0.0, -1, "-0.000000"},   {1.23456, 3, "1.235"},
-      {7.0, 0, "7"},             {2.5, 12, "2.500000000000"},
+      {98.0, -1, "98.000000"}, {0.1, -1, "0.100000"},
+      {-2.0, -1, "-2.000000"}, {134.25, -1, "134.250000"},
+      {-0.0, -1, "-0.000000"}, {1.23456, 3, "1.235"},
+      {7.0, 0, "7"},           {2.5, 12, "2.500000000000"},
       {98.0, -5, "98.000000"},
   };
   for (const Case& c : kCases) {
@@ -234,7 +237,8 @@ TEST(FormatDepth, GivesThePrintfTextForManyValues) {
     check(centimetres / 100.0);
     check(centimetres / 1000.0);
     // Every halfway case below 2^31 m: an odd multiple of 2^-7.
-    const std::uint64_t odd = (NextRandom(state) % (std::uint64_t{1} << 38)) | 1;
+    const std::uint64_t odd =
+        (NextRandom(state) % (std::uint64_t{1} << 38)) | 1;
     check(std::ldexp(static_cast<double>(odd), -7));
     // Magnitudes from 2^-30 to 2^60 with full mantissas.
     const double mantissa = static_cast<double>(NextRandom(state) >> 11);

@@ -16,11 +16,9 @@ constexpr const char kAllocationFailureCaption[] =
 // A plain loop over the few delimiters rather than a call per byte; the
 // terminator of the set is never a delimiter.
 bool IsDelimiter(char c, const char* delimiters) {
-  if (delimiters == nullptr)
-    return false;
+  if (delimiters == nullptr) return false;
   for (; *delimiters != 0; ++delimiters) {
-    if (*delimiters == c)
-      return true;
+    if (*delimiters == c) return true;
   }
   return false;
 }
@@ -46,7 +44,10 @@ String::String(const String& other)
 
 // Only ever used to hand back a result, which starts idle.
 String::String(String&& other) noexcept
-    : buffer(other.buffer), cursor(nullptr), flags(0), capacity(other.capacity) {
+    : buffer(other.buffer),
+      cursor(nullptr),
+      flags(0),
+      capacity(other.capacity) {
   other.buffer = nullptr;
   other.cursor = nullptr;
   other.flags = 0;
@@ -54,8 +55,7 @@ String::String(String&& other) noexcept
 }
 
 String::~String() {
-  if (buffer != nullptr)
-    platform::Release(buffer);
+  if (buffer != nullptr) platform::Release(buffer);
 }
 
 void String::SetCapacity(std::uint32_t bytes) {
@@ -68,8 +68,7 @@ void String::SetCapacity(std::uint32_t bytes) {
     ReportAllocationFailure();
     // The text is lost either way; the old block is not kept alive for
     // nobody to refer to.
-    if (buffer != nullptr)
-      platform::Release(buffer);
+    if (buffer != nullptr) platform::Release(buffer);
     buffer = nullptr;
     capacity = 0;
     return;
@@ -88,21 +87,17 @@ void String::ResetTokenizer() {
 }
 
 String& String::Assign(const char* text) {
-  if (flags & 1)
-    ResetTokenizer();
+  if (flags & 1) ResetTokenizer();
   if (text == nullptr) {
-    if (buffer != nullptr)
-      buffer[0] = 0;
+    if (buffer != nullptr) buffer[0] = 0;
     return *this;
   }
   const std::uint32_t bytes =
       static_cast<std::uint32_t>(platform::TextLength(text)) + 1;
   // A text that lies inside this buffer always fits, so growth never moves
   // the block out from under it.
-  if (bytes > capacity)
-    SetCapacity(bytes);
-  if (buffer == nullptr)
-    return *this;
+  if (bytes > capacity) SetCapacity(bytes);
+  if (buffer == nullptr) return *this;
   // memmove, not a string copy: the text may be a part of this very buffer
   // (a String assigned its own text, or a tail of it).
   std::memmove(buffer, text, bytes);
@@ -111,8 +106,7 @@ String& String::Assign(const char* text) {
 
 String& String::Assign(const String& other) {
   if (&other == this) {
-    if (flags & 1)
-      ResetTokenizer();
+    if (flags & 1) ResetTokenizer();
     return *this;
   }
   if (other.buffer == nullptr) {
@@ -130,8 +124,7 @@ int String::Length() const {
 bool String::IsBlank() const { return IsBlankText(buffer); }
 
 bool IsBlankText(const char* text) {
-  if (text == nullptr)
-    return true;
+  if (text == nullptr) return true;
   for (; *text != 0; ++text) {
     if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r')
       return false;
@@ -156,11 +149,9 @@ String String::Concat(const char* text) const {
   String result(own_length + text_length + 1);
   // Without a buffer the result reads as the empty text; the report has
   // been shown.
-  if (result.buffer == nullptr)
-    return result;
+  if (result.buffer == nullptr) return result;
   // The zero fill supplies the terminator.
-  if (own_length > 0)
-    std::memcpy(result.buffer, buffer, own_length);
+  if (own_length > 0) std::memcpy(result.buffer, buffer, own_length);
   if (text_length > 0)
     std::memcpy(result.buffer + own_length, text, text_length);
   return result;
@@ -175,16 +166,14 @@ String String::NextToken(const char* delimiters) {
     cursor = buffer;
   }
   if (cursor != nullptr) {
-    while (*cursor != 0 && IsDelimiter(*cursor, delimiters))
-      ++cursor;
+    while (*cursor != 0 && IsDelimiter(*cursor, delimiters)) ++cursor;
   }
   if (cursor == nullptr || *cursor == 0) {
     ResetTokenizer();
     return String("");
   }
   const char* end = cursor;
-  while (*end != 0 && !IsDelimiter(*end, delimiters))
-    ++end;
+  while (*end != 0 && !IsDelimiter(*end, delimiters)) ++end;
   const std::uint32_t token_length = static_cast<std::uint32_t>(end - cursor);
   String token(token_length + 1);
   if (token.buffer == nullptr) {
@@ -203,14 +192,12 @@ String String::NextToken(const char* delimiters) {
 // Counted in place, without taking a token out: the tokenization in progress
 // is not touched.
 int String::CountTokens(const char* delimiters) {
-  if (buffer == nullptr)
-    return 0;
+  if (buffer == nullptr) return 0;
   int count = 0;
   bool in_token = false;
   for (const char* c = buffer; *c != 0; ++c) {
     const bool delimiter = IsDelimiter(*c, delimiters);
-    if (!delimiter && !in_token)
-      ++count;
+    if (!delimiter && !in_token) ++count;
     in_token = !delimiter;
   }
   return count;

@@ -1,12 +1,12 @@
 #include "text/string.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/platform.h"
 
@@ -22,8 +22,7 @@ std::vector<std::string> Tokens(String& line, const char* delimiters) {
   for (;;) {
     String token = line.NextToken(delimiters);
     tokens.push_back(TextOf(token));
-    if (token.Length() == 0)
-      return tokens;
+    if (token.Length() == 0) return tokens;
   }
 }
 
@@ -112,9 +111,8 @@ TEST(StringBlank, OnlySpaceTabLineFeedAndCarriageReturnAreBlank) {
     bool blank;
   };
   const Case kCases[] = {
-      {"", true},           {" \t\r\n  ", true}, {"\v", false},
-      {"\f", false},        {"\x80", false},     {"\xa0", false},
-      {"  x  ", false},     {"\t\t0", false},
+      {"", true},      {" \t\r\n  ", true}, {"\v", false},    {"\f", false},
+      {"\x80", false}, {"\xa0", false},     {"  x  ", false}, {"\t\t0", false},
   };
   for (const Case& c : kCases) {
     EXPECT_EQ(c.blank, IsBlankText(c.text)) << '"' << c.text << '"';
@@ -130,9 +128,12 @@ TEST(StringEquals, IgnoresLetterCaseAndNothingElse) {
     bool equal;
   };
   const Case kCases[] = {
-      {"WELL-1", "well-1", true}, {"Well-1", "wELL-1", true},
-      {"", "", true},             {"well-1", "well-1 ", false},
-      {"well-1", "well-10", false}, {"well-1", "well-2", false},
+      {"WELL-1", "well-1", true},
+      {"Well-1", "wELL-1", true},
+      {"", "", true},
+      {"well-1", "well-1 ", false},
+      {"well-1", "well-10", false},
+      {"well-1", "well-2", false},
       {"", " ", false},
   };
   for (const Case& c : kCases) {
@@ -201,7 +202,8 @@ TEST(StringTokens, SplitsOnRunsOfDelimitersAndEndsWithTheEmptyString) {
     std::vector<std::string> tokens;  // the last is always the empty end
   };
   const Case kCases[] = {
-      {" \t well-1  \t12.5\t \t13.0\r\n", kWhiteSpace,
+      {" \t well-1  \t12.5\t \t13.0\r\n",
+       kWhiteSpace,
        {"well-1", "12.5", "13.0", ""}},
       {"a\n\nb", kWhiteSpace, {"a", "b", ""}},
       {"last-without-delimiter", kWhiteSpace, {"last-without-delimiter", ""}},
@@ -271,8 +273,8 @@ TEST(StringCountTokens, CountsTheWholeTextWhateverTheState) {
     int count;
   };
   const Case kCases[] = {
-      {"", 0},     {" \t\r\n", 0},       {"one", 1},
-      {"a b", 2},  {"\twell 1 2 Z\r\n", 4}, {"a  \t b \n c", 3},
+      {"", 0},    {" \t\r\n", 0},          {"one", 1},
+      {"a b", 2}, {"\twell 1 2 Z\r\n", 4}, {"a  \t b \n c", 3},
   };
   for (const Case& c : kCases) {
     String line(c.text);
@@ -308,8 +310,7 @@ TEST(StringTokens, LongLineTokenizesInLinearTime) {
   std::size_t bytes = 0;
   for (;;) {
     String token = line.NextToken(kWhiteSpace);
-    if (token.Length() == 0)
-      break;
+    if (token.Length() == 0) break;
     ++count;
     bytes += static_cast<std::size_t>(token.Length());
   }
@@ -338,8 +339,7 @@ class StringAllocationFailure : public ::testing::Test {
     action();
     platform::SetAllocationLimitForTesting(0);
     const std::string output = ::testing::internal::GetCapturedStderr();
-    if (report != nullptr)
-      *report = output;
+    if (report != nullptr) *report = output;
     return platform::AllocationFailureCount() - before;
   }
 };
@@ -349,7 +349,8 @@ const char kLongText[] = "a text of well over sixteen bytes";
 TEST_F(StringAllocationFailure, FirstBufferFailsLeavingAnEmptyStringWithout) {
   String* s = nullptr;
   std::string report;
-  EXPECT_EQ(1, FailuresWhile(16, [&] { s = new String(kLongText); }, &report));
+  EXPECT_EQ(1, FailuresWhile(
+                   16, [&] { s = new String(kLongText); }, &report));
   EXPECT_NE(std::string::npos,
             report.find("Memory Allocation Errow in 'String'"))
       << report;
@@ -407,9 +408,8 @@ TEST_F(StringAllocationFailure, ConcatResultWithoutBufferLeavesOperandsAlone) {
   String first("0123456789");
   String second("0123456789");
   String* joined = nullptr;
-  EXPECT_EQ(1, FailuresWhile(16, [&] {
-              joined = new String(first.Concat(second));
-            }));
+  EXPECT_EQ(
+      1, FailuresWhile(16, [&] { joined = new String(first.Concat(second)); }));
   EXPECT_EQ(nullptr, joined->GetText());
   EXPECT_EQ("0123456789", TextOf(first));
   EXPECT_EQ("0123456789", TextOf(second));
@@ -436,13 +436,11 @@ TEST_F(StringAllocationFailure, LostTokenEndsTheTokenization) {
 // of the line.
 TEST_F(StringAllocationFailure, TokenizingAllocatesOnlyTheToken) {
   std::string text;
-  for (int i = 0; i < 100; ++i)
-    text += "12.5 ZONE ";
+  for (int i = 0; i < 100; ++i) text += "12.5 ZONE ";
   String line(text.c_str());
   int tokens = 0;
   EXPECT_EQ(0, FailuresWhile(16, [&] {
-              while (line.NextToken(kWhiteSpace).Length() > 0)
-                ++tokens;
+              while (line.NextToken(kWhiteSpace).Length() > 0) ++tokens;
             }));
   EXPECT_EQ(200, tokens);
 }
