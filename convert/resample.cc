@@ -4,223 +4,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "convert/las_format.h"
+#include "convert/row_batch.h"
 #include "text/number.h"
 
 namespace {
 
-// Rows are assembled in a batch of this many bytes and handed to the file
-// together, so a row costs its formatting and a copy, never a call into the
-// stream.
-constexpr std::size_t kBatchBytes = 1 << 16;
-// The text that follows the depth in a run of rows is kept assembled when it
-// fits in this many bytes; a longer one is written piece by piece.
-constexpr std::size_t kRowEndBytes = 4096;
-// Row ends are copied in blocks of this many bytes, which the compiler turns
-// into a few moves instead of a call; both buffers have the slack for the
-// last block.
-constexpr std::size_t kCopyBlock = 64;
-
 // The key's double before rounding up; the product is rounded to double.
 double ScaledDepth(double depth) { return depth * 1000.0; }
-
-// The six decimals of a depth text as FormatDepth writes it, in whole
-// millionths of a metre; "-0.000000" reads as 0.
-std::int64_t PrintedMillionths(const char* text, int length) {
-  std::int64_t value = 0;
-  for (int i = text[0] == '-' ? 1 : 0; i < length; ++i) {
-    if (text[i] != '.') value = value * 10 + (text[i] - '0');
-  }
-  return text[0] == '-' ? -value : value;
-}
-
-std::int64_t Printed(double depth);
-
-// The rows that ResampleLine or WriteClosingRow write, gathered in order.
-// Everything gathered reaches the file by the time the batch goes, so other
-// writers of the file (the header, the depth range) always find it complete.
-// A row that would not print deeper than the row before it in the file is
-// dropped, so the depth index strictly increases.
-class RowBatch {
- public:
-  RowBatch(DiskFile& file, WellState& well)
-      : file_(file), well_(well), stopped_(file.HasFailed()) {}
-  ~RowBatch() {
-    Flush();
-    if (!last_row_printed_)
-      well_.last_row_millionths = Printed(well_.last_row_depth);
-  }
-
-  RowBatch(const RowBatch&) = delete;
-  RowBatch& operator=(const RowBatch&) = delete;
-
-  // The text that follows the depth in every row from now on: |parts| in
-  // order, a null part read as the empty text, at most four parts.
-  void SetRowEnd(std::initializer_list<const char*> parts);
-
-  // A row: the depth in "%f" notation, then the row end. False when the
-  // depth does not print deeper than the last row, and nothing was written.
-  bool Row(double depth) { return Row(depth, true); }
-
-  // Rows that follow a row written at |depth| - |step|: at |depth| and on by
-  // repeated addition of |step| while depth * 1000 <= |last_scaled|. With
-  // steps of at least 0.001 m each prints deeper than the one before, so they
-  // are not compared. Returns the first depth past them.
-  double FollowingRows(double depth, double step, double last_scaled);
-
-  // True once a write to the file has failed: the well will not be published,
-  // so no more of its rows are made, and Row writes nothing.
-  bool Stopped() const { return stopped_; }
-
- private:
-  // The room a row needs besides its row end: the longest depth and the
-  // slack of the last copied block.
-  static constexpr std::size_t kRowRoom =
-      static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
-
-  bool Row(double depth, bool compare) {
-    if (stopped_) return false;
-    if (!row_end_assembled_) return WriteLongRow(depth);
-    if (kBatchBytes - length_ < kRowRoom + row_end_length_) Flush();
-    char* const row = text_ + length_;
-    const int depth_length = formatter_.Format(depth, row);
-    if (!compare) {
-      well_.last_row_depth = depth;
-      last_row_printed_ = false;
-    } else if (!Advances(depth, row, depth_length)) {
-      return false;
-    }
-    char* const row_end = row + depth_length;
-    for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
-      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
-    length_ = static_cast<std::size_t>(row_end - text_) + row_end_length_;
-    return true;
-  }
-
-  // True, and the well's last row updated, when |depth|, printed as |text|,
-  // lies below the last row written.
-  bool Advances(double depth, const char* text, int length);
-
-  bool WriteLongRow(double depth);
-
-  void Flush();
-
-  DiskFile& file_;
-  WellState& well_;
-  bool stopped_;
-  DepthFormatter formatter_;
-  // False while the well's last row has been written without its printed
-  // depth being taken.
-  bool last_row_printed_ = true;
-  const char* parts_[4] = {};
-  std::size_t part_count_ = 0;
-  // The row end, when it fits.
-  char row_end_[kRowEndBytes + kCopyBlock];
-  std::size_t row_end_length_ = 0;
-  bool row_end_assembled_ = false;
-  // The rows so far.
-  char text_[kBatchBytes];
-  std::size_t length_ = 0;
-};
-
-void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
-  part_count_ = 0;
-  row_end_length_ = 0;
-  row_end_assembled_ = true;
-  for (const char* part : parts) {
-    const char* text = part != nullptr ? part : "";
-    parts_[part_count_++] = text;
-    const std::size_t length = std::strlen(text);
-    if (row_end_assembled_ && length <= kRowEndBytes - row_end_length_) {
-      std::memcpy(row_end_ + row_end_length_, text, length);
-      row_end_length_ += length;
-    } else {
-      row_end_assembled_ = false;
-    }
-  }
-}
-
-double RowBatch::FollowingRows(double depth, double step, double last_scaled) {
-  if (!row_end_assembled_) {
-    while (!stopped_ && ScaledDepth(depth) <= last_scaled) {
-      Row(depth, false);
-      depth = depth + step;
-    }
-    return depth;
-  }
-  // The row loop of the program: a depth's text, then the row end copied in
-  // whole blocks, with the batch's length kept in a register.
-  bool wrote = false;
-  double last = depth;
-  std::size_t length = length_;
-  const std::size_t row_end_length = row_end_length_;
-  while (ScaledDepth(depth) <= last_scaled) {
-    if (kBatchBytes - length < kRowRoom + row_end_length) {
-      length_ = length;
-      Flush();
-      length = length_;
-      if (stopped_) break;
-    }
-    char* const row = text_ + length;
-    char* const row_end = row + formatter_.Format(depth, row);
-    for (std::size_t i = 0; i < row_end_length; i += kCopyBlock)
-      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
-    length = static_cast<std::size_t>(row_end - text_) + row_end_length;
-    wrote = true;
-    last = depth;
-    depth = depth + step;
-  }
-  length_ = length;
-  if (wrote) {
-    well_.last_row_depth = last;
-    last_row_printed_ = false;
-  }
-  return depth;
-}
-
-bool RowBatch::Advances(double depth, const char* text, int length) {
-  if (!last_row_printed_) {
-    well_.last_row_millionths = Printed(well_.last_row_depth);
-    last_row_printed_ = true;
-  }
-  const std::int64_t millionths = PrintedMillionths(text, length);
-  if (well_.has_row && millionths <= well_.last_row_millionths) return false;
-  well_.has_row = true;
-  well_.last_row_depth = depth;
-  well_.last_row_millionths = millionths;
-  return true;
-}
-
-// A row whose row end is too long to keep assembled: its pieces go straight
-// to the file, after the rows before it.
-bool RowBatch::WriteLongRow(double depth) {
-  char depth_text[kMaxDepthText + 1];
-  const int depth_length = formatter_.Format(depth, depth_text);
-  if (!Advances(depth, depth_text, depth_length)) return false;
-  Flush();
-  file_.Write(depth_text, static_cast<std::size_t>(depth_length));
-  for (std::size_t i = 0; i < part_count_; ++i) file_.Write(parts_[i]);
-  stopped_ = file_.HasFailed();
-  return true;
-}
-
-void RowBatch::Flush() {
-  if (length_ == 0) return;
-  file_.Write(text_, length_);
-  length_ = 0;
-  stopped_ = file_.HasFailed();
-}
-
-// The printed value of |depth|, in millionths of a metre.
-std::int64_t Printed(double depth) {
-  char text[kMaxDepthText];
-  return PrintedMillionths(text, FormatDepth(depth, text));
-}
 
 // Writes the line's attribute values into |tail|: "1   " (DEFINTERV), three
 // spaces before each value, and the line feed. A tail known to fit is
@@ -229,7 +24,7 @@ void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
   std::size_t longest = 6;
   for (const String& value : values)
     longest += 3 + static_cast<std::size_t>(value.Length());
-  if (longest > kRowEndBytes) {
+  if (longest > RowBatch::kRowEndBytes) {
     // A wide line is assembled in one buffer of its full length, so that its
     // cost grows with its width, not with the square of it.
     std::string text;
@@ -242,7 +37,7 @@ void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
     tail.Assign(text.c_str());
     return;
   }
-  char text[kRowEndBytes];
+  char text[RowBatch::kRowEndBytes];
   std::memcpy(text, "1   ", 4);
   std::size_t length = 4;
   for (const String& value : values) {

@@ -1,0 +1,112 @@
+#include "convert/row_batch.h"
+
+namespace {
+
+// The key's double before rounding up; the product is rounded to double.
+double ScaledDepth(double depth) { return depth * 1000.0; }
+
+// The six decimals of a depth text as FormatDepth writes it, in whole
+// millionths of a metre; "-0.000000" reads as 0.
+std::int64_t PrintedMillionths(const char* text, int length) {
+  std::int64_t value = 0;
+  for (int i = text[0] == '-' ? 1 : 0; i < length; ++i) {
+    if (text[i] != '.') value = value * 10 + (text[i] - '0');
+  }
+  return text[0] == '-' ? -value : value;
+}
+
+}  // namespace
+
+// The printed value of |depth|, in millionths of a metre.
+std::int64_t Printed(double depth) {
+  char text[kMaxDepthText];
+  return PrintedMillionths(text, FormatDepth(depth, text));
+}
+
+void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
+  part_count_ = 0;
+  row_end_length_ = 0;
+  row_end_assembled_ = true;
+  for (const char* part : parts) {
+    const char* text = part != nullptr ? part : "";
+    parts_[part_count_++] = text;
+    const std::size_t length = std::strlen(text);
+    if (row_end_assembled_ && length <= kRowEndBytes - row_end_length_) {
+      std::memcpy(row_end_ + row_end_length_, text, length);
+      row_end_length_ += length;
+    } else {
+      row_end_assembled_ = false;
+    }
+  }
+}
+
+double RowBatch::FollowingRows(double depth, double step, double last_scaled) {
+  if (!row_end_assembled_) {
+    while (!stopped_ && ScaledDepth(depth) <= last_scaled) {
+      Row(depth, false);
+      depth = depth + step;
+    }
+    return depth;
+  }
+  // The row loop of the program: a depth's text, then the row end copied in
+  // whole blocks, with the batch's length kept in a register.
+  bool wrote = false;
+  double last = depth;
+  std::size_t length = length_;
+  const std::size_t row_end_length = row_end_length_;
+  while (ScaledDepth(depth) <= last_scaled) {
+    if (kBatchBytes - length < kRowRoom + row_end_length) {
+      length_ = length;
+      Flush();
+      length = length_;
+      if (stopped_) break;
+    }
+    char* const row = text_ + length;
+    char* const row_end = row + formatter_.Format(depth, row);
+    for (std::size_t i = 0; i < row_end_length; i += kCopyBlock)
+      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
+    length = static_cast<std::size_t>(row_end - text_) + row_end_length;
+    wrote = true;
+    last = depth;
+    depth = depth + step;
+  }
+  length_ = length;
+  if (wrote) {
+    well_.last_row_depth = last;
+    last_row_printed_ = false;
+  }
+  return depth;
+}
+
+bool RowBatch::Advances(double depth, const char* text, int length) {
+  if (!last_row_printed_) {
+    well_.last_row_millionths = Printed(well_.last_row_depth);
+    last_row_printed_ = true;
+  }
+  const std::int64_t millionths = PrintedMillionths(text, length);
+  if (well_.has_row && millionths <= well_.last_row_millionths) return false;
+  well_.has_row = true;
+  well_.last_row_depth = depth;
+  well_.last_row_millionths = millionths;
+  return true;
+}
+
+// A row whose row end is too long to keep assembled: its pieces go straight
+// to the file, after the rows before it.
+bool RowBatch::WriteLongRow(double depth) {
+  char depth_text[kMaxDepthText + 1];
+  const int depth_length = formatter_.Format(depth, depth_text);
+  if (!Advances(depth, depth_text, depth_length)) return false;
+  Flush();
+  file_.Write(depth_text, static_cast<std::size_t>(depth_length));
+  for (std::size_t i = 0; i < part_count_; ++i) file_.Write(parts_[i]);
+  stopped_ = file_.HasFailed();
+  return true;
+}
+
+void RowBatch::Flush() {
+  if (length_ == 0) return;
+  file_.Write(text_, length_);
+  length_ = 0;
+  stopped_ = file_.HasFailed();
+}

@@ -1,0 +1,118 @@
+// RowBatch gathers the rows of one data line (or the closing row) and hands
+// them to the well's file in large writes, dropping any row that would not
+// print deeper than the row before it.
+#ifndef ZONE2LAS_CONVERT_ROW_BATCH_H_
+#define ZONE2LAS_CONVERT_ROW_BATCH_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+
+#include "convert/well_state.h"
+#include "io/disk_file.h"
+#include "text/number.h"
+
+// The printed value of |depth| (its six decimals), in millionths of a metre.
+std::int64_t Printed(double depth);
+
+// The rows that ResampleLine or WriteClosingRow write, gathered in order.
+// Everything gathered reaches the file by the time the batch goes, so other
+// writers of the file (the header, the depth range) always find it complete.
+// A row that would not print deeper than the row before it in the file is
+// dropped, so the depth index strictly increases.
+class RowBatch {
+ public:
+  // The text that follows the depth in a run of rows is kept assembled when
+  // it fits in this many bytes; a longer one is written piece by piece.
+  static constexpr std::size_t kRowEndBytes = 4096;
+
+  RowBatch(DiskFile& file, WellState& well)
+      : file_(file), well_(well), stopped_(file.HasFailed()) {}
+  ~RowBatch() {
+    Flush();
+    if (!last_row_printed_)
+      well_.last_row_millionths = Printed(well_.last_row_depth);
+  }
+
+  RowBatch(const RowBatch&) = delete;
+  RowBatch& operator=(const RowBatch&) = delete;
+
+  // The text that follows the depth in every row from now on: |parts| in
+  // order, a null part read as the empty text, at most four parts.
+  void SetRowEnd(std::initializer_list<const char*> parts);
+
+  // A row: the depth in "%f" notation, then the row end. False when the
+  // depth does not print deeper than the last row, and nothing was written.
+  bool Row(double depth) { return Row(depth, true); }
+
+  // Rows that follow a row written at |depth| - |step|: at |depth| and on by
+  // repeated addition of |step| while depth * 1000 <= |last_scaled|. With
+  // steps of at least 0.001 m each prints deeper than the one before, so they
+  // are not compared. Returns the first depth past them.
+  double FollowingRows(double depth, double step, double last_scaled);
+
+  // True once a write to the file has failed: the well will not be published,
+  // so no more of its rows are made, and Row writes nothing.
+  bool Stopped() const { return stopped_; }
+
+ private:
+  // Rows are assembled in a batch of this many bytes and handed to the file
+  // together, so a row costs its formatting and a copy, never a call into
+  // the stream.
+  static constexpr std::size_t kBatchBytes = 1 << 16;
+  // Row ends are copied in blocks of this many bytes, which the compiler
+  // turns into a few moves instead of a call; both buffers have the slack
+  // for the last block.
+  static constexpr std::size_t kCopyBlock = 64;
+  // The room a row needs besides its row end: the longest depth and the
+  // slack of the last copied block.
+  static constexpr std::size_t kRowRoom =
+      static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
+
+  bool Row(double depth, bool compare) {
+    if (stopped_) return false;
+    if (!row_end_assembled_) return WriteLongRow(depth);
+    if (kBatchBytes - length_ < kRowRoom + row_end_length_) Flush();
+    char* const row = text_ + length_;
+    const int depth_length = formatter_.Format(depth, row);
+    if (!compare) {
+      well_.last_row_depth = depth;
+      last_row_printed_ = false;
+    } else if (!Advances(depth, row, depth_length)) {
+      return false;
+    }
+    char* const row_end = row + depth_length;
+    for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
+      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
+    length_ = static_cast<std::size_t>(row_end - text_) + row_end_length_;
+    return true;
+  }
+
+  // True, and the well's last row updated, when |depth|, printed as |text|,
+  // lies below the last row written.
+  bool Advances(double depth, const char* text, int length);
+
+  bool WriteLongRow(double depth);
+
+  void Flush();
+
+  DiskFile& file_;
+  WellState& well_;
+  bool stopped_;
+  DepthFormatter formatter_;
+  // False while the well's last row has been written without its printed
+  // depth being taken.
+  bool last_row_printed_ = true;
+  const char* parts_[4] = {};
+  std::size_t part_count_ = 0;
+  // The row end, when it fits.
+  char row_end_[kRowEndBytes + kCopyBlock];
+  std::size_t row_end_length_ = 0;
+  bool row_end_assembled_ = false;
+  // The rows so far.
+  char text_[kBatchBytes];
+  std::size_t length_ = 0;
+};
+
+#endif  // ZONE2LAS_CONVERT_ROW_BATCH_H_
