@@ -26,23 +26,6 @@ bool StaysInWorkingDirectory(const char* name) {
   return true;
 }
 
-// Were two names of one file two wells, the second would replace the first
-// one's file, and the first one's lines coming back would continue a file
-// that is not its own.
-std::string WellKey(const std::string& file_name) {
-  char full_path[platform::kMaxPath];
-  // A name too long to resolve is never written; its own text keeps it
-  // apart, behind a byte that no resolved path holds.
-  std::string key =
-      platform::FullPath(full_path, file_name.c_str(), platform::kMaxPath)
-          ? std::string(full_path)
-          : "\n" + file_name;
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
-}
-
 namespace {
 
 // The run's private directory in a folder: this name and a unique ending.

@@ -15,11 +15,6 @@
 // working directory: not absolute, no drive, and no ".." that climbs above it.
 bool StaysInWorkingDirectory(const char* name);
 
-// The key under which a well is remembered: the full path of its file, so
-// that names which reach one file ("W1", "./W1", "sub/../W1") are one well,
-// as are names that differ only in the case of ASCII letters.
-std::string WellKey(const std::string& file_name);
-
 // The folders that wells' files go to: the output directory and the folders
 // below it that well names lead to, each opened once and held, with the
 // run's private directory in each, made when its first well starts.

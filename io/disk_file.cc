@@ -254,31 +254,6 @@ std::int64_t DiskFile::Size() {
   return Tell();
 }
 
-bool DiskFile::CopyPrefixTo(DiskFile& target, std::int64_t bytes,
-                            std::string* err) {
-  if (stream == nullptr || target.stream == nullptr) {
-    if (err != nullptr) *err = std::strerror(EBADF);
-    return false;
-  }
-  SeekStart();
-  char chunk[1 << 16];
-  errno = 0;
-  while (bytes > 0) {
-    const std::size_t want = static_cast<std::size_t>(
-        std::min<std::int64_t>(bytes, static_cast<std::int64_t>(sizeof chunk)));
-    const std::size_t got = std::fread(chunk, 1, want, stream);
-    if (got != want || std::fwrite(chunk, 1, got, target.stream) != got) {
-      // A file that ends early leaves no reason behind.
-      if (err != nullptr) {
-        *err = errno != 0 ? std::strerror(errno) : "unknown error";
-      }
-      return false;
-    }
-    bytes -= static_cast<std::int64_t>(got);
-  }
-  return true;
-}
-
 String DiskFile::GetFullName(char* buffer) const {
   const char* full_name = NameText();
   if (buffer != nullptr) platform::TextCopy(buffer, full_name);

@@ -100,11 +100,6 @@ class DiskFile {
   // at the end afterwards. -1 when it cannot be told.
   std::int64_t Size();
 
-  // Copies the first |bytes| bytes of this file (open for reading) to the
-  // end of |target| (open for writing). False, with the system's reason in
-  // |err|, when they cannot all be read or written.
-  bool CopyPrefixTo(DiskFile& target, std::int64_t bytes, std::string* err);
-
   // Name queries. When |buffer| is given the part is copied into it too; it
   // must hold the part (platform::kMaxPart bytes always do, kMaxDrive for the
   // drive, the whole name for GetFullName).

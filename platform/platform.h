@@ -72,9 +72,6 @@ std::int64_t TellFile(std::FILE* stream);
 // Files. Each of these fills |err| with the system's reason on failure; the
 // caller adds the file names.
 
-// Renames |from| to |to|, replacing a file that |to| already names.
-bool ReplaceFile(const char* from, const char* to, std::string* err);
-
 // Creates a new file in |directory| (the current one when empty) whose name
 // starts with |prefix|, exclusively, so that no other process can own the
 // name, and opens it for binary reading and writing ("wb+"). |path| receives
@@ -83,16 +80,6 @@ bool ReplaceFile(const char* from, const char* to, std::string* err);
 std::FILE* CreateUniqueFile(const std::string& directory,
                             const std::string& prefix, std::string* path,
                             std::string* err);
-
-// Creates a new directory, readable and writable by its owner alone, whose
-// path is |prefix| followed by a few characters of its own choosing (|prefix|
-// may name a directory part). |directory| receives its path. False when no
-// such directory could be made.
-bool MakeUniqueDirectory(const std::string& prefix, std::string* directory,
-                         std::string* err);
-
-// Removes |path| when it is an empty directory; anything else stays.
-bool RemoveEmptyDirectory(const char* path);
 
 // Creates a new, empty file in the system's directory for temporary files,
 // exclusively, and closes it again; |path| receives its name.

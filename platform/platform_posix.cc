@@ -164,12 +164,6 @@ std::int64_t TellFile(std::FILE* stream) {
   return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
 }
 
-bool ReplaceFile(const char* from, const char* to, std::string* err) {
-  if (std::rename(from, to) == 0) return true;
-  if (err != nullptr) *err = std::strerror(errno);
-  return false;
-}
-
 std::FILE* CreateUniqueFile(const std::string& directory,
                             const std::string& prefix, std::string* path,
                             std::string* err) {
@@ -199,24 +193,6 @@ std::FILE* CreateUniqueFile(const std::string& directory,
   }
   if (err != nullptr) *err = std::strerror(errno);
   return nullptr;
-}
-
-bool MakeUniqueDirectory(const std::string& prefix, std::string* directory,
-                         std::string* err) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = prefix + RandomSuffix();
-    if (::mkdir(candidate.c_str(), 0700) == 0) {
-      if (directory != nullptr) *directory = candidate;
-      return true;
-    }
-    if (errno != EEXIST) break;
-  }
-  if (err != nullptr) *err = std::strerror(errno);
-  return false;
-}
-
-bool RemoveEmptyDirectory(const char* path) {
-  return path != nullptr && ::rmdir(path) == 0;
 }
 
 bool CreateTemporaryFile(std::string* path, std::string* err) {

@@ -44,13 +44,6 @@ std::string ReadAll(const std::string& path) {
   return bytes;
 }
 
-void WriteAll(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-}
-
 TEST(Platform, HeapBlocksAreZeroFilledAlsoWhereTheyGrow) {
   unsigned char* block =
       static_cast<unsigned char*>(platform::AllocateZeroed(64));
@@ -247,31 +240,6 @@ TEST_F(PlatformFileTest, CreateUniqueFileFailsInAMissingDirectory) {
   EXPECT_EQ(err, std::strerror(ENOENT));
 }
 
-TEST_F(PlatformFileTest, UniqueDirectoriesAndTheirRemoval) {
-  std::string first;
-  std::string second;
-  std::string err;
-  ASSERT_TRUE(
-      platform::MakeUniqueDirectory(Path("w1.las.partial-"), &first, &err))
-      << err;
-  ASSERT_TRUE(
-      platform::MakeUniqueDirectory(Path("w1.las.partial-"), &second, &err))
-      << err;
-  EXPECT_NE(first, second);
-  EXPECT_EQ(first.rfind(Path("w1.las.partial-"), 0), 0u) << first;
-  EXPECT_TRUE(std::filesystem::is_directory(first));
-
-  WriteAll(second + "/w1.las", "rows");
-  EXPECT_FALSE(platform::RemoveEmptyDirectory(second.c_str()));
-  EXPECT_EQ(ReadAll(second + "/w1.las"), "rows");
-  EXPECT_TRUE(platform::RemoveEmptyDirectory(first.c_str()));
-  EXPECT_FALSE(std::filesystem::exists(first));
-
-  EXPECT_FALSE(platform::MakeUniqueDirectory(Path("missing/w1.las.partial-"),
-                                             &first, &err));
-  EXPECT_EQ(err, std::strerror(ENOENT));
-}
-
 TEST_F(PlatformFileTest, CreateTemporaryFileUsesTmpdir) {
   const char* old = std::getenv("TMPDIR");
   std::string saved = old != nullptr ? old : "";
@@ -294,21 +262,6 @@ TEST_F(PlatformFileTest, CreateTemporaryFileUsesTmpdir) {
   EXPECT_EQ(ReadAll(path), "");
   EXPECT_FALSE(created_in_missing);
   EXPECT_EQ(missing_err, std::strerror(ENOENT));
-}
-
-TEST_F(PlatformFileTest, ReplaceFileReplacesAnExistingTarget) {
-  WriteAll(Path("new"), "new rows");
-  WriteAll(Path("w1.las"), "old rows");
-  std::string err;
-  ASSERT_TRUE(
-      platform::ReplaceFile(Path("new").c_str(), Path("w1.las").c_str(), &err))
-      << err;
-  EXPECT_EQ(ReadAll(Path("w1.las")), "new rows");
-  EXPECT_EQ(ReadAll(Path("new")), "<missing>");
-
-  EXPECT_FALSE(
-      platform::ReplaceFile(Path("new").c_str(), Path("w1.las").c_str(), &err));
-  EXPECT_EQ(err, std::strerror(ENOENT));
 }
 
 }  // namespace

@@ -244,12 +244,6 @@ std::int64_t TellFile(std::FILE* stream) {
   return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
 }
 
-bool ReplaceFile(const char* from, const char* to, std::string* err) {
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
-  if (err != nullptr) *err = FileErrorText(GetLastError());
-  return false;
-}
-
 std::FILE* CreateUniqueFile(const std::string& directory,
                             const std::string& prefix, std::string* path,
                             std::string* err) {
@@ -293,29 +287,6 @@ std::FILE* CreateUniqueFile(const std::string& directory,
   }
   if (err != nullptr) *err = FileErrorText(code);
   return nullptr;
-}
-
-bool MakeUniqueDirectory(const std::string& prefix, std::string* directory,
-                         std::string* err) {
-  DWORD code = ERROR_ALREADY_EXISTS;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[17];
-    std::snprintf(suffix, sizeof(suffix), "%08lx",
-                  static_cast<unsigned long>(NextRandom() & 0xFFFFFFFFu));
-    std::string candidate = prefix + suffix;
-    if (CreateDirectoryA(candidate.c_str(), nullptr) != 0) {
-      if (directory != nullptr) *directory = candidate;
-      return true;
-    }
-    code = GetLastError();
-    if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) break;
-  }
-  if (err != nullptr) *err = FileErrorText(code);
-  return false;
-}
-
-bool RemoveEmptyDirectory(const char* path) {
-  return path != nullptr && RemoveDirectoryA(path) != 0;
 }
 
 bool CreateTemporaryFile(std::string* path, std::string* err) {
