@@ -14,9 +14,6 @@
 
 namespace {
 
-// The key's double before rounding up; the product is rounded to double.
-double ScaledDepth(double depth) { return depth * 1000.0; }
-
 // Writes the line's attribute values into |tail|: "1   " (DEFINTERV), three
 // spaces before each value, and the line feed. A tail known to fit is
 // assembled on the stack and stored with one copy.
@@ -50,6 +47,22 @@ void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
   text[length] = '\n';
   text[length + 1] = '\0';
   tail.Assign(text);
+}
+
+// The lead-in or gap rows from |depth| by |step| while their key lies below
+// the top's (|depth| * 1000 <= |below_top_key|) and they print above
+// |end_row_depth|, then the end row there, 0.01 m above the top. Repeated
+// addition, never start + k * step: the key absorbs the rounding that
+// accumulates.
+void RowsUpToTop(RowBatch& rows, double depth, double step,
+                 double below_top_key, double end_row_depth) {
+  const std::int64_t end_row = Printed(end_row_depth);
+  while (!rows.Stopped() && ScaledDepth(depth) <= below_top_key &&
+         Printed(depth) < end_row) {
+    rows.Row(depth);
+    depth = depth + step;
+  }
+  rows.Row(end_row_depth);
 }
 
 }  // namespace
@@ -90,17 +103,9 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
     // Lead-in rows: zone 0 and the null row tail, with four spaces after the
     // depth.
     rows.SetRowEnd({"    0   ", null_row_tail.GetText()});
-    double depth = well.top - kLeadIn;
-    well.first_depth = depth;
-    const std::int64_t end_row = Printed(end_row_depth);
-    // Repeated addition, never start + k * step: the key absorbs the
-    // rounding that accumulates.
-    while (!rows.Stopped() && ScaledDepth(depth) <= below_top_key &&
-           Printed(depth) < end_row) {
-      rows.Row(depth);
-      depth = depth + depth_step;
-    }
-    rows.Row(end_row_depth);
+    well.first_depth = well.top - kLeadIn;
+    RowsUpToTop(rows, well.first_depth, depth_step, below_top_key,
+                end_row_depth);
   } else if (DepthKey(well.previous_bottom) != top_key) {
     // The zone text and the interval row tail are still the previous line's.
     // Three spaces separate depth, zone and tail.
@@ -109,14 +114,8 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
     rows.Row(well.previous_bottom);
     rows.SetRowEnd(
         {"   ", well.zone_text.GetText(), "   ", null_row_tail.GetText()});
-    double depth = well.previous_bottom + depth_step;
-    const std::int64_t end_row = Printed(end_row_depth);
-    while (!rows.Stopped() && ScaledDepth(depth) <= below_top_key &&
-           Printed(depth) < end_row) {
-      rows.Row(depth);
-      depth = depth + depth_step;
-    }
-    rows.Row(end_row_depth);
+    RowsUpToTop(rows, well.previous_bottom + depth_step, depth_step,
+                below_top_key, end_row_depth);
   }
 
   well.zone_text.Assign(line.zone);
@@ -136,14 +135,12 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
     has_sample_row = rows.Row(well.sample_depth);
     well.sample_depth = well.sample_depth + depth_step;
   }
-  if (has_sample_row) {
-    well.sample_depth =
-        rows.FollowingRows(well.sample_depth, depth_step, last_sample_scaled);
-  }
   // The interval end row stands 0.01 m above the first sample past the
   // interval, or 0.01 m above the bottom when that sample lies beyond it; an
   // interval without a row of its own has no end either.
   if (has_sample_row) {
+    well.sample_depth =
+        rows.FollowingRows(well.sample_depth, depth_step, last_sample_scaled);
     double end_depth = well.sample_depth - kEndRowOffset;
     if (DepthKey(end_depth) >= DepthKey(well.bottom))
       end_depth = well.bottom - kEndRowOffset;

@@ -2,9 +2,6 @@
 
 namespace {
 
-// The key's double before rounding up; the product is rounded to double.
-double ScaledDepth(double depth) { return depth * 1000.0; }
-
 // The six decimals of a depth text as FormatDepth writes it, in whole
 // millionths of a metre; "-0.000000" reads as 0.
 std::int64_t PrintedMillionths(const char* text, int length) {

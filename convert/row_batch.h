@@ -13,6 +13,10 @@
 #include "io/disk_file.h"
 #include "text/number.h"
 
+// The depth key's double before rounding up: the product is rounded to
+// double, and K(depth) <= K for a whole K is ScaledDepth(depth) <= K.
+inline double ScaledDepth(double depth) { return depth * 1000.0; }
+
 // The printed value of |depth| (its six decimals), in millionths of a metre.
 std::int64_t Printed(double depth);
 

@@ -31,7 +31,6 @@ WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
       header_(header),
       depth_step_(depth_step),
       table_path_(table_path),
-      output_dir_(output_dir),
       output_prefix_(output_dir.empty() || output_dir.back() == '/' ||
                              output_dir.back() == '\\'
                          ? output_dir
@@ -67,7 +66,7 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   const std::string outside = FormatText(
       "well \"%s\" would place its file outside the %s directory; its lines "
       "are skipped",
-      text, output_dir_.empty() ? "working" : "output");
+      text, output_prefix_.empty() ? "working" : "output");
   if (!StaysInWorkingDirectory(file_name.c_str())) {
     looked_up_ = RefusedWell(shown_name, outside);
     return *looked_up_;

@@ -99,7 +99,6 @@ class WellFiles {
   const TableHeader& header_;
   const double depth_step_;
   const std::string table_path_;
-  const std::string output_dir_;
   // What goes before a well's file name in messages: the output directory
   // and a separator, or nothing for the working directory.
   const std::string output_prefix_;

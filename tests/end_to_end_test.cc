@@ -360,17 +360,9 @@ INSTANTIATE_TEST_SUITE_P(
         // below it.
         ResampleCase{"BottomOffTheGrid", "0.1",
                      "W 10 10.95 A 1\nW 11.2 11.3 B 2\n",
-                     LeadInTo10() + "10.000000   A   1      1\n"
-                                    "10.100000   A   1      1\n"
-                                    "10.200000   A   1      1\n"
-                                    "10.300000   A   1      1\n"
-                                    "10.400000   A   1      1\n"
-                                    "10.500000   A   1      1\n"
-                                    "10.600000   A   1      1\n"
-                                    "10.700000   A   1      1\n"
-                                    "10.800000   A   1      1\n"
-                                    "10.900000   A   1      1\n"
-                                    "10.940000   A   1      1\n"
+                     LeadInTo10() +
+                         Rows(10000, 10900, 100, "   A   1      1\n") +
+                         "10.940000   A   1      1\n"
                                     "10.950000   A   1      1\n"
                                     "11.050000   A   0   -9999.0  \n"
                                     "11.150000   A   0   -9999.0  \n"
@@ -390,13 +382,9 @@ INSTANTIATE_TEST_SUITE_P(
         // interval's top row is not repeated.
         ResampleCase{"EndRowAboveAnOffGridBottom", "0.1",
                      "W 10 10.59 A 1\nW 10.59 10.8 B 2\n",
-                     LeadInTo10() + "10.000000   A   1      1\n"
-                                    "10.100000   A   1      1\n"
-                                    "10.200000   A   1      1\n"
-                                    "10.300000   A   1      1\n"
-                                    "10.400000   A   1      1\n"
-                                    "10.500000   A   1      1\n"
-                                    "10.580000   A   1      1\n"
+                     LeadInTo10() +
+                         Rows(10000, 10500, 100, "   A   1      1\n") +
+                         "10.580000   A   1      1\n"
                                     "10.590000   B   1      2\n"
                                     "10.690000   B   1      2\n"
                                     "10.790000   B   1      2\n"
