@@ -94,13 +94,15 @@ void Rows(benchmark::State& state, const char* data_line, long rows_per_line) {
     state.SkipWithError(err.c_str());
     return;
   }
+  BlockWriter rows;
+  rows.SetFile(&file);
   WellState well;
   for (auto _ : state) {
     well.line_count = 1;
     well.bottom = 1000.0;
     well.zone_text.Assign("Sand_1");
     well.interval_row_tail.Assign("1      0.213   1234.5   0.456   0.123\n");
-    ResampleLine(line, well, file, 0.1, null_row_tail);
+    ResampleLine(line, well, rows, 0.1, null_row_tail);
   }
   state.SetItemsProcessed(state.iterations() * rows_per_line);
 }

@@ -223,7 +223,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     }
     // A well that is refused is reported once, when it first comes.
     if (!wells.SwitchTo(data.well)) continue;
-    if (!ResampleLine(data, wells.State(), wells.File(), options.depth_step,
+    if (!ResampleLine(data, wells.State(), wells.Rows(), options.depth_step,
                       null_row_tail)) {
       reporter.NoteLine(
           "the interval %s to %s is too thin to carry a row of its own",

@@ -84,14 +84,14 @@ std::int32_t DepthKey(double depth) {
   return static_cast<std::int32_t>(key);
 }
 
-bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
+bool ResampleLine(const DataLine& line, WellState& well, BlockWriter& out,
                   double depth_step, const String& null_row_tail) {
   well.previous_bottom = well.bottom;
   well.top = line.top;
   well.bottom = line.bottom;
   ++well.line_count;
 
-  RowBatch rows(file, well);
+  RowBatch rows(out, well);
   const std::int32_t top_key = DepthKey(well.top);
   // K(depth) < K for a whole K is depth * 1000 <= K - 1: the same product,
   // and no rounding up per row.
@@ -152,10 +152,10 @@ bool ResampleLine(const DataLine& line, WellState& well, DiskFile& file,
   return has_sample_row || rows.Stopped();
 }
 
-double WriteClosingRow(const WellState& well, DiskFile& file) {
+double WriteClosingRow(const WellState& well, BlockWriter& out) {
   WellState after = well;
   {
-    RowBatch rows(file, after);
+    RowBatch rows(out, after);
     rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
                     well.interval_row_tail.GetText()});
     rows.Row(well.last_depth);

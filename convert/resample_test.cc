@@ -26,8 +26,14 @@ std::string Printf(double value) {
 // Rows written by ResampleLine and WriteClosingRow into a real file.
 class RowsFile : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(file_.OpenTemporary(false)); }
-  void TearDown() override { file_.Remove(); }
+  void SetUp() override {
+    ASSERT_TRUE(file_.OpenTemporary(false));
+    rows_.SetFile(&file_);
+  }
+  void TearDown() override {
+    rows_.SetFile(nullptr);
+    file_.Remove();
+  }
 
   void Resample(const std::string& data_line, double step, int attributes) {
     DataLine line;
@@ -35,11 +41,12 @@ class RowsFile : public ::testing::Test {
     ASSERT_TRUE(
         ParseDataLine(String(data_line.c_str()), attributes, step, &line, &err))
         << err;
-    ResampleLine(line, well_, file_, step, null_row_tail_);
+    ResampleLine(line, well_, rows_, step, null_row_tail_);
   }
 
   std::string Finish() {
-    WriteClosingRow(well_, file_);
+    WriteClosingRow(well_, rows_);
+    rows_.Flush();
     const std::string name = file_.GetFullName().GetText();
     EXPECT_TRUE(file_.Close());
     std::string bytes;
@@ -54,6 +61,7 @@ class RowsFile : public ::testing::Test {
   }
 
   DiskFile file_;
+  BlockWriter rows_;
   WellState well_;
   String null_row_tail_{"0   -9999.0  \n"};
 };

@@ -46,28 +46,30 @@ double RowBatch::FollowingRows(double depth, double step, double last_scaled) {
     return depth;
   }
   // The row loop of the program: a depth's text, then the row end copied in
-  // whole blocks, with the batch's length kept in a register.
+  // whole blocks, with the place of the next row kept in a register.
   bool wrote = false;
   double last = depth;
-  std::size_t length = length_;
   const std::size_t row_end_length = row_end_length_;
+  const std::size_t row_room = kRowRoom + row_end_length;
+  char* row = out_.Reserve(row_room);
+  char* limit = out_.Limit();
   while (ScaledDepth(depth) <= last_scaled) {
-    if (kBatchBytes - length < kRowRoom + row_end_length) {
-      length_ = length;
-      Flush();
-      length = length_;
+    if (static_cast<std::size_t>(limit - row) < row_room) {
+      out_.Commit(row);
+      row = out_.Reserve(row_room);
+      limit = out_.Limit();
+      stopped_ = out_.Failed();
       if (stopped_) break;
     }
-    char* const row = text_ + length;
     char* const row_end = row + formatter_.Format(depth, row);
     for (std::size_t i = 0; i < row_end_length; i += kCopyBlock)
       std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
-    length = static_cast<std::size_t>(row_end - text_) + row_end_length;
+    row = row_end + row_end_length;
     wrote = true;
     last = depth;
     depth = depth + step;
   }
-  length_ = length;
+  out_.Commit(row);
   if (wrote) {
     well_.last_row_depth = last;
     last_row_printed_ = false;
@@ -88,22 +90,15 @@ bool RowBatch::Advances(double depth, const char* text, int length) {
   return true;
 }
 
-// A row whose row end is too long to keep assembled: its pieces go straight
-// to the file, after the rows before it.
+// A row whose row end is too long to keep assembled: its pieces are taken
+// one after the other.
 bool RowBatch::WriteLongRow(double depth) {
   char depth_text[kMaxDepthText + 1];
   const int depth_length = formatter_.Format(depth, depth_text);
   if (!Advances(depth, depth_text, depth_length)) return false;
-  Flush();
-  file_.Write(depth_text, static_cast<std::size_t>(depth_length));
-  for (std::size_t i = 0; i < part_count_; ++i) file_.Write(parts_[i]);
-  stopped_ = file_.HasFailed();
+  out_.Append(depth_text, static_cast<std::size_t>(depth_length));
+  for (std::size_t i = 0; i < part_count_; ++i)
+    out_.Append(parts_[i], std::strlen(parts_[i]));
+  stopped_ = out_.Failed();
   return true;
-}
-
-void RowBatch::Flush() {
-  if (length_ == 0) return;
-  file_.Write(text_, length_);
-  length_ = 0;
-  stopped_ = file_.HasFailed();
 }

@@ -1,5 +1,5 @@
-// RowBatch gathers the rows of one data line (or the closing row) and hands
-// them to the well's file in large writes, dropping any row that would not
+// RowBatch makes the rows of one data line (or the closing row) in place in
+// the blocks that go to the well's file, dropping any row that would not
 // print deeper than the row before it.
 #ifndef ZONE2LAS_CONVERT_ROW_BATCH_H_
 #define ZONE2LAS_CONVERT_ROW_BATCH_H_
@@ -10,7 +10,7 @@
 #include <initializer_list>
 
 #include "convert/well_state.h"
-#include "io/disk_file.h"
+#include "io/block_writer.h"
 #include "text/number.h"
 
 // The depth key's double before rounding up: the product is rounded to
@@ -20,21 +20,20 @@ inline double ScaledDepth(double depth) { return depth * 1000.0; }
 // The printed value of |depth| (its six decimals), in millionths of a metre.
 std::int64_t Printed(double depth);
 
-// The rows that ResampleLine or WriteClosingRow write, gathered in order.
-// Everything gathered reaches the file by the time the batch goes, so other
-// writers of the file (the header, the depth range) always find it complete.
-// A row that would not print deeper than the row before it in the file is
-// dropped, so the depth index strictly increases.
+// The rows that ResampleLine or WriteClosingRow write, in order. They reach
+// the file through |out|, whose Flush comes before any other use of the
+// file (the depth range, the close). A row that would not print deeper than
+// the row before it in the file is dropped, so the depth index strictly
+// increases.
 class RowBatch {
  public:
   // The text that follows the depth in a run of rows is kept assembled when
   // it fits in this many bytes; a longer one is written piece by piece.
   static constexpr std::size_t kRowEndBytes = 4096;
 
-  RowBatch(DiskFile& file, WellState& well)
-      : file_(file), well_(well), stopped_(file.HasFailed()) {}
+  RowBatch(BlockWriter& out, WellState& well)
+      : out_(out), well_(well), stopped_(out.Failed()) {}
   ~RowBatch() {
-    Flush();
     if (!last_row_printed_)
       well_.last_row_millionths = Printed(well_.last_row_depth);
   }
@@ -61,13 +60,9 @@ class RowBatch {
   bool Stopped() const { return stopped_; }
 
  private:
-  // Rows are assembled in a batch of this many bytes and handed to the file
-  // together, so a row costs its formatting and a copy, never a call into
-  // the stream.
-  static constexpr std::size_t kBatchBytes = 1 << 16;
   // Row ends are copied in blocks of this many bytes, which the compiler
-  // turns into a few moves instead of a call; both buffers have the slack
-  // for the last block.
+  // turns into a few moves instead of a call; the row end and the room
+  // reserved for a row have the slack for the last block.
   static constexpr std::size_t kCopyBlock = 64;
   // The room a row needs besides its row end: the longest depth and the
   // slack of the last copied block.
@@ -77,8 +72,11 @@ class RowBatch {
   bool Row(double depth, bool compare) {
     if (stopped_) return false;
     if (!row_end_assembled_) return WriteLongRow(depth);
-    if (kBatchBytes - length_ < kRowRoom + row_end_length_) Flush();
-    char* const row = text_ + length_;
+    char* const row = out_.Reserve(kRowRoom + row_end_length_);
+    if (out_.Failed()) {
+      stopped_ = true;
+      return false;
+    }
     const int depth_length = formatter_.Format(depth, row);
     if (!compare) {
       well_.last_row_depth = depth;
@@ -89,7 +87,7 @@ class RowBatch {
     char* const row_end = row + depth_length;
     for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
       std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
-    length_ = static_cast<std::size_t>(row_end - text_) + row_end_length_;
+    out_.Commit(row_end + row_end_length_);
     return true;
   }
 
@@ -99,9 +97,7 @@ class RowBatch {
 
   bool WriteLongRow(double depth);
 
-  void Flush();
-
-  DiskFile& file_;
+  BlockWriter& out_;
   WellState& well_;
   bool stopped_;
   DepthFormatter formatter_;
@@ -114,9 +110,6 @@ class RowBatch {
   char row_end_[kRowEndBytes + kCopyBlock];
   std::size_t row_end_length_ = 0;
   bool row_end_assembled_ = false;
-  // The rows so far.
-  char text_[kBatchBytes];
-  std::size_t length_ = 0;
 };
 
 #endif  // ZONE2LAS_CONVERT_ROW_BATCH_H_

@@ -146,6 +146,7 @@ void WellFiles::StartWell(Well& well) {
   if (!CreateWellFile(well)) return;
   order_.push_back(&well);
   well_.strt_offset = WriteLasHeader(output_, header_, depth_step_);
+  rows_.SetFile(&output_);
   writing_ = true;
 }
 
@@ -187,6 +188,7 @@ bool WellFiles::ContinueWellFile(Well& well) {
   }
   well.continued = true;
   output_.SetBufferSize(kOutputBufferBytes);
+  rows_.SetFile(&output_);
   allocation_failures_at_start_ = platform::AllocationFailureCount();
   well_ = well.state;
   return true;
@@ -203,6 +205,7 @@ void WellFiles::CompleteCurrent(bool at_end) {
   writing_ = false;
   Well& well = *current_;
   std::string err;
+  rows_.Flush();
   if (well.continued && !at_end) {
     // Rows written over an old closing row may end short of it.
     const std::int64_t size = output_.Tell();
@@ -215,7 +218,8 @@ void WellFiles::CompleteCurrent(bool at_end) {
     return;
   }
   const std::int64_t closing_row_offset = output_.Tell();
-  const double stop = WriteClosingRow(well_, output_);
+  const double stop = WriteClosingRow(well_, rows_);
+  rows_.Flush();
   // A continued well overwrites its old closing row; what it wrote may end
   // short of that row's end.
   const std::int64_t size = output_.Tell();
@@ -258,7 +262,10 @@ void WellFiles::FailWell(Well& well, const std::string& reason) {
 }
 
 void WellFiles::DropFile(Well& well) {
-  if (&well == current_) output_.Close();
+  if (&well == current_) {
+    rows_.Flush();
+    output_.Close();
+  }
   if (!well.has_file) return;
   std::string ignored;
   folders_.Partial(well.folder, &ignored)
@@ -291,6 +298,7 @@ void WellFiles::Publish() {
 
 void WellFiles::DiscardAll() {
   writing_ = false;
+  rows_.Flush();
   output_.Close();
   for (Well* well : order_) DropFile(*well);
   folders_.RemovePartials();

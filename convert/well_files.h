@@ -26,6 +26,7 @@
 #include "convert/well_names.h"
 #include "convert/well_state.h"
 #include "io/disk_file.h"
+#include "io/block_writer.h"
 #include "platform/files.h"
 #include "text/string.h"
 
@@ -59,9 +60,10 @@ class WellFiles {
   // well's lines are written; false when they are skipped.
   bool SwitchTo(const String& well);
 
-  // The current well, while SwitchTo last gave true.
+  // The current well, while SwitchTo last gave true, and the way its rows
+  // go to its file.
   WellState& State() { return well_; }
-  DiskFile& File() { return output_; }
+  BlockWriter& Rows() { return rows_; }
 
   // Once the whole table has been read: completes the current well and moves
   // every complete well's file to its name.
@@ -108,6 +110,8 @@ class WellFiles {
   platform::FileIdentity table_identity_;
 
   DiskFile output_;
+  // Declared after the file it writes to, so that it goes first.
+  BlockWriter rows_;
   Well* current_ = nullptr;
   bool writing_ = false;
   String current_well_name_;

@@ -44,7 +44,7 @@ class WellFilesTest : public ::testing::Test {
     EXPECT_TRUE(ParseDataLine(String(text), 1, 0.1, &line, &err)) << err;
     EXPECT_TRUE(wells_->Accepts(line, &err)) << err;
     if (!wells_->SwitchTo(line.well)) return false;
-    ResampleLine(line, wells_->State(), wells_->File(), 0.1, null_row_tail_);
+    ResampleLine(line, wells_->State(), wells_->Rows(), 0.1, null_row_tail_);
     return true;
   }
 

@@ -1,0 +1,92 @@
+// BlockWriter gathers the bytes meant for a file in one large block, written
+// in place by the caller (Reserve, then Commit) and handed to the file whole
+// when it is full or on Flush: no byte is copied on its way to the file, and
+// the file gets few, large writes.
+//
+// A block can also be taken out with its bytes (Park) and put back later
+// (Resume), so that the bytes of a file that is not open can wait in memory.
+#ifndef ZONE2LAS_IO_BLOCK_WRITER_H_
+#define ZONE2LAS_IO_BLOCK_WRITER_H_
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "io/disk_file.h"
+
+class BlockWriter {
+ public:
+  // The size of a block: large enough that a write costs little beside its
+  // bytes.
+  static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
+
+  // Where a full block goes when no file is set.
+  class Sink {
+   public:
+    virtual ~Sink() = default;
+    // Writes |size| bytes; false when they could not be written.
+    virtual bool TakeBlock(const char* bytes, std::size_t size) = 0;
+  };
+
+  // A block and the bytes it holds.
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+  };
+
+  BlockWriter();
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
+
+  // Full blocks go to |file| from now on, or to |sink| when |file| is null;
+  // with neither they are dropped. Flushes first, and forgets a failure
+  // before.
+  void SetFile(DiskFile* file, Sink* sink = nullptr);
+
+  // Where the next bytes go, with at least |room| bytes (at most
+  // kBlockBytes) free before Limit(); hands the block over first when it
+  // has less.
+  char* Reserve(std::size_t room) {
+    if (static_cast<std::size_t>(limit_ - cursor_) < room) Flush();
+    return cursor_;
+  }
+  char* Limit() const { return limit_; }
+  // Takes the bytes written since Reserve, up to |end|.
+  void Commit(char* end) { cursor_ = end; }
+  // Takes |size| bytes of |bytes|, any number.
+  void Append(const char* bytes, std::size_t size);
+
+  // Hands the bytes taken so far to the file (or the sink).
+  void Flush();
+
+  // True once a write has failed since SetFile: the file's Close reports
+  // it, and the bytes that follow are dropped.
+  bool Failed() const { return failed_; }
+
+  // The bytes taken so far, not yet handed over.
+  std::size_t Pending() const {
+    return static_cast<std::size_t>(cursor_ - block_.bytes.get());
+  }
+
+  // Takes the block out with the bytes not yet handed over, and goes on with
+  // an empty one. The file and sink are dropped.
+  Block Park();
+  // Flushes, then goes on from |block|'s bytes in place of the block in use.
+  // Null bytes stand for an empty block.
+  void Resume(Block block);
+
+ private:
+  void Use(Block block);
+
+  Block block_;
+  char* cursor_ = nullptr;
+  char* limit_ = nullptr;
+  DiskFile* file_ = nullptr;
+  Sink* sink_ = nullptr;
+  bool failed_ = false;
+  // Empty blocks kept for later use, so that parking does not cost an
+  // allocation each time.
+  std::vector<std::unique_ptr<char[]>> spare_;
+};
+
+#endif  // ZONE2LAS_IO_BLOCK_WRITER_H_

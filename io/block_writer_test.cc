@@ -1,0 +1,157 @@
+#include "io/block_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "tests/scratch.h"
+
+namespace {
+
+class BlockWriterTest : public testing::Test {
+ protected:
+  // Opens |name| in the scratch directory for writing.
+  void Open(DiskFile& file, const std::string& name) {
+    file.SetName((dir_ / name).string().c_str());
+    ASSERT_TRUE(file.OpenWrite(false));
+  }
+
+  ScratchDir dir_;
+};
+
+// A sink that keeps what it is given, and fails once told to.
+class KeptBlocks : public BlockWriter::Sink {
+ public:
+  bool TakeBlock(const char* bytes, std::size_t size) override {
+    if (fail) return false;
+    kept.append(bytes, size);
+    ++blocks;
+    return true;
+  }
+  std::string kept;
+  int blocks = 0;
+  bool fail = false;
+};
+
+// Pieces of every size from none to past three blocks, some made in place
+// and some appended, reach the file whole and in order; bytes given directly
+// to the file after a Flush land after them.
+TEST_F(BlockWriterTest, PiecesOfAnySizeArriveInOrder) {
+  DiskFile file;
+  Open(file, "out.bin");
+  file.Write("header\n");
+  std::string expected = "header\n";
+  BlockWriter out;
+  out.SetFile(&file);
+  std::uint64_t state = 12345;
+  for (int piece = 0; piece < 400; ++piece) {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    std::size_t size = (state >> 33) % 5000;
+    if (piece % 97 == 0) size = 3 * BlockWriter::kBlockBytes + 17;
+    const std::string bytes(size, static_cast<char>('a' + piece % 26));
+    if (piece % 2 == 0 && size <= BlockWriter::kBlockBytes) {
+      char* at = out.Reserve(size);
+      ASSERT_GE(static_cast<std::size_t>(out.Limit() - at), size);
+      std::memcpy(at, bytes.data(), size);
+      out.Commit(at + size);
+    } else {
+      out.Append(bytes.data(), size);
+    }
+    expected += bytes;
+  }
+  out.Flush();
+  file.Write("trailer\n");
+  expected += "trailer\n";
+  EXPECT_FALSE(out.Failed());
+  ASSERT_TRUE(file.Close());
+  EXPECT_EQ(expected, dir_.Read("out.bin"));
+}
+
+// Bytes go to the file that was set when they were taken; with no file nor
+// sink they are dropped. A parked block keeps its bytes while other files
+// are written, and goes on from them once resumed, here into a sink.
+TEST_F(BlockWriterTest, BytesReachTheirOwnFile) {
+  DiskFile first;
+  DiskFile second;
+  Open(first, "first.txt");
+  Open(second, "second.txt");
+  KeptBlocks sink;
+  BlockWriter out;
+  out.SetFile(&first);
+  out.Append("one ", 4);
+  out.SetFile(nullptr);
+  out.Append("dropped ", 8);
+  out.SetFile(&second);
+  out.Append("two", 3);
+  out.SetFile(&first);
+  out.Append("three", 5);
+  BlockWriter::Block parked = out.Park();
+  EXPECT_EQ(0u, out.Pending());
+  out.SetFile(&second);
+  out.Append(" four", 5);
+  out.Flush();
+  out.SetFile(nullptr, &sink);
+  out.Resume(std::move(parked));
+  EXPECT_EQ(5u, out.Pending());
+  out.Append(" five", 5);
+  out.Flush();
+  ASSERT_TRUE(first.Close());
+  ASSERT_TRUE(second.Close());
+  EXPECT_EQ("one ", dir_.Read("first.txt"));
+  EXPECT_EQ("two four", dir_.Read("second.txt"));
+  EXPECT_EQ("three five", sink.kept);
+  EXPECT_EQ(1, sink.blocks);
+}
+
+// A sink that refuses a block stops the bytes that follow until the next
+// SetFile.
+TEST_F(BlockWriterTest, ARefusedBlockStopsTheRest) {
+  KeptBlocks sink;
+  BlockWriter out;
+  out.SetFile(nullptr, &sink);
+  sink.fail = true;
+  out.Append("lost", 4);
+  out.Flush();
+  EXPECT_TRUE(out.Failed());
+  sink.fail = false;
+  out.Append("also lost", 9);
+  out.Flush();
+  EXPECT_EQ("", sink.kept);
+  out.SetFile(nullptr, &sink);
+  EXPECT_FALSE(out.Failed());
+  out.Append("kept", 4);
+  out.Flush();
+  EXPECT_EQ("kept", sink.kept);
+}
+
+#ifdef __linux__
+// A file that cannot take its bytes: Failed() tells, the file's Close gives
+// the system's reason, and the next file starts afresh.
+TEST_F(BlockWriterTest, AFailedWriteIsSeenAndReported) {
+  DiskFile full("/dev/full");
+  ASSERT_TRUE(full.OpenWrite(false));
+  DiskFile good;
+  Open(good, "good.txt");
+  BlockWriter out;
+  out.SetFile(&full);
+  const std::string block(BlockWriter::kBlockBytes, 'x');
+  for (int i = 0; i < 3; ++i) out.Append(block.data(), block.size());
+  out.Flush();
+  EXPECT_TRUE(out.Failed());
+  std::string err;
+  EXPECT_FALSE(full.Close(&err));
+  EXPECT_EQ(std::strerror(ENOSPC), err);
+  out.SetFile(&good);
+  EXPECT_FALSE(out.Failed());
+  out.Append("fine", 4);
+  out.Flush();
+  EXPECT_FALSE(out.Failed());
+  ASSERT_TRUE(good.Close());
+  EXPECT_EQ("fine", dir_.Read("good.txt"));
+}
+#endif
+
+}  // namespace
