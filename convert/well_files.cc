@@ -12,6 +12,12 @@ namespace {
 // rows reach the file in few large writes.
 constexpr std::size_t kOutputBufferBytes = 1 << 20;
 
+// The blocks of rows that can wait in memory for wells that came back, a
+// block a well, for all wells together (64 MiB, most of it never touched
+// unless that many wells take turns); past them, the rows are written into
+// the wells' files.
+constexpr std::size_t kWaitingBlocks = 256;
+
 // |depth| as a table would write it: six decimals at most, no trailing
 // zeros.
 std::string ShortDepth(double depth) {
@@ -35,7 +41,8 @@ WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
                              output_dir.back() == '\\'
                          ? output_dir
                          : output_dir + "/"),
-      folders_(output_dir) {
+      folders_(output_dir),
+      rows_(kWaitingBlocks) {
   std::string ignored;
   has_table_identity_ =
       platform::IdentifyPath(table_path_.c_str(), &table_identity_, &ignored);
@@ -140,7 +147,7 @@ void WellFiles::StartWell(Well& well) {
   }
   if (well.failed) return;
   if (well.has_file) {
-    writing_ = ContinueWellFile(well);
+    ResumeWell(well);
     return;
   }
   if (!CreateWellFile(well)) return;
@@ -171,26 +178,58 @@ bool WellFiles::CreateWellFile(Well& well) {
   return true;
 }
 
-// Reopens the waiting well's file and goes on from the state before its
-// closing row, over that row if it has one, exactly as if its lines had stood
-// together.
-bool WellFiles::ContinueWellFile(Well& well) {
-  std::string err;
-  platform::Directory* partial = folders_.Partial(well.folder, &err);
-  const int descriptor = partial->ReopenFile(well.base_name.c_str(), &err);
+// Goes on with a waiting well from the state before its closing row, exactly
+// as if its lines had stood together. Its rows join those that wait in
+// memory; TakeBlock reopens its file once a block of them is full.
+void WellFiles::ResumeWell(Well& well) {
+  well.continued = true;
+  well.completed = false;
+  well_ = well.state;
+  rows_.SetFile(nullptr, this);
+  rows_.Resume(well.waiting_rows);
+  well.waiting_rows = BlockWriter::Block();
+  allocation_failures_at_start_ = platform::AllocationFailureCount();
+  writing_ = true;
+}
+
+// A full block of the current well's rows, or its last rows: its file is
+// reopened, if it is not open, and they are written there.
+bool WellFiles::TakeBlock(const char* bytes, std::size_t size) {
+  if (output_.GetStream() == nullptr &&
+      !OpenWaitingFile(*current_, &continue_error_))
+    return false;
+  output_.Write(bytes, size);
+  return !output_.HasFailed();
+}
+
+// Reopens a waiting well's file where its rows end: over its closing row, if
+// it has one.
+bool WellFiles::OpenWaitingFile(Well& well, std::string* err) {
+  platform::Directory* partial = folders_.Partial(well.folder, err);
+  const int descriptor =
+      partial != nullptr ? partial->ReopenFile(well.base_name.c_str(), err)
+                         : -1;
   if (descriptor < 0 ||
       !output_.Adopt(descriptor,
-                     (partial->path() + "/" + well.base_name).c_str(), &err) ||
-      !(well.completed ? output_.SeekTo(well.closing_row_offset, &err)
-                       : output_.SeekTo(well.size, &err))) {
-    FailWell(well, "cannot continue: " + err);
+                     (partial->path() + "/" + well.base_name).c_str(), err)) {
     return false;
   }
-  well.continued = true;
+  // The buffer first: a seek would otherwise make the stream one of its own.
   output_.SetBufferSize(kOutputBufferBytes);
-  rows_.SetFile(&output_);
-  allocation_failures_at_start_ = platform::AllocationFailureCount();
-  well_ = well.state;
+  if (!output_.SeekTo(well.rows_end, err)) {
+    output_.Close();
+    return false;
+  }
+  return true;
+}
+
+// Makes the end of what was just written the end of the well's rows and of
+// its file: rows written over an old closing row may end short of it.
+bool WellFiles::CutAtEnd(Well& well, std::string* err) {
+  const std::int64_t size = output_.Tell();
+  if (size < well.size && !output_.Truncate(size, err)) return false;
+  well.size = size;
+  well.rows_end = size;
   return true;
 }
 
@@ -198,32 +237,39 @@ bool WellFiles::ContinueWellFile(Well& well) {
 // close. Its state before the closing row is kept for its lines to come. A
 // well that has come back once is likely to come back again (tables sorted
 // by formation take every well in turn): until the table has been read, it
-// waits without its closing row and depth range, which saves the seeks and
-// writes of a completion at every turn.
+// waits without its closing row and depth range, its latest rows in memory
+// unless a full block of them opened its file.
 void WellFiles::CompleteCurrent(bool at_end) {
   if (!writing_) return;
   writing_ = false;
   Well& well = *current_;
   std::string err;
+  if (output_.GetStream() == nullptr && !rows_.Failed()) {
+    if (!at_end) {
+      WaitInMemory(well);
+      return;
+    }
+    OpenWaitingFile(well, &continue_error_);
+  }
   rows_.Flush();
+  if (!continue_error_.empty()) {
+    const std::string reason = "cannot continue: " + continue_error_;
+    continue_error_.clear();
+    FailWell(well, reason);
+    return;
+  }
   if (well.continued && !at_end) {
-    // Rows written over an old closing row may end short of it.
-    const std::int64_t size = output_.Tell();
-    if (size < well.size && !output_.Truncate(size, &err)) {
+    if (!CutAtEnd(well, &err)) {
       FailWell(well, "cannot write: " + err);
       return;
     }
-    well.size = size;
-    if (CloseCurrent(well)) well.completed = false;
+    CloseCurrent(well);
     return;
   }
   const std::int64_t closing_row_offset = output_.Tell();
   const double stop = WriteClosingRow(well_, rows_);
   rows_.Flush();
-  // A continued well overwrites its old closing row; what it wrote may end
-  // short of that row's end.
-  const std::int64_t size = output_.Tell();
-  if (size < well.size && !output_.Truncate(size, &err)) {
+  if (!CutAtEnd(well, &err)) {
     FailWell(well, "cannot write: " + err);
     return;
   }
@@ -231,8 +277,52 @@ void WellFiles::CompleteCurrent(bool at_end) {
                   well_.first_depth, stop);
   if (!CloseCurrent(well)) return;
   well.completed = true;
-  well.closing_row_offset = closing_row_offset;
-  well.size = size;
+  well.rows_end = closing_row_offset;
+}
+
+// Keeps the current well's rows in memory until it comes back; once the rows
+// waiting for all wells pass their bound, they are written out.
+void WellFiles::WaitInMemory(Well& well) {
+  if (!KeepState(well)) return;
+  if (rows_.Pending() == 0) {
+    rows_.SetFile(nullptr);
+    return;
+  }
+  if (!rows_.CanPark()) WriteWaitingRows();
+  well.waiting_rows = rows_.Park();
+}
+
+// Writes the rows that wait in memory into their wells' files, where each
+// well's rows end; the files stay without their closing rows.
+void WellFiles::WriteWaitingRows() {
+  for (Well* well : order_) {
+    if (well->waiting_rows.bytes == nullptr) continue;
+    const BlockWriter::Block rows = well->waiting_rows;
+    well->waiting_rows = BlockWriter::Block();
+    std::string err;
+    if (!OpenWaitingFile(*well, &err)) {
+      FailWell(*well, "cannot continue: " + err);
+    } else {
+      output_.Write(rows.bytes, rows.size);
+      if (!CutAtEnd(*well, &err) || !output_.Close(&err)) {
+        output_.Close();
+        FailWell(*well, "cannot write: " + err);
+      }
+    }
+    rows_.Recycle(rows);
+  }
+}
+
+// Keeps the current well's state for its lines to come; false once the well
+// has failed.
+bool WellFiles::KeepState(Well& well) {
+  // A text that could not be stored is a lost value or row.
+  if (platform::AllocationFailureCount() != allocation_failures_at_start_) {
+    FailWell(well, "not written: out of memory");
+    return false;
+  }
+  well.state = well_;
+  return true;
 }
 
 // Closes the current well's file and keeps its state; false once the well
@@ -243,13 +333,7 @@ bool WellFiles::CloseCurrent(Well& well) {
     FailWell(well, "cannot write: " + err);
     return false;
   }
-  // A text that could not be stored is a lost value or row.
-  if (platform::AllocationFailureCount() != allocation_failures_at_start_) {
-    FailWell(well, "not written: out of memory");
-    return false;
-  }
-  well.state = well_;
-  return true;
+  return KeepState(well);
 }
 
 // Reports a well that cannot be written whole and drops its file; its later
@@ -263,9 +347,11 @@ void WellFiles::FailWell(Well& well, const std::string& reason) {
 
 void WellFiles::DropFile(Well& well) {
   if (&well == current_) {
-    rows_.Flush();
+    rows_.Discard();
     output_.Close();
   }
+  rows_.Recycle(well.waiting_rows);
+  well.waiting_rows = BlockWriter::Block();
   if (!well.has_file) return;
   std::string ignored;
   folders_.Partial(well.folder, &ignored)
@@ -278,7 +364,7 @@ void WellFiles::Publish() {
   for (Well* well : order_) {
     if (!well->failed && well->has_file && !well->completed) {
       current_ = well;
-      writing_ = ContinueWellFile(*well);
+      ResumeWell(*well);
       CompleteCurrent(true);
     }
   }
@@ -298,7 +384,7 @@ void WellFiles::Publish() {
 
 void WellFiles::DiscardAll() {
   writing_ = false;
-  rows_.Flush();
+  rows_.Discard();
   output_.Close();
   for (Well* well : order_) DropFile(*well);
   folders_.RemovePartials();

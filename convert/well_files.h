@@ -2,11 +2,13 @@
 // into the run's private directory beside its final place, a directory that
 // the run made itself and holds open, so that nothing another process does to
 // names can redirect a write. A well whose lines stop is completed there
-// (closing row, depth range) and closed; when its lines come back, the same
-// file is reopened and continued in place. Only once the whole table has been
-// read is each complete well moved to its name, so a run that is stopped
-// publishes nothing, two runs in one folder never mix their wells, and any
-// order of lines costs linear time.
+// (closing row, depth range) and closed. When its lines come back, its rows
+// wait in memory, a block of them at a time, and its file is reopened and
+// continued in place only when a block is full, when the rows waiting for
+// all wells pass a bound, or once the table has been read. Only then is each
+// complete well moved to its name, so a run that is stopped publishes
+// nothing, two runs in one folder never mix their wells, and any order of
+// lines costs linear time and a bounded amount of memory.
 //
 // A well is known by the file it reaches: the identity of its folder
 // (whatever link or spelling leads there) and its file name as the file
@@ -30,7 +32,7 @@
 #include "platform/files.h"
 #include "text/string.h"
 
-class WellFiles {
+class WellFiles : private BlockWriter::Sink {
  public:
   // Header and step make every file's LAS header; |table_path| is the zone
   // table, which no well may replace; the files go into |output_dir|, the
@@ -40,7 +42,7 @@ class WellFiles {
             const std::string& output_dir = std::string());
   // Drops whatever was not published: files in progress and the private
   // directories.
-  ~WellFiles();
+  ~WellFiles() override;
 
   WellFiles(const WellFiles&) = delete;
   WellFiles& operator=(const WellFiles&) = delete;
@@ -79,20 +81,27 @@ class WellFiles {
     std::string file_name;  // "<well>.las" as first written, for messages
     std::string base_name;  // the file's name inside its folder
     std::size_t folder = 0;
-    std::int64_t closing_row_offset = 0;
-    std::int64_t size = 0;   // of its file, in bytes
-    bool completed = false;  // its file ends in a closing row
+    std::int64_t rows_end = 0;  // where its rows end in its file
+    std::int64_t size = 0;      // of its file, in bytes
+    bool completed = false;  // its file ends in its closing row and is whole
     bool continued = false;  // its lines came back after another well's
     WellState state;         // before its closing row
-    std::string refusal;     // why its file cannot be written, until told
+    BlockWriter::Block waiting_rows;  // rows not yet in its file
+    std::string refusal;  // why its file cannot be written, until told
   };
 
   Well& Lookup(const String& name);
   Well* RefusedWell(const std::string& file_name, const std::string& message);
   void StartWell(Well& well);
   bool CreateWellFile(Well& well);
-  bool ContinueWellFile(Well& well);
+  void ResumeWell(Well& well);
+  bool TakeBlock(const char* bytes, std::size_t size) override;
+  bool OpenWaitingFile(Well& well, std::string* err);
+  bool CutAtEnd(Well& well, std::string* err);
   void CompleteCurrent(bool at_end);
+  void WaitInMemory(Well& well);
+  void WriteWaitingRows();
+  bool KeepState(Well& well);
   bool CloseCurrent(Well& well);
   void FailWell(Well& well, const std::string& reason);
   void DropFile(Well& well);
@@ -112,6 +121,8 @@ class WellFiles {
   DiskFile output_;
   // Declared after the file it writes to, so that it goes first.
   BlockWriter rows_;
+  // Why the current well's file could not be reopened for its rows.
+  std::string continue_error_;
   Well* current_ = nullptr;
   bool writing_ = false;
   String current_well_name_;

@@ -2,16 +2,19 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
-namespace {
+#include "platform/platform.h"
 
-// Empty blocks kept at most; more are given back to the heap.
-constexpr std::size_t kSpareBlocks = 4;
+BlockWriter::BlockWriter(std::size_t parked_blocks)
+    : first_block_(new char[kBlockBytes]), parked_blocks_(parked_blocks) {
+  // Every block that can be out, and the one in use, fit without growing.
+  free_.reserve(parked_blocks + 1);
+  Use(Block{first_block_.get(), 0});
+}
 
-}  // namespace
-
-BlockWriter::BlockWriter() { Use(Block()); }
+BlockWriter::~BlockWriter() {
+  platform::ReleaseRegion(region_, parked_blocks_ * kBlockBytes);
+}
 
 void BlockWriter::SetFile(DiskFile* file, Sink* sink) {
   Flush();
@@ -34,47 +37,60 @@ void BlockWriter::Append(const char* bytes, std::size_t size) {
 
 void BlockWriter::Flush() {
   const std::size_t size = Pending();
-  cursor_ = block_.bytes.get();
+  cursor_ = block_.bytes;
   if (size == 0 || failed_) return;
-  const char* bytes = block_.bytes.get();
   if (file_ != nullptr) {
-    file_->Write(bytes, size);
+    file_->Write(block_.bytes, size);
     failed_ = file_->HasFailed();
   } else if (sink_ != nullptr) {
-    failed_ = !sink_->TakeBlock(bytes, size);
+    failed_ = !sink_->TakeBlock(block_.bytes, size);
   }
 }
 
-BlockWriter::Block BlockWriter::Park() {
-  Block parked;
-  parked.size = Pending();
-  parked.bytes = std::move(block_.bytes);
+void BlockWriter::Discard() {
+  cursor_ = block_.bytes;
   file_ = nullptr;
   sink_ = nullptr;
   failed_ = false;
-  Use(Block());
+}
+
+BlockWriter::Block BlockWriter::Park() {
+  const Block parked{block_.bytes, Pending()};
+  file_ = nullptr;
+  sink_ = nullptr;
+  failed_ = false;
+  if (free_.empty()) {
+    if (!region_tried_) {
+      region_tried_ = true;
+      region_ = static_cast<char*>(
+          platform::AllocateRegion(parked_blocks_ * kBlockBytes));
+    }
+    if (region_ != nullptr) {
+      free_.push_back(region_ + carved_ * kBlockBytes);
+    } else {
+      heap_blocks_.emplace_back(new char[kBlockBytes]);
+      free_.push_back(heap_blocks_.back().get());
+    }
+    ++carved_;
+  }
+  Use(Block{free_.back(), 0});
+  free_.pop_back();
   return parked;
 }
 
 void BlockWriter::Resume(Block block) {
   Flush();
   if (block.bytes == nullptr) return;
-  if (spare_.size() < kSpareBlocks) spare_.push_back(std::move(block_.bytes));
-  Use(std::move(block));
+  free_.push_back(block_.bytes);
+  Use(block);
+}
+
+void BlockWriter::Recycle(Block block) {
+  if (block.bytes != nullptr) free_.push_back(block.bytes);
 }
 
 void BlockWriter::Use(Block block) {
-  if (block.bytes == nullptr) {
-    if (!spare_.empty()) {
-      block.bytes = std::move(spare_.back());
-      spare_.pop_back();
-    } else {
-      // Left uninitialised: only the bytes taken are ever read.
-      block.bytes.reset(new char[kBlockBytes]);
-    }
-    block.size = 0;
-  }
-  block_ = std::move(block);
-  cursor_ = block_.bytes.get() + block_.size;
-  limit_ = block_.bytes.get() + kBlockBytes;
+  block_ = block;
+  cursor_ = block_.bytes + block_.size;
+  limit_ = block_.bytes + kBlockBytes;
 }

@@ -1,10 +1,11 @@
 // BlockWriter gathers the bytes meant for a file in one large block, written
 // in place by the caller (Reserve, then Commit) and handed to the file whole
-// when it is full or on Flush: no byte is copied on its way to the file, and
-// the file gets few, large writes.
+// when it is full or on Flush, so that the file gets few, large writes.
 //
 // A block can also be taken out with its bytes (Park) and put back later
 // (Resume), so that the bytes of a file that is not open can wait in memory.
+// Parked blocks come from one region set aside for them, a fixed number of
+// blocks, whose pages are touched only as the blocks fill.
 #ifndef ZONE2LAS_IO_BLOCK_WRITER_H_
 #define ZONE2LAS_IO_BLOCK_WRITER_H_
 
@@ -28,13 +29,16 @@ class BlockWriter {
     virtual bool TakeBlock(const char* bytes, std::size_t size) = 0;
   };
 
-  // A block and the bytes it holds.
+  // A block and the bytes it holds. Its memory stays the writer's.
   struct Block {
-    std::unique_ptr<char[]> bytes;
+    char* bytes = nullptr;
     std::size_t size = 0;
   };
 
-  BlockWriter();
+  // A writer that can have up to |parked_blocks| blocks out at once.
+  explicit BlockWriter(std::size_t parked_blocks = 0);
+  ~BlockWriter();
+
   BlockWriter(const BlockWriter&) = delete;
   BlockWriter& operator=(const BlockWriter&) = delete;
 
@@ -58,6 +62,8 @@ class BlockWriter {
 
   // Hands the bytes taken so far to the file (or the sink).
   void Flush();
+  // Drops the bytes taken so far, and the file and sink.
+  void Discard();
 
   // True once a write has failed since SetFile: the file's Close reports
   // it, and the bytes that follow are dropped.
@@ -65,15 +71,19 @@ class BlockWriter {
 
   // The bytes taken so far, not yet handed over.
   std::size_t Pending() const {
-    return static_cast<std::size_t>(cursor_ - block_.bytes.get());
+    return static_cast<std::size_t>(cursor_ - block_.bytes);
   }
 
+  // Whether one more block can be taken out.
+  bool CanPark() const { return !free_.empty() || carved_ < parked_blocks_; }
   // Takes the block out with the bytes not yet handed over, and goes on with
-  // an empty one. The file and sink are dropped.
+  // an empty one; CanPark() must hold. The file and sink are dropped.
   Block Park();
   // Flushes, then goes on from |block|'s bytes in place of the block in use.
   // Null bytes stand for an empty block.
   void Resume(Block block);
+  // Takes back a parked block whose bytes are no longer needed.
+  void Recycle(Block block);
 
  private:
   void Use(Block block);
@@ -84,9 +94,17 @@ class BlockWriter {
   DiskFile* file_ = nullptr;
   Sink* sink_ = nullptr;
   bool failed_ = false;
-  // Empty blocks kept for later use, so that parking does not cost an
-  // allocation each time.
-  std::vector<std::unique_ptr<char[]>> spare_;
+
+  // The first block, and the region the others are carved from as they are
+  // first needed (or, when no region can be had, blocks of the heap).
+  std::unique_ptr<char[]> first_block_;
+  const std::size_t parked_blocks_;
+  char* region_ = nullptr;
+  bool region_tried_ = false;
+  std::vector<std::unique_ptr<char[]>> heap_blocks_;
+  std::size_t carved_ = 0;
+  // Blocks free for use.
+  std::vector<char*> free_;
 };
 
 #endif  // ZONE2LAS_IO_BLOCK_WRITER_H_

@@ -79,7 +79,7 @@ TEST_F(BlockWriterTest, BytesReachTheirOwnFile) {
   Open(first, "first.txt");
   Open(second, "second.txt");
   KeptBlocks sink;
-  BlockWriter out;
+  BlockWriter out(1);
   out.SetFile(&first);
   out.Append("one ", 4);
   out.SetFile(nullptr);
@@ -88,13 +88,16 @@ TEST_F(BlockWriterTest, BytesReachTheirOwnFile) {
   out.Append("two", 3);
   out.SetFile(&first);
   out.Append("three", 5);
-  BlockWriter::Block parked = out.Park();
+  ASSERT_TRUE(out.CanPark());
+  const BlockWriter::Block parked = out.Park();
+  EXPECT_FALSE(out.CanPark());
   EXPECT_EQ(0u, out.Pending());
   out.SetFile(&second);
   out.Append(" four", 5);
   out.Flush();
   out.SetFile(nullptr, &sink);
-  out.Resume(std::move(parked));
+  out.Resume(parked);
+  EXPECT_TRUE(out.CanPark());
   EXPECT_EQ(5u, out.Pending());
   out.Append(" five", 5);
   out.Flush();

@@ -226,11 +226,8 @@ int Directory::ReopenFile(const char* name, std::string* err) {
     // A file in progress has one name; a second one could be a file
     // elsewhere that a hard link brought in.
     code = EMLINK;
-  } else {
-    int flags = ::fcntl(descriptor, F_GETFL);
-    if (flags == -1 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0)
-      code = errno;
   }
+  // O_NONBLOCK stays: it changes nothing for a regular file.
   if (code != 0) {
     ::close(descriptor);
     return FailDescriptor(err, code);
