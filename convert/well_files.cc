@@ -12,11 +12,6 @@ namespace {
 // rows reach the file in few large writes.
 constexpr std::size_t kOutputBufferBytes = 1 << 20;
 
-// The blocks of rows that can wait in memory for wells that came back, a
-// block a well, for all wells together (64 MiB, most of it never touched
-// unless that many wells take turns); past them, the rows are written into
-// the wells' files.
-constexpr std::size_t kWaitingBlocks = 256;
 
 // |depth| as a table would write it: six decimals at most, no trailing
 // zeros.
@@ -32,7 +27,8 @@ std::string ShortDepth(double depth) {
 
 WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
                      double depth_step, const std::string& table_path,
-                     const std::string& output_dir)
+                     const std::string& output_dir,
+                     std::size_t waiting_blocks)
     : reporter_(reporter),
       header_(header),
       depth_step_(depth_step),
@@ -42,7 +38,7 @@ WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
                          ? output_dir
                          : output_dir + "/"),
       folders_(output_dir),
-      rows_(kWaitingBlocks) {
+      rows_(waiting_blocks) {
   std::string ignored;
   has_table_identity_ =
       platform::IdentifyPath(table_path_.c_str(), &table_identity_, &ignored);
@@ -57,7 +53,7 @@ WellFiles::Well* WellFiles::RefusedWell(const std::string& file_name,
   if (well.file_name.empty()) {
     well.file_name = file_name;
     well.failed = true;
-    well.refusal = message;
+    refusals_[&well] = message;
   }
   return &well;
 }
@@ -100,7 +96,7 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
                                            &err) &&
       identity == table_identity_) {
     well.failed = true;
-    well.refusal = FormatText(
+    refusals_[&well] = FormatText(
         "well \"%s\" would replace the zone table; its lines are skipped",
         text);
   }
@@ -140,10 +136,11 @@ void WellFiles::StartWell(Well& well) {
   CompleteCurrent(false);
   current_ = &well;
   well_.Reset();
-  if (!well.refusal.empty()) {
+  const auto refusal = refusals_.find(&well);
+  if (refusal != refusals_.end()) {
     // Reported once, when the well first comes.
-    reporter_.ReportLine("%s", well.refusal.c_str());
-    well.refusal.clear();
+    reporter_.ReportLine("%s", refusal->second.c_str());
+    refusals_.erase(refusal);
   }
   if (well.failed) return;
   if (well.has_file) {
@@ -245,10 +242,7 @@ void WellFiles::CompleteCurrent(bool at_end) {
   Well& well = *current_;
   std::string err;
   if (output_.GetStream() == nullptr && !rows_.Failed()) {
-    if (!at_end) {
-      WaitInMemory(well);
-      return;
-    }
+    if (!at_end && WaitInMemory(well)) return;
     OpenWaitingFile(well, &continue_error_);
   }
   rows_.Flush();
@@ -280,16 +274,19 @@ void WellFiles::CompleteCurrent(bool at_end) {
   well.rows_end = closing_row_offset;
 }
 
-// Keeps the current well's rows in memory until it comes back; once the rows
-// waiting for all wells pass their bound, they are written out.
-void WellFiles::WaitInMemory(Well& well) {
-  if (!KeepState(well)) return;
-  if (rows_.Pending() == 0) {
+// Keeps the current well's rows in memory until it comes back, writing out
+// the rows that wait for other wells when no block is left. False when not
+// even then is there one: its rows go to its file now.
+bool WellFiles::WaitInMemory(Well& well) {
+  if (rows_.Pending() > 0 && !rows_.CanPark()) WriteWaitingRows();
+  if (rows_.Pending() > 0 && !rows_.CanPark()) return false;
+  if (!KeepState(well)) return true;
+  if (rows_.Pending() > 0) {
+    well.waiting_rows = rows_.Park();
+  } else {
     rows_.SetFile(nullptr);
-    return;
   }
-  if (!rows_.CanPark()) WriteWaitingRows();
-  well.waiting_rows = rows_.Park();
+  return true;
 }
 
 // Writes the rows that wait in memory into their wells' files, where each

@@ -34,12 +34,19 @@
 
 class WellFiles : private BlockWriter::Sink {
  public:
+  // The blocks of rows that can wait in memory for wells that came back, a
+  // block a well, for all wells together: 64 MiB set aside, whose pages are
+  // touched only as that many wells take turns. Past them, the rows that
+  // wait are written into their files.
+  static constexpr std::size_t kWaitingBlocks = 256;
+
   // Header and step make every file's LAS header; |table_path| is the zone
   // table, which no well may replace; the files go into |output_dir|, the
   // working directory when it is empty. Messages go to |reporter|.
   WellFiles(Reporter& reporter, const TableHeader& header, double depth_step,
             const std::string& table_path,
-            const std::string& output_dir = std::string());
+            const std::string& output_dir = std::string(),
+            std::size_t waiting_blocks = kWaitingBlocks);
   // Drops whatever was not published: files in progress and the private
   // directories.
   ~WellFiles() override;
@@ -87,7 +94,6 @@ class WellFiles : private BlockWriter::Sink {
     bool continued = false;  // its lines came back after another well's
     WellState state;         // before its closing row
     BlockWriter::Block waiting_rows;  // rows not yet in its file
-    std::string refusal;  // why its file cannot be written, until told
   };
 
   Well& Lookup(const String& name);
@@ -99,7 +105,7 @@ class WellFiles : private BlockWriter::Sink {
   bool OpenWaitingFile(Well& well, std::string* err);
   bool CutAtEnd(Well& well, std::string* err);
   void CompleteCurrent(bool at_end);
-  void WaitInMemory(Well& well);
+  bool WaitInMemory(Well& well);
   void WriteWaitingRows();
   bool KeepState(Well& well);
   bool CloseCurrent(Well& well);
@@ -134,6 +140,9 @@ class WellFiles : private BlockWriter::Sink {
 
   // Wells by the file they reach, and in the order they came.
   std::map<std::string, Well> wells_;
+  // Why a well's file cannot be written, until told; kept apart from the
+  // wells, as few have one.
+  std::map<const Well*, std::string> refusals_;
   std::vector<Well*> order_;
 };
 

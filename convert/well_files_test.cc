@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "convert/resample.h"
 #include "platform/platform.h"
@@ -37,15 +38,30 @@ class WellFilesTest : public ::testing::Test {
 
   // Offers line |number| of the table to the wells, as the loop does; true
   // when its rows were written.
-  bool Line(long number, const char* text) {
+  bool Line(long number, const char* text) { return Offer(*wells_, number, text); }
+
+  bool Offer(WellFiles& wells, long number, const char* text) {
     reporter_.SetLineNumber(number);
     DataLine line;
     std::string err;
     EXPECT_TRUE(ParseDataLine(String(text), 1, 0.1, &line, &err)) << err;
-    EXPECT_TRUE(wells_->Accepts(line, &err)) << err;
-    if (!wells_->SwitchTo(line.well)) return false;
-    ResampleLine(line, wells_->State(), wells_->Rows(), 0.1, null_row_tail_);
+    EXPECT_TRUE(wells.Accepts(line, &err)) << err;
+    if (!wells.SwitchTo(line.well)) return false;
+    ResampleLine(line, wells.State(), wells.Rows(), 0.1, null_row_tail_);
     return true;
+  }
+
+  // Converts |lines| into the folder |folder| with room in memory for the
+  // rows of |waiting_blocks| wells that wait.
+  void Convert(const std::vector<std::string>& lines, const std::string& folder,
+               std::size_t waiting_blocks) {
+    std::filesystem::create_directory(dir_ / folder);
+    WellFiles wells(reporter_, header_, 0.1, (dir_ / "zones.txt").string(),
+                    folder, waiting_blocks);
+    long number = 2;
+    for (const std::string& line : lines)
+      ASSERT_TRUE(Offer(wells, number++, line.c_str()));
+    wells.Publish();
   }
 
   ScratchDir dir_;
@@ -167,4 +183,45 @@ TEST_F(WellFilesTest, AWellContinuesItsOwnFileWhateverHappensToItsName) {
                                        "10.600000   C   1      3\n"));
 }
 
+// Wells that take turns give the files of the same lines grouped by well,
+// whether their rows wait in memory, fill a block after coming back (the
+// last interval of W2, 1000 m, is about 600 KB of rows), are written out
+// because more wells wait than there are blocks for them, or have no block
+// to wait in at all.
+TEST_F(WellFilesTest, WellsTakingTurnsGiveTheFilesOfGroupedLines) {
+  const char* const names[] = {"W1", "W2", "W3", "W4", "W5"};
+  std::vector<std::string> by_turns;
+  std::vector<std::string> by_well;
+  for (int turn = 0; turn < 4; ++turn) {
+    for (const char* name : names) {
+      const double top = 100 + 10 * turn;
+      const double bottom = top + (name[1] == '2' && turn == 3 ? 1000 : 7.35);
+      by_turns.push_back(FormatText("%s %g %g Z%d %d", name, top, bottom,
+                                    turn, turn));
+    }
+  }
+  for (const char* name : names) {
+    for (const std::string& line : by_turns)
+      if (line.compare(0, 3, std::string(name) + " ") == 0)
+        by_well.push_back(line);
+  }
+  for (const std::size_t waiting_blocks : {std::size_t{0}, std::size_t{2},
+                                           WellFiles::kWaitingBlocks}) {
+    SCOPED_TRACE(waiting_blocks);
+    const std::string turns = "turns" + std::to_string(waiting_blocks);
+    Convert(by_turns, turns, waiting_blocks);
+    Convert(by_well, "grouped", WellFiles::kWaitingBlocks);
+    for (const char* name : names) {
+      const std::string file = std::string(name) + ".las";
+      const std::string grouped = dir_.Read("grouped/" + file);
+      EXPECT_GT(grouped.size(), 1000u);
+      // Compared whole, but not printed whole when they differ.
+      EXPECT_TRUE(grouped == dir_.Read(turns + "/" + file)) << file;
+    }
+    std::filesystem::remove_all(dir_ / "grouped");
+  }
+  EXPECT_EQ("", messages_);
+}
+
 }  // namespace
+
