@@ -3,9 +3,9 @@
 // the run made itself and holds open, so that nothing another process does to
 // names can redirect a write. A well whose lines stop is completed there
 // (closing row, depth range) and closed. When its lines come back, its rows
-// wait in memory, a block of them at a time, and its file is reopened and
-// continued in place only when a block is full, when the rows waiting for
-// all wells pass a bound, or once the table has been read. Only then is each
+// wait in memory, in a block of its own, and its file is reopened and
+// continued in place only when that block is full, when no block is left for
+// waiting rows, or once the table has been read. Only then is each
 // complete well moved to its name, so a run that is stopped publishes
 // nothing, two runs in one folder never mix their wells, and any order of
 // lines costs linear time and a bounded amount of memory.
@@ -27,8 +27,8 @@
 #include "convert/report.h"
 #include "convert/well_names.h"
 #include "convert/well_state.h"
-#include "io/disk_file.h"
 #include "io/block_writer.h"
+#include "io/disk_file.h"
 #include "platform/files.h"
 #include "text/string.h"
 

@@ -60,14 +60,15 @@ BlockWriter::Block BlockWriter::Park() {
   sink_ = nullptr;
   failed_ = false;
   if (free_.empty()) {
-    if (!region_tried_) {
+    if (!region_tried_ && parked_blocks_ > 0) {
       region_tried_ = true;
       region_ = static_cast<char*>(
           platform::AllocateRegion(parked_blocks_ * kBlockBytes));
     }
-    if (region_ != nullptr) {
+    if (region_ != nullptr && carved_ < parked_blocks_) {
       free_.push_back(region_ + carved_ * kBlockBytes);
     } else {
+      // No region, or a caller past CanPark(): a block of the heap.
       heap_blocks_.emplace_back(new char[kBlockBytes]);
       free_.push_back(heap_blocks_.back().get());
     }
