@@ -183,6 +183,30 @@ TEST_F(WellFilesTest, AWellContinuesItsOwnFileWhateverHappensToItsName) {
                                        "10.600000   C   1      3\n"));
 }
 
+// Rows that waited in memory go only into their well's own file: when it
+// has been replaced by a link by the time they are written, the well is
+// dropped, the others are published, and nothing reaches where the link
+// leads.
+TEST_F(WellFilesTest, WaitingRowsNeverFollowALinkPutInPlaceOfTheirFile) {
+  dir_.Write("secret.txt", "secret\n");
+  ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
+  ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
+  ASSERT_TRUE(Line(4, "W1 10.5 10.6 C 3"));  // its rows wait in memory
+  ASSERT_TRUE(Line(5, "W2 50.5 50.6 Y 8"));
+  std::filesystem::path partial;
+  for (const std::string& name : dir_.List())
+    if (name.rfind("zone2las-partial-", 0) == 0) partial = dir_ / name;
+  ASSERT_FALSE(partial.empty());
+  std::filesystem::remove(partial / "W1.las");
+  std::filesystem::create_symlink("../secret.txt", partial / "W1.las");
+  wells_->Publish();
+  EXPECT_THAT(messages_,
+              MatchesRegex("zone2las: W1.las: cannot continue: [^\n]+\n"));
+  EXPECT_EQ("secret\n", dir_.Read("secret.txt"));
+  EXPECT_THAT(dir_.List(), ElementsAre("W2.las", "secret.txt"));
+  EXPECT_TRUE(reporter_.failed());
+}
+
 // Wells that take turns give the files of the same lines grouped by well,
 // whether their rows wait in memory, fill a block after coming back (the
 // last interval of W2, 1000 m, is about 600 KB of rows), are written out
