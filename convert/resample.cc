@@ -15,38 +15,20 @@
 namespace {
 
 // Writes the line's attribute values into |tail|: "1   " (DEFINTERV), three
-// spaces before each value, and the line feed. A tail known to fit is
-// assembled on the stack and stored with one copy.
+// spaces before each value, and the line feed, assembled in one buffer of
+// its full length, so that a wide line costs in proportion to its width.
 void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
-  std::size_t longest = 6;
+  std::size_t length = 5;
   for (const String& value : values)
-    longest += 3 + static_cast<std::size_t>(value.Length());
-  if (longest > RowBatch::kRowEndBytes) {
-    // A wide line is assembled in one buffer of its full length, so that its
-    // cost grows with its width, not with the square of it.
-    std::string text;
-    text.reserve(longest);
-    text.append("1   ");
-    for (const String& value : values)
-      text.append("   ").append(value.GetText() != nullptr ? value.GetText()
-                                                           : "");
-    text.push_back('\n');
-    tail.Assign(text.c_str());
-    return;
-  }
-  char text[RowBatch::kRowEndBytes];
-  std::memcpy(text, "1   ", 4);
-  std::size_t length = 4;
-  for (const String& value : values) {
-    const std::size_t value_length = static_cast<std::size_t>(value.Length());
-    std::memcpy(text + length, "   ", 3);
-    if (value_length > 0)
-      std::memcpy(text + length + 3, value.GetText(), value_length);
-    length += 3 + value_length;
-  }
-  text[length] = '\n';
-  text[length + 1] = '\0';
-  tail.Assign(text);
+    length += 3 + static_cast<std::size_t>(value.Length());
+  std::string text;
+  text.reserve(length);
+  text.append("1   ");
+  for (const String& value : values)
+    text.append("   ").append(value.GetText() != nullptr ? value.GetText()
+                                                         : "");
+  text.push_back('\n');
+  tail.Assign(text.c_str());
 }
 
 // The lead-in or gap rows from |depth| by |step| while their key lies below
@@ -86,40 +68,40 @@ std::int32_t DepthKey(double depth) {
 
 bool ResampleLine(const DataLine& line, WellState& well, BlockWriter& out,
                   double depth_step, const String& null_row_tail) {
-  well.previous_bottom = well.bottom;
-  well.top = line.top;
+  const double previous_bottom = well.bottom;
+  const double top = line.top;
   well.bottom = line.bottom;
   ++well.line_count;
 
   RowBatch rows(out, well);
-  const std::int32_t top_key = DepthKey(well.top);
+  const std::int32_t top_key = DepthKey(top);
   // K(depth) < K for a whole K is depth * 1000 <= K - 1: the same product,
   // and no rounding up per row.
   const double below_top_key = static_cast<double>(top_key) - 1.0;
   // The lead-in and gap rows stop short of the row 0.01 m above the top that
   // ends them, so that they never print at or below it.
-  const double end_row_depth = well.top - kEndRowOffset;
+  const double end_row_depth = top - kEndRowOffset;
   if (well.line_count == 1) {
     // Lead-in rows: zone 0 and the null row tail, with four spaces after the
     // depth.
     rows.SetRowEnd({"    0   ", null_row_tail.GetText()});
-    well.first_depth = well.top - kLeadIn;
+    well.first_depth = top - kLeadIn;
     RowsUpToTop(rows, well.first_depth, depth_step, below_top_key,
                 end_row_depth);
-  } else if (DepthKey(well.previous_bottom) != top_key) {
+  } else if (DepthKey(previous_bottom) != top_key) {
     // The zone text and the interval row tail are still the previous line's.
     // Three spaces separate depth, zone and tail.
     rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
                     well.interval_row_tail.GetText()});
-    rows.Row(well.previous_bottom);
+    rows.Row(previous_bottom);
     rows.SetRowEnd(
         {"   ", well.zone_text.GetText(), "   ", null_row_tail.GetText()});
-    RowsUpToTop(rows, well.previous_bottom + depth_step, depth_step,
+    RowsUpToTop(rows, previous_bottom + depth_step, depth_step,
                 below_top_key, end_row_depth);
   }
 
   well.zone_text.Assign(line.zone);
-  well.sample_depth = well.top;
+  double sample_depth = top;
   ReadIntervalRowTail(line.values, well.interval_row_tail);
 
   rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
@@ -131,23 +113,23 @@ bool ResampleLine(const DataLine& line, WellState& well, BlockWriter& out,
   // The first row is compared with the row before it; the rest follow it.
   bool has_sample_row = false;
   while (!has_sample_row && !rows.Stopped() &&
-         ScaledDepth(well.sample_depth) <= last_sample_scaled) {
-    has_sample_row = rows.Row(well.sample_depth);
-    well.sample_depth = well.sample_depth + depth_step;
+         ScaledDepth(sample_depth) <= last_sample_scaled) {
+    has_sample_row = rows.Row(sample_depth);
+    sample_depth = sample_depth + depth_step;
   }
   // The interval end row stands 0.01 m above the first sample past the
   // interval, or 0.01 m above the bottom when that sample lies beyond it; an
   // interval without a row of its own has no end either.
   if (has_sample_row) {
-    well.sample_depth =
-        rows.FollowingRows(well.sample_depth, depth_step, last_sample_scaled);
-    double end_depth = well.sample_depth - kEndRowOffset;
+    sample_depth =
+        rows.FollowingRows(sample_depth, depth_step, last_sample_scaled);
+    double end_depth = sample_depth - kEndRowOffset;
     if (DepthKey(end_depth) >= DepthKey(well.bottom))
       end_depth = well.bottom - kEndRowOffset;
     rows.Row(end_depth);
   }
   well.last_depth =
-      well.sample_depth > well.bottom ? well.bottom : well.sample_depth;
+      sample_depth > well.bottom ? well.bottom : sample_depth;
   // A well whose file has failed is reported as such, not for thin lines.
   return has_sample_row || rows.Stopped();
 }

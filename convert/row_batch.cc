@@ -26,8 +26,9 @@ void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
   row_end_assembled_ = true;
   for (const char* part : parts) {
     const char* text = part != nullptr ? part : "";
-    parts_[part_count_++] = text;
     const std::size_t length = std::strlen(text);
+    parts_[part_count_] = text;
+    part_lengths_[part_count_++] = length;
     if (row_end_assembled_ && length <= kRowEndBytes - row_end_length_) {
       std::memcpy(row_end_ + row_end_length_, text, length);
       row_end_length_ += length;
@@ -39,8 +40,8 @@ void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
 
 double RowBatch::FollowingRows(double depth, double step, double last_scaled) {
   if (!row_end_assembled_) {
-    while (!stopped_ && ScaledDepth(depth) <= last_scaled) {
-      Row(depth, false);
+    while (!out_.Failed() && ScaledDepth(depth) <= last_scaled) {
+      Row(depth);
       depth = depth + step;
     }
     return depth;
@@ -58,8 +59,7 @@ double RowBatch::FollowingRows(double depth, double step, double last_scaled) {
       out_.Commit(row);
       row = out_.Reserve(row_room);
       limit = out_.Limit();
-      stopped_ = out_.Failed();
-      if (stopped_) break;
+      if (out_.Failed()) break;
     }
     char* const row_end = row + formatter_.Format(depth, row);
     for (std::size_t i = 0; i < row_end_length; i += kCopyBlock)
@@ -93,12 +93,11 @@ bool RowBatch::Advances(double depth, const char* text, int length) {
 // A row whose row end is too long to keep assembled: its pieces are taken
 // one after the other.
 bool RowBatch::WriteLongRow(double depth) {
-  char depth_text[kMaxDepthText + 1];
+  char depth_text[kMaxDepthText];
   const int depth_length = formatter_.Format(depth, depth_text);
   if (!Advances(depth, depth_text, depth_length)) return false;
   out_.Append(depth_text, static_cast<std::size_t>(depth_length));
   for (std::size_t i = 0; i < part_count_; ++i)
-    out_.Append(parts_[i], std::strlen(parts_[i]));
-  stopped_ = out_.Failed();
+    out_.Append(parts_[i], part_lengths_[i]);
   return true;
 }

@@ -31,8 +31,7 @@ class RowBatch {
   // it fits in this many bytes; a longer one is written piece by piece.
   static constexpr std::size_t kRowEndBytes = 4096;
 
-  RowBatch(BlockWriter& out, WellState& well)
-      : out_(out), well_(well), stopped_(out.Failed()) {}
+  RowBatch(BlockWriter& out, WellState& well) : out_(out), well_(well) {}
   ~RowBatch() {
     if (!last_row_printed_)
       well_.last_row_millionths = Printed(well_.last_row_depth);
@@ -47,7 +46,19 @@ class RowBatch {
 
   // A row: the depth in "%f" notation, then the row end. False when the
   // depth does not print deeper than the last row, and nothing was written.
-  bool Row(double depth) { return Row(depth, true); }
+  bool Row(double depth) {
+    if (out_.Failed()) return false;
+    if (!row_end_assembled_) return WriteLongRow(depth);
+    char* const row = out_.Reserve(kRowRoom + row_end_length_);
+    if (out_.Failed()) return false;
+    const int depth_length = formatter_.Format(depth, row);
+    if (!Advances(depth, row, depth_length)) return false;
+    char* const row_end = row + depth_length;
+    for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
+      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
+    out_.Commit(row_end + row_end_length_);
+    return true;
+  }
 
   // Rows that follow a row written at |depth| - |step|: at |depth| and on by
   // repeated addition of |step| while depth * 1000 <= |last_scaled|. With
@@ -57,7 +68,7 @@ class RowBatch {
 
   // True once a write to the file has failed: the well will not be published,
   // so no more of its rows are made, and Row writes nothing.
-  bool Stopped() const { return stopped_; }
+  bool Stopped() const { return out_.Failed(); }
 
  private:
   // Row ends are copied in blocks of this many bytes, which the compiler
@@ -69,28 +80,6 @@ class RowBatch {
   static constexpr std::size_t kRowRoom =
       static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
 
-  bool Row(double depth, bool compare) {
-    if (stopped_) return false;
-    if (!row_end_assembled_) return WriteLongRow(depth);
-    char* const row = out_.Reserve(kRowRoom + row_end_length_);
-    if (out_.Failed()) {
-      stopped_ = true;
-      return false;
-    }
-    const int depth_length = formatter_.Format(depth, row);
-    if (!compare) {
-      well_.last_row_depth = depth;
-      last_row_printed_ = false;
-    } else if (!Advances(depth, row, depth_length)) {
-      return false;
-    }
-    char* const row_end = row + depth_length;
-    for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
-      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
-    out_.Commit(row_end + row_end_length_);
-    return true;
-  }
-
   // True, and the well's last row updated, when |depth|, printed as |text|,
   // lies below the last row written.
   bool Advances(double depth, const char* text, int length);
@@ -99,12 +88,13 @@ class RowBatch {
 
   BlockWriter& out_;
   WellState& well_;
-  bool stopped_;
   DepthFormatter formatter_;
   // False while the well's last row has been written without its printed
   // depth being taken.
   bool last_row_printed_ = true;
+  // The parts of the row end and their lengths.
   const char* parts_[4] = {};
+  std::size_t part_lengths_[4] = {};
   std::size_t part_count_ = 0;
   // The row end, when it fits.
   char row_end_[kRowEndBytes + kCopyBlock];

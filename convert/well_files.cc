@@ -66,12 +66,16 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   const std::string file_name = looked_up_name_ + ".las";
   // Messages name the file as the user would reach it.
   const std::string shown_name = output_prefix_ + file_name;
-  const std::string outside = FormatText(
-      "well \"%s\" would place its file outside the %s directory; its lines "
-      "are skipped",
-      text, output_prefix_.empty() ? "working" : "output");
+  // Made only for a well that is refused: a table sorted by formation looks
+  // up a well at nearly every line.
+  const auto outside = [&] {
+    return FormatText(
+        "well \"%s\" would place its file outside the %s directory; its "
+        "lines are skipped",
+        text, output_prefix_.empty() ? "working" : "output");
+  };
   if (!StaysInWorkingDirectory(file_name.c_str())) {
-    looked_up_ = RefusedWell(shown_name, outside);
+    looked_up_ = RefusedWell(shown_name, outside());
     return *looked_up_;
   }
   std::size_t folder = 0;
@@ -81,7 +85,7 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   if (!folders_.Place(file_name, &folder, &base_name, &key, &err)) {
     looked_up_ = RefusedWell(
         shown_name,
-        err.empty() ? outside : "cannot create " + shown_name + ": " + err);
+        err.empty() ? outside() : "cannot create " + shown_name + ": " + err);
     return *looked_up_;
   }
   Well& well = wells_[key];
@@ -154,23 +158,34 @@ void WellFiles::StartWell(Well& well) {
   writing_ = true;
 }
 
+// Opens the well's file in the private directory of its folder, created
+// afresh or |reopened|, as the stream of output_ with its large buffer (set
+// before anything else, as a seek would give the stream a buffer of its own).
+bool WellFiles::OpenInPartial(const Well& well, bool reopened,
+                              std::string* err) {
+  platform::Directory* partial = folders_.Partial(well.folder, err);
+  if (partial == nullptr) return false;
+  const int descriptor =
+      reopened ? partial->ReopenFile(well.base_name.c_str(), err)
+               : partial->CreateNewFile(well.base_name.c_str(), err);
+  if (descriptor < 0 ||
+      !output_.Adopt(descriptor,
+                     (partial->path() + "/" + well.base_name).c_str(), err))
+    return false;
+  output_.SetBufferSize(kOutputBufferBytes);
+  return true;
+}
+
 // Creates the well's file in the private directory of its folder.
 bool WellFiles::CreateWellFile(Well& well) {
   std::string err;
-  platform::Directory* partial = folders_.Partial(well.folder, &err);
-  const int descriptor =
-      partial != nullptr ? partial->CreateNewFile(well.base_name.c_str(), &err)
-                         : -1;
-  if (descriptor < 0 ||
-      !output_.Adopt(descriptor,
-                     (partial->path() + "/" + well.base_name).c_str(), &err)) {
+  if (!OpenInPartial(well, false, &err)) {
     reporter_.ReportLine("cannot create %s: %s", well.file_name.c_str(),
                          err.c_str());
     well.failed = true;
     return false;
   }
   well.has_file = true;
-  output_.SetBufferSize(kOutputBufferBytes);
   allocation_failures_at_start_ = platform::AllocationFailureCount();
   return true;
 }
@@ -202,17 +217,7 @@ bool WellFiles::TakeBlock(const char* bytes, std::size_t size) {
 // Reopens a waiting well's file where its rows end: over its closing row, if
 // it has one.
 bool WellFiles::OpenWaitingFile(Well& well, std::string* err) {
-  platform::Directory* partial = folders_.Partial(well.folder, err);
-  const int descriptor =
-      partial != nullptr ? partial->ReopenFile(well.base_name.c_str(), err)
-                         : -1;
-  if (descriptor < 0 ||
-      !output_.Adopt(descriptor,
-                     (partial->path() + "/" + well.base_name).c_str(), err)) {
-    return false;
-  }
-  // The buffer first: a seek would otherwise make the stream one of its own.
-  output_.SetBufferSize(kOutputBufferBytes);
+  if (!OpenInPartial(well, true, err)) return false;
   if (!output_.SeekTo(well.rows_end, err)) {
     output_.Close();
     return false;

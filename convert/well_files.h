@@ -99,6 +99,7 @@ class WellFiles : private BlockWriter::Sink {
   Well& Lookup(const String& name);
   Well* RefusedWell(const std::string& file_name, const std::string& message);
   void StartWell(Well& well);
+  bool OpenInPartial(const Well& well, bool reopened, std::string* err);
   bool CreateWellFile(Well& well);
   void ResumeWell(Well& well);
   bool TakeBlock(const char* bytes, std::size_t size) override;

@@ -11,10 +11,7 @@ struct WellState {
   // to finish.
   std::int32_t line_count = 0;
   // Depths in metres.
-  double previous_bottom = 0.0;
-  double top = 0.0;
-  double bottom = 0.0;
-  double sample_depth = 0.0;
+  double bottom = 0.0;       // of the latest data line
   double first_depth = 0.0;  // STRT: the first lead-in row
   double last_depth = 0.0;   // the closing row, at the bottom at the deepest
   // The last row written: its depth, and that depth as printed, in whole
@@ -35,7 +32,7 @@ struct WellState {
   // Back to the state of a well that has no line yet.
   void Reset() {
     line_count = 0;
-    previous_bottom = top = bottom = sample_depth = 0.0;
+    bottom = 0.0;
     first_depth = last_depth = 0.0;
     has_row = false;
     last_row_depth = 0.0;

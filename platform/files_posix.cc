@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/path.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -29,10 +30,6 @@ constexpr int kHoldFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 constexpr int kHoldFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
 
-// Random characters for private directory names: lower-case letters and
-// digits only, so that the names stay apart on file systems that fold case.
-constexpr char kNameAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-constexpr int kRandomCharacters = 8;
 constexpr int kNameAttempts = 100;
 
 bool Fail(std::string* err, int code) {
@@ -52,23 +49,16 @@ FileIdentity IdentityOf(const struct stat& status) {
   return identity;
 }
 
-// One component: not empty, no separator, not "." or "..".
+// One component: no separator, not "." or "..".
 bool IsPlainName(const char* name) {
-  if (name == nullptr || name[0] == '\0') return false;
-  if (std::strchr(name, '/') != nullptr) return false;
-  return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+  return internal::IsPlainName(name, "/");
 }
 
 std::string RandomName(const char* prefix) {
   static std::random_device device;
-  std::uint64_t bits = (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
-                       static_cast<std::uint64_t>(::getpid());
-  std::string name = prefix;
-  for (int i = 0; i < kRandomCharacters; ++i) {
-    name += kNameAlphabet[bits % (sizeof(kNameAlphabet) - 1)];
-    bits /= sizeof(kNameAlphabet) - 1;
-  }
-  return name;
+  return internal::RandomName(
+      prefix, (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+                  static_cast<std::uint64_t>(::getpid()));
 }
 
 // The full path of the directory open on |descriptor|: what the system

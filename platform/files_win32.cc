@@ -22,14 +22,13 @@
 
 #include "platform/file_error_win32.h"
 #include "platform/files.h"
+#include "platform/path.h"
 #include "platform/platform.h"
 
 namespace platform {
 
 namespace {
 
-constexpr char kNameAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-constexpr int kRandomCharacters = 8;
 constexpr int kNameAttempts = 100;
 
 // Access that holding a directory needs: listing and passing through it,
@@ -80,9 +79,7 @@ std::string Narrow(const std::wstring& wide, UINT code_page = CP_ACP) {
 
 // One component: not empty, no separator or drive, not "." or "..".
 bool IsPlainName(const char* name) {
-  if (name == nullptr || name[0] == '\0') return false;
-  if (std::strpbrk(name, "/\\:") != nullptr) return false;
-  return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+  return internal::IsPlainName(name, "/\\:");
 }
 
 std::string RandomName(const char* prefix) {
@@ -100,12 +97,7 @@ std::string RandomName(const char* prefix) {
   bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9ull;
   bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBull;
   bits ^= bits >> 31;
-  std::string name = prefix;
-  for (int i = 0; i < kRandomCharacters; ++i) {
-    name += kNameAlphabet[bits % (sizeof(kNameAlphabet) - 1)];
-    bits /= sizeof(kNameAlphabet) - 1;
-  }
-  return name;
+  return internal::RandomName(prefix, bits);
 }
 
 bool Inspect(HANDLE handle, BY_HANDLE_FILE_INFORMATION* information,

@@ -1,5 +1,6 @@
 // The platform rules that do not depend on the system: path components and
-// their split, blank names, and the heap limit that the tests set.
+// their split, blank and plain names, private names, and the heap limit that
+// the tests set.
 #include "platform/path.h"
 
 #include <cstring>
@@ -25,6 +26,23 @@ bool IsBlankName(const char* name) {
     if (std::strchr(" \t\n\r", *name) == nullptr) return false;
   }
   return true;
+}
+
+bool IsPlainName(const char* name, const char* separators) {
+  if (name == nullptr || name[0] == '\0') return false;
+  if (std::strpbrk(name, separators) != nullptr) return false;
+  return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+}
+
+std::string RandomName(const char* prefix, std::uint64_t bits) {
+  static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  constexpr std::uint64_t kLetters = sizeof(kAlphabet) - 1;
+  std::string name = prefix != nullptr ? prefix : "";
+  for (int i = 0; i < 8; ++i) {
+    name += kAlphabet[bits % kLetters];
+    bits /= kLetters;
+  }
+  return name;
 }
 
 void CopyPart(const char* begin, const char* end, char* out, int limit) {

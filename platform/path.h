@@ -1,10 +1,12 @@
 // Rules that the platform files share: what separates path components, what
-// makes a name blank, how a path splits into its parts, and the heap limit of
+// makes a name blank or a plain component, how private names are spelled, how a path splits into its parts, and the heap limit of
 // the tests. Only the platform's own .cc files include this header.
 #ifndef ZONE2LAS_PLATFORM_PATH_H_
 #define ZONE2LAS_PLATFORM_PATH_H_
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
 namespace platform {
 namespace internal {
@@ -14,6 +16,15 @@ bool IsSeparator(char c);
 
 // The same four bytes as the program's blank test; a null name is blank.
 bool IsBlankName(const char* name);
+
+// One path component: not empty, none of the bytes of |separators|, not "."
+// or "..".
+bool IsPlainName(const char* name, const char* separators);
+
+// |prefix| and eight characters drawn from |bits|: lower-case letters and
+// digits only, so that names made this way stay apart on file systems that
+// fold case.
+std::string RandomName(const char* prefix, std::uint64_t bits);
 
 // Copies at most |limit| - 1 bytes of [begin, end) into |out|, if given.
 void CopyPart(const char* begin, const char* end, char* out, int limit);

@@ -58,62 +58,10 @@ char* WriteWholeNumber(std::uint32_t value, char* at) {
   return end;
 }
 
-}  // namespace
-
-namespace {
-
-// A depth split into its sign, whole metres and millionths past them, as
-// "%f" prints it.
-struct SplitDepth {
-  bool negative;
-  std::uint32_t whole;
-  std::uint32_t millionths;
-};
-
-// From 4 m to 2^24 m, where nearly every row of a well lies, a depth is split
-// in whole numbers: |depth| is mantissa / 2^shift exactly, with shift from 29
-// to 50, so its whole metres are mantissa >> shift, and its millionths past
-// them, fraction * 10^6 / 2^shift = fraction * 15625 / 2^(shift - 6), are held
-// exactly in 64 bits and rounded to nearest, ties to even, as "%f" rounds the
-// exact value. False for a depth outside that range. Inlined into both
-// formatters: it is most of the cost of a row.
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline bool
-Split(double depth, SplitDepth* out) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &depth, sizeof bits);
-  const unsigned biased_exponent = static_cast<unsigned>(bits >> 52) & 0x7FF;
-  if (biased_exponent < 1025 || biased_exponent > 1046) return false;
-  const unsigned shift = 1075 - biased_exponent;
-  const std::uint64_t mantissa =
-      (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-  std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift);
-  const std::uint64_t scaled =
-      (mantissa & ((std::uint64_t{1} << shift) - 1)) * 15625;
-  const unsigned scaled_shift = shift - 6;
-  // Half a millionth less one unit, plus one more when the millionths below
-  // are odd: a remainder of exactly half carries only to an even neighbour.
-  const std::uint64_t below = (scaled >> scaled_shift) & 1;
-  const std::uint64_t half_or_less =
-      (std::uint64_t{1} << (scaled_shift - 1)) - 1 + below;
-  std::uint32_t millionths =
-      static_cast<std::uint32_t>((scaled + half_or_less) >> scaled_shift);
-  if (millionths == 1000000) {
-    millionths = 0;
-    ++whole;
-  }
-  out->negative = (bits >> 63) != 0;
-  out->whole = whole;
-  out->millionths = millionths;
-  return true;
-}
-
-// Writes the sign and whole metres of |split|; returns the end.
-char* WriteWhole(const SplitDepth& split, char* at) {
-  if (split.negative) *at++ = '-';
-  return WriteWholeNumber(split.whole, at);
+// Writes the sign and whole metres; returns the end.
+char* WriteWhole(bool negative, std::uint32_t whole, char* at) {
+  if (negative) *at++ = '-';
+  return WriteWholeNumber(whole, at);
 }
 
 // Writes the point and six decimals at |at|; returns the end.
@@ -145,22 +93,25 @@ int FormatSlowly(double depth, char* text) {
 }  // namespace
 
 int FormatDepth(double depth, char* text) {
-  SplitDepth split;
-  if (!Split(depth, &split)) return FormatSlowly(depth, text);
-  return static_cast<int>(
-      WriteMillionths(split.millionths, WriteWhole(split, text)) - text);
+  return DepthFormatter().Format(depth, text);
 }
 
 int DepthFormatter::Format(double depth, char* text) {
   std::uint64_t bits;
   std::memcpy(&bits, &depth, sizeof bits);
-  // The sign and the exponent decide every shift and mask of Split; they are
-  // worked out again only when they change, which in a well is seldom.
+  // From 4 m to 2^24 m, where nearly every row of a well lies, a depth is
+  // split in whole numbers: |depth| is mantissa / 2^shift exactly, with shift
+  // from 29 to 50, so its whole metres are mantissa >> shift, and its
+  // millionths past them, fraction * 10^6 / 2^shift = fraction * 15625 /
+  // 2^(shift - 6), are held exactly in 64 bits and rounded to nearest, ties
+  // to even, as "%f" rounds the exact value. The sign and the exponent decide
+  // every shift and mask; they are worked out again only when they change,
+  // which in a well is seldom.
   const unsigned sign_and_exponent = static_cast<unsigned>(bits >> 52);
   if (sign_and_exponent != sign_and_exponent_) {
     const unsigned biased_exponent = sign_and_exponent & 0x7FF;
     if (biased_exponent < 1025 || biased_exponent > 1046)
-      return FormatDepth(depth, text);
+      return FormatSlowly(depth, text);
     sign_and_exponent_ = sign_and_exponent;
     shift_ = 1075 - biased_exponent;
     scaled_shift_ = shift_ - 6;
@@ -169,11 +120,12 @@ int DepthFormatter::Format(double depth, char* text) {
     // The whole metres kept belong to the sign they were written with.
     whole_ = ~std::uint32_t{0};
   }
-  // Split's arithmetic, step for step, with the shifts and masks above.
   const std::uint64_t mantissa =
       (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
   std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift_);
   const std::uint64_t scaled = (mantissa & fraction_mask_) * 15625;
+  // Half a millionth less one unit, plus one more when the millionths below
+  // are odd: a remainder of exactly half carries only to an even neighbour.
   const std::uint64_t below = (scaled >> scaled_shift_) & 1;
   std::uint32_t millionths = static_cast<std::uint32_t>(
       (scaled + half_less_one_ + below) >> scaled_shift_);
@@ -183,9 +135,8 @@ int DepthFormatter::Format(double depth, char* text) {
   }
   if (whole != whole_) {
     whole_ = whole;
-    const SplitDepth split = {(bits >> 63) != 0, whole, millionths};
-    whole_length_ =
-        static_cast<int>(WriteWhole(split, whole_text_) - whole_text_);
+    whole_length_ = static_cast<int>(
+        WriteWhole((bits >> 63) != 0, whole, whole_text_) - whole_text_);
   }
   // A sign and at most eight digits: the whole block is copied at once.
   std::memcpy(text, whole_text_, sizeof whole_text_);

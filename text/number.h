@@ -17,8 +17,9 @@ int FormatDepth(double depth, char* text);
 // FormatDepth for a run of depths that mostly share their whole metres, as
 // the rows of a well do: the text of the whole metres is kept from the call
 // before and only the decimals are written anew. Writes the same text as
-// FormatDepth; the bytes past the returned length, up to 16 from |text| and
-// always within kMaxDepthText, may be overwritten too.
+// FormatDepth (which is one call of a fresh formatter); the bytes past the
+// returned length, up to 16 from |text| and always within kMaxDepthText, may
+// be overwritten too.
 class DepthFormatter {
  public:
   int Format(double depth, char* text);
