@@ -40,15 +40,15 @@ String NullRowTail(int attribute_count) {
 // Opens the zone table for reading; false once the failure is reported.
 bool OpenTable(DiskFile& table, Reporter& reporter) {
   const char* name = reporter.table_name();
-  table.SetName(name);
+  std::string err;
+  table.SetName(name, &err);
   if (IsBlankText(name)) {
     reporter.Report("the zone table's name is blank");
     return false;
   }
   if (table.GetFullName().Length() == 0) {
-    std::string full_path;
-    std::string err = "the full path would not fit";
-    platform::FullPath(name, &full_path, &err);
+    // A full path that was found but could not be stored has no reason.
+    if (err.empty()) err = "the full path would not fit";
     reporter.Report("%s: cannot resolve the name to a full path: %s", name,
                     err.c_str());
     return false;
@@ -67,8 +67,7 @@ void SkipByteOrderMark(String* line) {
   constexpr char kMark[] = "\xEF\xBB\xBF";
   const char* text = line->GetText();
   if (text != nullptr && std::strncmp(text, kMark, 3) == 0) {
-    const String rest(text + 3);
-    line->Assign(rest);
+    line->Assign(text + 3);
   }
 }
 
@@ -209,14 +208,18 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     }
     if (status == LineReader::Status::kText && line.IsBlank()) continue;
     any_data_line = true;
+    // Split by the table's delimiter into the fields of the line before,
+    // then checked the same way whatever the delimiter.
+    bool split = status == LineReader::Status::kText;
+    if (split && delimited) {
+      split = delimited->SplitData(line, header.attribute_count(), &fields,
+                                   &err);
+    } else if (split) {
+      SplitWhiteSpaceFields(line, &fields);
+    }
     const bool parsed =
-        status == LineReader::Status::kText &&
-        (delimited ? delimited->SplitData(line, header.attribute_count(),
-                                          &fields, &err) &&
-                         ParseDataFields(fields, header.attribute_count(),
-                                         options.depth_step, &data, &err)
-                   : ParseDataLine(line, header.attribute_count(),
-                                   options.depth_step, &data, &err));
+        split && ParseDataFields(fields, header.attribute_count(),
+                                 options.depth_step, &data, &err);
     if (!parsed || !wells.Accepts(data, &err)) {
       reporter.ReportLine("%s", err.c_str());
       continue;

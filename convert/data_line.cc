@@ -13,6 +13,8 @@ namespace {
 
 // An optional sign, digits with at most one point, at least one digit.
 bool IsDecimalNumber(const char* text) {
+  // A field whose text could not be stored has none.
+  if (text == nullptr) return false;
   if (*text == '+' || *text == '-') ++text;
   int digits = 0;
   int points = 0;
@@ -123,13 +125,13 @@ bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
   const String& top = fields[1];
   const String& bottom = fields[2];
   if (!IsDecimalNumber(top.GetText())) {
-    *err =
-        FormatText("top depth \"%s\" is not a decimal number", top.GetText());
+    *err = FormatText("top depth \"%s\" is not a decimal number",
+                      top.GetText() != nullptr ? top.GetText() : "");
     return false;
   }
   if (!IsDecimalNumber(bottom.GetText())) {
     *err = FormatText("bottom depth \"%s\" is not a decimal number",
-                      bottom.GetText());
+                      bottom.GetText() != nullptr ? bottom.GetText() : "");
     return false;
   }
   out->well.Assign(fields[0]);

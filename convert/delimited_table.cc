@@ -19,18 +19,19 @@ bool DelimitedTable::Split(const String& line, std::string* err) {
 }
 
 void DelimitedTable::JoinWhiteSpace(const char* what, std::string* text) {
-  const std::string before = *text;
+  before_.assign(*text);
   if (!JoinWhiteSpaceRuns(text)) return;
-  if (noted_.insert(std::string(what) + '\n' + before).second) {
-    reporter_.NoteLine("%s \"%s\" written as %s", what, before.c_str(),
+  if (noted_.insert(std::string(what) + '\n' + before_).second) {
+    reporter_.NoteLine("%s \"%s\" written as %s", what, before_.c_str(),
                        text->c_str());
   }
 }
 
 void DelimitedTable::CopyFields(std::vector<String>* fields) const {
-  fields->clear();
-  for (const std::string& field : raw_fields_)
-    fields->emplace_back(field.c_str());
+  // The Strings of the line before are reused: their buffers only grow.
+  fields->resize(raw_fields_.size());
+  for (std::size_t i = 0; i < raw_fields_.size(); ++i)
+    (*fields)[i].Assign(raw_fields_[i].c_str());
 }
 
 bool DelimitedTable::SplitHeader(const String& line,

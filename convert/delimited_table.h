@@ -47,6 +47,9 @@ class DelimitedTable {
   std::vector<std::string> raw_fields_;
   // The texts already noted, each after the kind of text it was.
   std::set<std::string> noted_;
+  // A field as it was before its white space was joined, kept for the note;
+  // one buffer for every field, so that no field costs a copy of its own.
+  std::string before_;
 };
 
 #endif  // ZONE2LAS_CONVERT_DELIMITED_TABLE_H_

@@ -168,11 +168,6 @@ int RefuseCommandLine(const char* program, const std::string& message) {
 bool ParseCommandLine(int argc, char* argv[], Options* options,
                       int* exit_status) {
   const char* program = argc > 0 && argv[0] ? argv[0] : kProgram;
-  if (argc < 2) {
-    WriteToOutput("Mandatory argumument not specified!\n" + UsageText(program));
-    *exit_status = kExitUsage;
-    return false;
-  }
   const char* step_text = nullptr;
   bool options_ended = false;
   std::string err;

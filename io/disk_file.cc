@@ -1,6 +1,5 @@
 #include "io/disk_file.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
@@ -60,13 +59,13 @@ DiskFile::~DiskFile() {
   DiskFile::OnDestroy();
 }
 
-void DiskFile::SetName(const char* text) {
+void DiskFile::SetName(const char* text, std::string* err) {
   if (IsBlankText(text)) return;
   // The system's own limit on a full path; a name that cannot be resolved
   // leaves the name empty.
   std::string full_path;
   std::string ignored;
-  platform::FullPath(text, &full_path, &ignored);
+  platform::FullPath(text, &full_path, err != nullptr ? err : &ignored);
   name.Assign(full_path.c_str());
 }
 

@@ -27,8 +27,9 @@ class DiskFile {
   DiskFile& operator=(const DiskFile&) = delete;
 
   // Resolves |text| to a full path and makes it the name. A blank text
-  // changes nothing; a name that cannot be resolved leaves the name empty.
-  void SetName(const char* text);
+  // changes nothing; a name that cannot be resolved leaves the name empty,
+  // with the reason in |err| when given.
+  void SetName(const char* text, std::string* err = nullptr);
 
   // Binary mode when |text_mode| is false.
   bool OpenRead(bool text_mode);         // "rt" / "rb"

@@ -9,16 +9,8 @@ namespace platform {
 
 Directory::~Directory() { Release(); }
 
-Directory::Directory(Directory&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)),
-      parent_handle_(std::exchange(other.parent_handle_, kNoHandle)),
-      path_(std::move(other.path_)),
-      name_(std::move(other.name_)),
-      identity_(other.identity_) {
-  other.path_.clear();
-  other.name_.clear();
-  other.identity_ = FileIdentity();
-}
+// An empty directory takes |other|'s place: releasing it does nothing.
+Directory::Directory(Directory&& other) noexcept { *this = std::move(other); }
 
 Directory& Directory::operator=(Directory&& other) noexcept {
   if (this != &other) {

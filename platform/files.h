@@ -143,8 +143,9 @@ class Directory {
 
   // A file descriptor on POSIX systems, a HANDLE on Windows.
   std::intptr_t handle_ = kNoHandle;
-  // For a private directory: its parent, held so that the directory is
-  // removed from the directory it was made in.
+  // For a private directory on POSIX systems: its parent, held so that the
+  // directory is removed from the directory it was made in (Windows removes
+  // it through its own handle).
   std::intptr_t parent_handle_ = kNoHandle;
   std::string path_;
   std::string name_;

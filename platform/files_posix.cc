@@ -106,7 +106,7 @@ bool FullPath(const char* name, std::string* out, std::string* err) {
     out->assign(full.data());
     return true;
   }
-  if (name == nullptr || name[strspn(name, " \t\n\r")] == '\0') {
+  if (internal::IsBlankName(name)) {
     if (err != nullptr) *err = "the name is blank";
     return false;
   }

@@ -264,7 +264,7 @@ bool FullPath(const char* name, std::string* out, std::string* err) {
     out->assign(full);
     return true;
   }
-  if (name == nullptr || name[std::strspn(name, " \t\n\r")] == '\0') {
+  if (internal::IsBlankName(name)) {
     if (err != nullptr) *err = "the name is blank";
     return false;
   }
@@ -397,9 +397,7 @@ bool Directory::RemoveSelf(std::string* err) {
 
 void Directory::Close() {
   if (handle_ != kNoHandle) CloseHandle(AsHandle(handle_));
-  if (parent_handle_ != kNoHandle) CloseHandle(AsHandle(parent_handle_));
   handle_ = kNoHandle;
-  parent_handle_ = kNoHandle;
   path_.clear();
   name_.clear();
   identity_ = FileIdentity();

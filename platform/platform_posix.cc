@@ -2,7 +2,6 @@
 // Windows process heap, the ANSI text routines, _fullpath and _splitpath.
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>

@@ -7,8 +7,6 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-// <windows.h> maps ReplaceFile onto ReplaceFileA; ours is a different call.
-#undef ReplaceFile
 
 #include <fcntl.h>
 #include <io.h>
