@@ -3,15 +3,11 @@
 // directory above it can be renamed or removed while it is held, and files
 // reached by the held directory's own final path. Identities are the
 // volume's serial number and the file index.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
+// Before every other header: the runtime and system headers below want it.
+#include "platform/windows_headers.h"
+
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include <cerrno>
 #include <cstdint>

@@ -1,12 +1,8 @@
 // The platform layer on Windows: the process heap, the ANSI text routines of
 // kernel32 and the runtime's path routines.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+
+// Before every other header: the runtime and system headers below want it.
+#include "platform/windows_headers.h"
 
 #include <fcntl.h>
 #include <io.h>

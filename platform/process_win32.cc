@@ -1,12 +1,8 @@
 // Standard streams and stop requests on Windows: console control events
 // stand for the signals of POSIX systems.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+
+// Before every other header: the runtime and system headers below want it.
+#include "platform/windows_headers.h"
 
 #include <csignal>
 
