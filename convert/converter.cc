@@ -13,6 +13,8 @@
 #include "convert/las_format.h"
 #include "convert/report.h"
 #include "convert/resample.h"
+#include "convert/standard_run.h"
+#include "convert/table_input.h"
 #include "convert/well_files.h"
 #include "io/disk_file.h"
 #include "io/line_reader.h"
@@ -36,6 +38,8 @@ String NullRowTail(int attribute_count) {
   tail.push_back('\n');
   return String(tail.c_str());
 }
+
+}  // namespace
 
 // Opens the zone table for reading; false once the failure is reported.
 bool OpenTable(DiskFile& table, Reporter& reporter) {
@@ -142,6 +146,8 @@ bool ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
   }
 }
 
+namespace {
+
 // Reports memory that ran out on the current line; what was in progress is
 // gone with the WellFiles that held it.
 int OutOfMemory(Reporter& reporter) {
@@ -175,7 +181,12 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   if (!CheckOutputDirectory(options.output_dir, reporter) ||
       !OpenTable(table, reporter))
     return kExitFailure;
-  LineReader reader(table);
+  std::optional<StandardRun> standard;
+  if (options.standard) {
+    standard.emplace(options, reporter);
+    if (const int status = standard->Prepare(table)) return status;
+  }
+  LineReader reader(standard ? standard->Source(table) : table);
   std::optional<DelimitedTable> delimited;
   if (!ReadHeader(reader, options, reporter, &delimited, &header))
     return kExitFailure;
@@ -184,7 +195,9 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   const String null_row_tail = NullRowTail(header.attribute_count());
   WellFiles wells(reporter, header, options.depth_step,
                   table.GetFullName().GetText(),
-                  options.output_dir != nullptr ? options.output_dir : "");
+                  options.output_dir != nullptr ? options.output_dir : "",
+                  WellFiles::kWaitingBlocks,
+                  standard ? &*standard : nullptr);
 
   bool any_data_line = false;
   String line;
@@ -226,6 +239,10 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     }
     // A well that is refused is reported once, when it first comes.
     if (!wells.SwitchTo(data.well)) continue;
+    if (standard) {
+      standard->Rows(data, reader.line_number(), wells.State(), wells.Rows());
+      continue;
+    }
     if (!ResampleLine(data, wells.State(), wells.Rows(), options.depth_step,
                       null_row_tail)) {
       reporter.NoteLine(
@@ -234,6 +251,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     }
   }
   wells.Publish();
+  if (standard) standard->Finish();
   if (!any_data_line)
     reporter.Note("%s: no data lines; no file written", options.table_name);
   // A text that could not be stored is lost data, even between wells.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "convert/report.h"
+#include "convert/standard_grid.h"
 #include "io/console.h"
 
 namespace {
@@ -63,6 +64,23 @@ void PrintHelp(const char* program) {
       "                 unit lead-in, the 0.01 offsets and the step are plain\n"
       "                 numbers in that unit.\n"
       "                 Example: zone2las --depth-unit F tops_ft.txt 0.5\n"
+      "      --standard\n"
+      "                 files that keep every rule of LAS 2.0: rows at whole\n"
+      "                 multiples of the step (at most six decimals), zones "
+      "and\n"
+      "                 text values as integer codes listed in ~Parameter, "
+      "every\n"
+      "                 ~Well item of the standard.\n"
+      "      --zone-codes FILE\n"
+      "                 with --standard: the code of each zone, from a table "
+      "with\n"
+      "                 the columns ZONE and CODE.\n"
+      "      --well-info FILE\n"
+      "                 with --standard: each well's ~Well items (COMP, FLD, "
+      "LOC,\n"
+      "                 PROV, SRVC, DATE, UWI, CNTY, STAT, CTRY, API, LIC) "
+      "and\n"
+      "                 ~Parameter items, from a table with a WELL column.\n"
       "  -h, --help     show this text\n"
       "      --version  show the version\n");
 }
@@ -124,7 +142,13 @@ bool ParseDepthUnit(const char* text, char* unit, std::string* err) {
 }
 
 // The options that take a value.
-enum class ValueOption { kDelimiter, kOutputDir, kDepthUnit };
+enum class ValueOption {
+  kDelimiter,
+  kOutputDir,
+  kDepthUnit,
+  kZoneCodes,
+  kWellInfo
+};
 
 struct ValueOptionName {
   const char* name;
@@ -136,6 +160,8 @@ constexpr ValueOptionName kValueOptions[] = {
     {"-o", ValueOption::kOutputDir},
     {"--output-dir", ValueOption::kOutputDir},
     {"--depth-unit", ValueOption::kDepthUnit},
+    {"--zone-codes", ValueOption::kZoneCodes},
+    {"--well-info", ValueOption::kWellInfo},
 };
 
 bool SetValueOption(ValueOption option, const char* value, Options* options,
@@ -152,6 +178,15 @@ bool SetValueOption(ValueOption option, const char* value, Options* options,
       return true;
     case ValueOption::kDepthUnit:
       return ParseDepthUnit(value, &options->depth_unit, err);
+    case ValueOption::kZoneCodes:
+    case ValueOption::kWellInfo:
+      if (value[0] == '\0') {
+        *err = "the option file's name is empty";
+        return false;
+      }
+      (option == ValueOption::kZoneCodes ? options->zone_codes
+                                         : options->well_info) = value;
+      return true;
   }
   return false;
 }
@@ -161,6 +196,27 @@ int RefuseCommandLine(const char* program, const std::string& message) {
   WriteToError(FormatText("%s: %s\n%s\n", kProgram, message.c_str(),
                           UsageText(program).c_str()));
   return kExitUsage;
+}
+
+// The options that only --standard gives a meaning, and its whole grid.
+bool CheckStandardOptions(Options* options, const char* step_text,
+                          std::string* err) {
+  if (!options->standard) {
+    if (options->zone_codes == nullptr && options->well_info == nullptr)
+      return true;
+    *err = FormatText("option \"%s\" needs --standard",
+                      options->zone_codes != nullptr ? "--zone-codes"
+                                                     : "--well-info");
+    return false;
+  }
+  if (StepMillionths(options->depth_step, &options->step_millionths))
+    return true;
+  // The default step has six decimals: a refused step was given.
+  *err = FormatText(
+      "step \"%s\" has more than six decimals; --standard places rows at "
+      "whole millionths",
+      step_text != nullptr ? step_text : "");
+  return false;
 }
 
 }  // namespace
@@ -189,6 +245,10 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
       PrintHelp(program);
       *exit_status = kExitSuccess;
       return false;
+    }
+    if (std::strcmp(arg, "--standard") == 0) {
+      options->standard = true;
+      continue;
     }
     if (std::strcmp(arg, "--version") == 0) {
       WriteToOutput(FormatText("%s %s\n", kProgram, ZONE2LAS_VERSION));
@@ -230,6 +290,10 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
       !ParseStep(step_text, &options->depth_step, &err)) {
     *exit_status = RefuseCommandLine(
         program, FormatText("step \"%s\" %s", step_text, err.c_str()));
+    return false;
+  }
+  if (!CheckStandardOptions(options, step_text, &err)) {
+    *exit_status = RefuseCommandLine(program, err);
     return false;
   }
   return true;

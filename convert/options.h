@@ -22,6 +22,14 @@ struct Options {
   const char* output_dir = nullptr;
   // 'M' (metres) or 'F' (feet): the unit written for the depths.
   char depth_unit = 'M';
+  // Files that keep every rule of LAS 2.0: one regular grid, numbers only,
+  // the well's identity (see convert/standard_run.h).
+  bool standard = false;
+  // The step in whole millionths, under standard.
+  long long step_millionths = 0;
+  // The zone codes and the wells' identities, or null.
+  const char* zone_codes = nullptr;
+  const char* well_info = nullptr;
 };
 
 // Reads |argv| into |options|. Options may stand before or after the table
@@ -29,7 +37,8 @@ struct Options {
 // or a point is a number, never an option. False when the program ends here,
 // with |exit_status|: after the usage text (no table named, an unknown option
 // or a bad option value, a step that is not a finite number of at least
-// 0.001), the help text or the version.
+// 0.001, or under --standard one with more than six decimals), the help
+// text or the version.
 bool ParseCommandLine(int argc, char* argv[], Options* options,
                       int* exit_status);
 

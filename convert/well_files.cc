@@ -28,7 +28,7 @@ std::string ShortDepth(double depth) {
 WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
                      double depth_step, const std::string& table_path,
                      const std::string& output_dir,
-                     std::size_t waiting_blocks)
+                     std::size_t waiting_blocks, WellFormat* format)
     : reporter_(reporter),
       header_(header),
       depth_step_(depth_step),
@@ -37,6 +37,7 @@ WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
                              output_dir.back() == '\\'
                          ? output_dir
                          : output_dir + "/"),
+      format_(format),
       folders_(output_dir),
       rows_(waiting_blocks) {
   std::string ignored;
@@ -131,8 +132,9 @@ bool WellFiles::Accepts(const DataLine& line, std::string* err) {
 bool WellFiles::SwitchTo(const String& well) {
   if (current_ != nullptr && well.Equals(current_well_name_)) return writing_;
   Well& next = Lookup(well);
-  if (&next != current_) StartWell(next);
+  // The name that starts a well's file is the one its header shows.
   current_well_name_.Assign(well);
+  if (&next != current_) StartWell(next);
   return writing_;
 }
 
@@ -153,7 +155,10 @@ void WellFiles::StartWell(Well& well) {
   }
   if (!CreateWellFile(well)) return;
   order_.push_back(&well);
-  well_.strt_offset = WriteLasHeader(output_, header_, depth_step_);
+  if (format_ != nullptr)
+    format_->WriteHeader(output_, current_well_name_, well_);
+  else
+    well_.strt_offset = WriteLasHeader(output_, header_, depth_step_);
   rows_.SetFile(&output_);
   writing_ = true;
 }
@@ -266,14 +271,19 @@ void WellFiles::CompleteCurrent(bool at_end) {
     return;
   }
   const std::int64_t closing_row_offset = output_.Tell();
-  const double stop = WriteClosingRow(well_, rows_);
+  double stop = 0.0;
+  if (format_ != nullptr)
+    format_->WriteEnd(well_, rows_);
+  else
+    stop = WriteClosingRow(well_, rows_);
   rows_.Flush();
   if (!CutAtEnd(well, &err)) {
     FailWell(well, "cannot write: " + err);
     return;
   }
-  WriteDepthRange(output_, well_.strt_offset, header_.depth_unit,
-                  well_.first_depth, stop);
+  if (format_ == nullptr)
+    WriteDepthRange(output_, well_.strt_offset, header_.depth_unit,
+                    well_.first_depth, stop);
   if (!CloseCurrent(well)) return;
   well.completed = true;
   well.rows_end = closing_row_offset;

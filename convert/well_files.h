@@ -25,6 +25,7 @@
 
 #include "convert/data_line.h"
 #include "convert/report.h"
+#include "convert/well_format.h"
 #include "convert/well_names.h"
 #include "convert/well_state.h"
 #include "io/block_writer.h"
@@ -42,11 +43,13 @@ class WellFiles : private BlockWriter::Sink {
 
   // Header and step make every file's LAS header; |table_path| is the zone
   // table, which no well may replace; the files go into |output_dir|, the
-  // working directory when it is empty. Messages go to |reporter|.
+  // working directory when it is empty. Messages go to |reporter|. With
+  // |format|, it writes every file's header and end instead.
   WellFiles(Reporter& reporter, const TableHeader& header, double depth_step,
             const std::string& table_path,
             const std::string& output_dir = std::string(),
-            std::size_t waiting_blocks = kWaitingBlocks);
+            std::size_t waiting_blocks = kWaitingBlocks,
+            WellFormat* format = nullptr);
   // Drops whatever was not published: files in progress and the private
   // directories.
   ~WellFiles() override;
@@ -121,6 +124,7 @@ class WellFiles : private BlockWriter::Sink {
   // and a separator, or nothing for the working directory.
   const std::string output_prefix_;
 
+  WellFormat* const format_;
   WellFolders folders_;
   bool has_table_identity_ = false;
   platform::FileIdentity table_identity_;

@@ -28,6 +28,10 @@ struct WellState {
   String interval_row_tail;
   // Byte offset of the STRT line in the output file.
   std::int64_t strt_offset = 0;
+  // On a regular grid (a WellFormat's): the next row to write and the
+  // well's last row.
+  std::int64_t next_row = 0;
+  std::int64_t last_row = 0;
 
   // Back to the state of a well that has no line yet.
   void Reset() {

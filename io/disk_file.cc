@@ -207,6 +207,11 @@ void DiskFile::Write(const char* text) {
   }
 }
 
+std::size_t DiskFile::Read(char* bytes, std::size_t size) {
+  if (stream == nullptr || size == 0) return 0;
+  return std::fread(bytes, 1, size, stream);
+}
+
 void DiskFile::Write(const char* bytes, std::size_t size) {
   if (stream == nullptr || bytes == nullptr || size == 0) return;
   errno = 0;

@@ -78,6 +78,10 @@ class DiskFile {
   // empty text at the end of the file or without a stream.
   void ReadLine(String& line);
 
+  // Reads up to |size| bytes into |bytes|; returns how many were read, fewer
+  // only at the end of the file or on a failure (HasFailed tells which).
+  std::size_t Read(char* bytes, std::size_t size);
+
   // A failed write is remembered for Close. A null text writes nothing.
   void Write(const char* text);
   // Writes |size| bytes of |bytes|, zero bytes included.

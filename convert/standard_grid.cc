@@ -1,0 +1,95 @@
+#include "convert/standard_grid.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// The quotient of |a| by |b| > 0, rounded down.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  const std::int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+}  // namespace
+
+bool StepMillionths(double step, long long* millionths) {
+  if (!std::isfinite(step) || !(step > 0.0) || step > 1e12) return false;
+  const double scaled = std::round(step * 1e6);
+  if (scaled < 1.0) return false;
+  // Both operands are whole and exact: the quotient is the double nearest to
+  // the decimal, the one a step of six decimals reads as.
+  if (scaled / 1e6 != step) return false;
+  *millionths = static_cast<long long>(scaled);
+  return true;
+}
+
+// Row k's key is ceil(k * step / 1000); K <= key < B holds exactly when
+// (K - 1) * 1000 < k * step <= (B - 1) * 1000.
+GridRows RowsWithin(std::int32_t top_key, std::int32_t bottom_key,
+                    std::int64_t step) {
+  GridRows rows;
+  rows.first = FloorDiv((std::int64_t{top_key} - 1) * 1000, step) + 1;
+  rows.last = FloorDiv((std::int64_t{bottom_key} - 1) * 1000, step);
+  return rows;
+}
+
+// key <= K is k * step <= K * 1000; key >= B is k * step > (B - 1) * 1000.
+GridRows RowsCovering(std::int32_t top_key, std::int32_t bottom_key,
+                      std::int64_t step) {
+  GridRows rows;
+  rows.first = FloorDiv(std::int64_t{top_key} * 1000, step);
+  rows.last = FloorDiv((std::int64_t{bottom_key} - 1) * 1000, step) + 1;
+  return rows;
+}
+
+int FormatMillionths(std::int64_t value, char* text) {
+  int length = 0;
+  std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+  if (value < 0) {
+    text[length++] = '-';
+    magnitude = 0 - magnitude;
+  }
+  std::uint64_t whole = magnitude / 1000000;
+  std::uint32_t fraction = static_cast<std::uint32_t>(magnitude % 1000000);
+  char digits[24];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  while (count > 0) text[length++] = digits[--count];
+  text[length++] = '.';
+  for (int i = 5; i >= 0; --i) {
+    text[length + i] = static_cast<char>('0' + fraction % 10);
+    fraction /= 10;
+  }
+  return length + 6;
+}
+
+std::string MillionthsText(std::int64_t value) {
+  char text[kMaxMillionthsText];
+  return std::string(text, static_cast<std::size_t>(FormatMillionths(value, text)));
+}
+
+void WriteGridRows(GridRows rows, std::int64_t step,
+                   const std::string& row_end, BlockWriter& out) {
+  const std::size_t end_length = row_end.size();
+  // A row end too long to share a block with its depth goes piece by piece.
+  const bool whole_rows = end_length <= BlockWriter::kBlockBytes / 2;
+  std::int64_t depth = rows.first * step;
+  for (std::int64_t k = rows.first; k <= rows.last; ++k, depth += step) {
+    if (out.Failed()) return;
+    if (whole_rows) {
+      char* const row = out.Reserve(kMaxMillionthsText + end_length);
+      if (out.Failed()) return;
+      const int length = FormatMillionths(depth, row);
+      std::memcpy(row + length, row_end.data(), end_length);
+      out.Commit(row + length + end_length);
+    } else {
+      char text[kMaxMillionthsText];
+      out.Append(text, static_cast<std::size_t>(FormatMillionths(depth, text)));
+      out.Append(row_end.data(), end_length);
+    }
+  }
+}
