@@ -43,6 +43,33 @@ GridRows RowsCovering(std::int32_t top_key, std::int32_t bottom_key,
   return rows;
 }
 
+std::int32_t TextDepthKey(const char* text) {
+  const bool negative = *text == '-';
+  if (*text == '+' || *text == '-') ++text;
+  std::int64_t millimetres = 0;
+  int decimals = -1;
+  bool beyond = false;  // a digit other than 0 past the millimetres
+  for (; *text != '\0'; ++text) {
+    if (*text == '.') {
+      decimals = 0;
+      continue;
+    }
+    const int digit = *text - '0';
+    if (decimals >= 3) {
+      beyond = beyond || digit != 0;
+      continue;
+    }
+    // The depth-key range keeps a checked depth far below this.
+    if (millimetres < (std::int64_t{1} << 40))
+      millimetres = millimetres * 10 + digit;
+    if (decimals >= 0) ++decimals;
+  }
+  for (int d = decimals < 0 ? 0 : decimals; d < 3; ++d) millimetres *= 10;
+  // Rounded up: away from zero above it, towards zero below it.
+  if (negative) return static_cast<std::int32_t>(-millimetres);
+  return static_cast<std::int32_t>(millimetres + (beyond ? 1 : 0));
+}
+
 int FormatMillionths(std::int64_t value, char* text) {
   int length = 0;
   std::uint64_t magnitude = static_cast<std::uint64_t>(value);

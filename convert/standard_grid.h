@@ -34,6 +34,12 @@ GridRows RowsWithin(std::int32_t top_key, std::int32_t bottom_key,
 GridRows RowsCovering(std::int32_t top_key, std::int32_t bottom_key,
                       std::int64_t step);
 
+// The depth key of a plain decimal |text| (an optional sign, digits, at most
+// one point), taken from its digits: the depth in whole millimetres, rounded
+// up, with no rounding of a binary fraction on the way, so that a top of 0.3
+// holds the row at 0.3. The text's depth lies within the depth-key range.
+std::int32_t TextDepthKey(const char* text);
+
 // The longest text FormatMillionths writes.
 constexpr int kMaxMillionthsText = 28;
 

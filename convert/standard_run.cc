@@ -234,9 +234,9 @@ bool StandardRun::SetColumns(const TableHeader& header, long header_line) {
 void StandardRun::FirstPass(const DataLine& line, Well& well, long number) {
   if (!well.started) {
     well.started = true;
-    well.first_top_key = DepthKey(line.top);
+    well.first_top_key = TextDepthKey(line.top_text.GetText());
   }
-  well.last_bottom_key = DepthKey(line.bottom);
+  well.last_bottom_key = TextDepthKey(line.bottom_text.GetText());
   if (!IsNull(line.zone))
     Remember(&zones_seen_, line.zone.GetText(), well.order, number);
   for (std::size_t i = 0; i < columns_.size(); ++i) {
@@ -527,8 +527,8 @@ void StandardRun::Rows(const DataLine& line, long line_number,
                        WellState& state, BlockWriter& out) {
   ++state.line_count;
   state.bottom = line.bottom;
-  GridRows inside =
-      RowsWithin(DepthKey(line.top), DepthKey(line.bottom), step_);
+  GridRows inside = RowsWithin(TextDepthKey(line.top_text.GetText()),
+                               TextDepthKey(line.bottom_text.GetText()), step_);
   GridRows before;
   before.first = state.next_row;
   before.last = std::min(inside.first, state.last_row + 1) - 1;
@@ -558,11 +558,15 @@ void StandardRun::WriteEnd(const WellState& state, BlockWriter& out) {
 
 void StandardRun::Finish() {
   if (thin_count_ == 0) return;
+  // The step as a table would write it: no trailing zeros.
+  std::string step = MillionthsText(step_);
+  step.erase(step.find_last_not_of('0') + 1);
+  if (step.back() == '.') step.pop_back();
   reporter_.SetLineNumber(thin_line_);
   reporter_.NoteLine(
       "the interval %s holds no row of the grid at step %s; %ld interval%s "
       "of this run hold%s none",
-      thin_interval_.c_str(), MillionthsText(step_).c_str(), thin_count_,
+      thin_interval_.c_str(), step.c_str(), thin_count_,
       thin_count_ == 1 ? "" : "s", thin_count_ == 1 ? "s" : "");
 }
 
