@@ -489,12 +489,14 @@ int StandardRun::ReadWellInfo() {
         unknown_count, unknown_count == 1 ? "" : "s");
   }
   const std::size_t without = order_.size() - listed.size();
-  if (without != 0) {
-    reporter_.Note("%s: note: %zu well%s of the zone table %s no row; %s "
-                   "~Well items are empty",
-                   name, without, without == 1 ? "" : "s",
-                   without == 1 ? "has" : "have",
-                   without == 1 ? "its" : "their");
+  const auto unlisted = std::find_if(
+      order_.begin(), order_.end(),
+      [&](const Well* well) { return listed.count(well) == 0; });
+  if (unlisted != order_.end()) {
+    reporter_.Note("%s: note: well \"%s\" has no row; its ~Well items are "
+                   "empty (%zu such well%s)",
+                   name, (*unlisted)->first_name.c_str(), without,
+                   without == 1 ? "" : "s");
   }
   return 0;
 }
