@@ -602,7 +602,7 @@ void StandardRun::WriteHeader(DiskFile& file, const String& name,
   file.Write("~Curve\n");
   WriteItem(file, "DEPT." + unit, "", "DEPTH");
   WriteItem(file, "ZONELOG.", "",
-            "ZONE CODE, LISTED IN ~PARAMETER AS ZONELOG_<CODE>");
+            "ZONE CODE, LISTED IN THE PARAMETER SECTION AS ZONELOG_<CODE>");
   WriteItem(file, "DEFINTERV.", "",
             "1 INSIDE AN INTERVAL OF THE TABLE, 0 OUTSIDE");
   for (const Column& column : columns_) {
@@ -613,7 +613,7 @@ void StandardRun::WriteHeader(DiskFile& file, const String& name,
     WriteItem(file, name_and_unit, "",
               column.role == Role::kCurve
                   ? column.name
-                  : column.name + " AS CODES, LISTED IN ~PARAMETER AS " +
+                  : column.name + " AS CODES, LISTED IN THE PARAMETER SECTION AS " +
                         Upper(column.mnemonic) + "_<CODE>");
   }
   file.Write("~Parameter\n");

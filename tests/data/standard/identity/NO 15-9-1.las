@@ -16,10 +16,10 @@ DATE.                           : LOG DATE
 UWI.                   NO-UWI-1 : UNIQUE WELL ID
 ~Curve
 DEPT.M                          : DEPTH
-ZONELOG.                        : ZONE CODE, LISTED IN ~PARAMETER AS ZONELOG_<CODE>
+ZONELOG.                        : ZONE CODE, LISTED IN THE PARAMETER SECTION AS ZONELOG_<CODE>
 DEFINTERV.                      : 1 INSIDE AN INTERVAL OF THE TABLE, 0 OUTSIDE
 POR.                            : POR
-QUALITY.                        : QUALITY AS CODES, LISTED IN ~PARAMETER AS QUALITY_<CODE>
+QUALITY.                        : QUALITY AS CODES, LISTED IN THE PARAMETER SECTION AS QUALITY_<CODE>
 ~Parameter
 EKB.M                      25.0 : EKB.M
 ZONELOG_10.          Upper_Shale : CODE 10 OF ZONELOG

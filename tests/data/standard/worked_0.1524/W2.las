@@ -16,7 +16,7 @@ DATE.                           : LOG DATE
 UWI.                            : UNIQUE WELL ID
 ~Curve
 DEPT.M                          : DEPTH
-ZONELOG.                        : ZONE CODE, LISTED IN ~PARAMETER AS ZONELOG_<CODE>
+ZONELOG.                        : ZONE CODE, LISTED IN THE PARAMETER SECTION AS ZONELOG_<CODE>
 DEFINTERV.                      : 1 INSIDE AN INTERVAL OF THE TABLE, 0 OUTSIDE
 POR.                            : POR
 PERM.mD                         : PERM.mD
