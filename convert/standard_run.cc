@@ -82,6 +82,15 @@ void WriteItem(DiskFile& file, const std::string& name_and_unit,
              description.c_str());
 }
 
+// Where a text is first met: the well's place in the order of the files,
+// then the line (a well's lines come in depth order).
+void Remember(std::map<std::string, std::pair<std::size_t, long>>* seen,
+              const char* text, std::size_t well_order, long line) {
+  const auto found = seen->emplace(text, std::make_pair(well_order, line));
+  if (!found.second && well_order < found.first->second.first)
+    found.first->second = std::make_pair(well_order, line);
+}
+
 // Sections are told apart by their first letter.
 constexpr const char kVersionSection[] =
     "~Version\n"
@@ -192,20 +201,11 @@ void StandardRun::AssignCodes(
   for (const auto& entry : order) (*codes)[*entry.second] = ++code;
 }
 
-// Where a text is first met: the well's place in the order of the files,
-// then the line (a well's lines come in depth order).
-static void Remember(std::map<std::string, std::pair<std::size_t, long>>* seen,
-              const char* text, std::size_t well_order, long line) {
-  const auto found = seen->emplace(text, std::make_pair(well_order, line));
-  if (!found.second && well_order < found.first->second.first)
-    found.first->second = std::make_pair(well_order, line);
-}
-
 bool StandardRun::SetColumns(const TableHeader& header, long header_line) {
   columns_.clear();
   // The curves' mnemonics, each with the column that gives it.
   std::vector<std::pair<std::string, std::string>> mnemonics = {
-      {"DEPT", "DEPT"}, {"ZONELOG", "ZONELOG"}, {"DEFINTERV", "DEFINTERV"}};
+      {"DEPT", ""}, {"ZONELOG", ""}, {"DEFINTERV", ""}};
   std::vector<std::pair<std::string, std::string>> items;
   for (const String& name : header.attribute_names) {
     Column column;
@@ -214,16 +214,23 @@ bool StandardRun::SetColumns(const TableHeader& header, long header_line) {
     column.item = ItemIndex(column.mnemonic);
     if (column.item >= 0) column.role = Role::kItem;
     auto& taken = column.item >= 0 ? items : mnemonics;
-    for (const auto& other : taken) {
-      if (SameName(other.first, column.mnemonic)) {
-        reporter_.SetLineNumber(header_line);
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+      if (!SameName(taken[i].first, column.mnemonic)) continue;
+      reporter_.SetLineNumber(header_line);
+      // The first three curves are the file's own.
+      if (&taken == &mnemonics && i < 3) {
+        reporter_.ReportLine(
+            "column \"%s\" gives the mnemonic of the curve %s; --standard "
+            "needs each once",
+            column.name.c_str(), taken[i].first.c_str());
+      } else {
         reporter_.ReportLine(
             "columns \"%s\" and \"%s\" give one mnemonic, %s; --standard "
             "needs each once",
-            other.second.c_str(), column.name.c_str(),
+            taken[i].second.c_str(), column.name.c_str(),
             Upper(column.mnemonic).c_str());
-        return false;
       }
+      return false;
     }
     taken.push_back({column.mnemonic, column.name});
     columns_.push_back(std::move(column));
@@ -428,6 +435,17 @@ int StandardRun::ReadWellInfo() {
           "empty, start with ~, # or a point, nor hold :",
           name, table.header_line(), static_cast<int>(i) + 1, column.c_str());
       return kExitUsage;
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      if (!parameters[j].empty() &&
+          SameName(parameters[j].substr(0, parameters[j].find('.')),
+                   column.substr(0, column.find('.')))) {
+        reporter_.Report(
+            "%s:%ld: columns \"%s\" and \"%s\" give one parameter "
+            "mnemonic",
+            name, table.header_line(), parameters[j].c_str(), column.c_str());
+        return kExitUsage;
+      }
     }
     parameters[i] = column;
   }

@@ -378,6 +378,26 @@ TEST(Standard, ReorderedTableGivesTheSameCodes) {
   EXPECT_THAT(grouped.Read("B.las"), HasSubstr("ZONELOG_3.                   Z3 :"));
 }
 
+// A column named like a ~Well item fills it, from its first value that is
+// not NULL, instead of becoming a curve; one named like STRT stays a curve.
+TEST(Standard, ColumnNamedLikeAWellItemFillsIt) {
+  ScratchDir dir;
+  dir.Write("zones.csv",
+            "WELL,TOP,BOTTOM,ZONE,Uwi,STRT,LOC\n"
+            "W1,0,1,A,,5,\n"
+            "W1,1,2,B,100/01-02-003-04W5/00,6,\n"
+            "W1,2,3,B,100/01-02-003-04W5/00,7,\n");
+  const ProgramResult result = RunProgram(dir, {"--standard", "zones.csv", "1"});
+  EXPECT_EQ(0, result.status);
+  EXPECT_EQ("", result.err);
+  const std::string las = dir.Read("W1.las");
+  EXPECT_THAT(las, HasSubstr("\nUWI.       100/01-02-003-04W5/00 : UNIQUE WELL ID\n"));
+  EXPECT_THAT(las, HasSubstr("\nLOC.                            : LOCATION\n"));
+  EXPECT_THAT(las, HasSubstr("\nSTRT.                           : STRT\n~Parameter"));
+  EXPECT_THAT(las, HasSubstr("~Ascii\n0.000000   1   1   5\n"));
+  ExpectKeepsTheStandard(LasFiles(dir));
+}
+
 // ---------------------------------------------------------------------------
 // Refusals: exit status 2, nothing written.
 
@@ -407,8 +427,8 @@ TEST(Standard, RefusedCommandLinesAndOptionFiles) {
        "mnemonic, POR; --standard needs each once\n"},
       {"a column named DEPT", {"--standard", "zones.txt"},
        "WELL TOP BOTTOM ZONE DEPT\nW1 0 1 A 1\n", nullptr,
-       "zone2las: zones.txt:1: columns \"DEPT\" and \"DEPT\" give one "
-       "mnemonic, DEPT; --standard needs each once\n"},
+       "zone2las: zones.txt:1: column \"DEPT\" gives the mnemonic of the "
+       "curve DEPT; --standard needs each once\n"},
       {"a zone listed twice", {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
        kTable, "ZONE CODE\nA 1\nB 2\nA 3\n",
        "zone2las: codes.txt:4: zone \"A\" is listed twice (first on line 2)\n"},
