@@ -99,8 +99,51 @@ std::string MillionthsText(std::int64_t value) {
   return std::string(text, static_cast<std::size_t>(FormatMillionths(value, text)));
 }
 
+namespace {
+
+// FormatMillionths for the rows of a well, which mostly share their whole
+// units: the text of the whole units is kept from the row before, and the
+// six decimals are written two digits at a time.
+class GridDepthFormatter {
+ public:
+  // Writes into |text|, which has room for kMaxMillionthsText bytes.
+  int Format(std::int64_t value, char* text) {
+    if (value < 0) return FormatMillionths(value, text);
+    const std::uint64_t whole = static_cast<std::uint64_t>(value) / 1000000;
+    const std::uint32_t fraction =
+        static_cast<std::uint32_t>(static_cast<std::uint64_t>(value) % 1000000);
+    if (whole != whole_) {
+      whole_ = whole;
+      // The whole units and the point, as FormatMillionths writes them.
+      char full[kMaxMillionthsText];
+      const int length = FormatMillionths(static_cast<std::int64_t>(whole) * 1000000, full);
+      whole_length_ = length - 6;
+      std::memcpy(whole_text_, full, static_cast<std::size_t>(whole_length_));
+    }
+    std::memcpy(text, whole_text_, sizeof whole_text_);
+    char* decimals = text + whole_length_;
+    std::memcpy(decimals, kPairs + 2 * (fraction / 10000), 2);
+    std::memcpy(decimals + 2, kPairs + 2 * (fraction / 100 % 100), 2);
+    std::memcpy(decimals + 4, kPairs + 2 * (fraction % 100), 2);
+    return whole_length_ + 6;
+  }
+
+ private:
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536"
+      "37383940414243444546474849505152535455565758596061626364656667686970717273"
+      "7475767778798081828384858687888990919293949596979899";
+  std::uint64_t whole_ = ~std::uint64_t{0};
+  // Whole units of a depth in the depth-key range and the point fit.
+  char whole_text_[kMaxMillionthsText - 6] = {};
+  int whole_length_ = 0;
+};
+
+}  // namespace
+
 void WriteGridRows(GridRows rows, std::int64_t step,
                    const std::string& row_end, BlockWriter& out) {
+  GridDepthFormatter formatter;
   const std::size_t end_length = row_end.size();
   // A row end too long to share a block with its depth goes piece by piece.
   const bool whole_rows = end_length <= BlockWriter::kBlockBytes / 2;
@@ -110,7 +153,7 @@ void WriteGridRows(GridRows rows, std::int64_t step,
     if (whole_rows) {
       char* const row = out.Reserve(kMaxMillionthsText + end_length);
       if (out.Failed()) return;
-      const int length = FormatMillionths(depth, row);
+      const int length = formatter.Format(depth, row);
       std::memcpy(row + length, row_end.data(), end_length);
       out.Commit(row + length + end_length);
     } else {

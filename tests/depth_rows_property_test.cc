@@ -14,31 +14,11 @@
 #include <vector>
 
 #include "convert/resample.h"
+#include "tests/random.h"
 #include "tests/scratch.h"
 #include "text/string.h"
 
 namespace {
-
-// splitmix64, so that every run checks the same tables.
-class Random {
- public:
-  explicit Random(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t Next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  // A whole number from |low| to |high|, both included.
-  long Between(long low, long high) {
-    return low + static_cast<long>(Next() %
-                                   static_cast<std::uint64_t>(high - low + 1));
-  }
-  bool OneIn(int n) { return Next() % static_cast<std::uint64_t>(n) == 0; }
-
- private:
-  std::uint64_t state_;
-};
 
 double Read(const std::string& text) { return String(text.c_str()).ToDouble(); }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/las_checker.h"
+#include "tests/random.h"
 #include "tests/scratch.h"
 
 using ::testing::ElementsAre;
@@ -138,26 +139,6 @@ TEST(LasChecker, CatchesTheDefaultFiles) {
 
 // ---------------------------------------------------------------------------
 // Generated tables.
-
-// splitmix64, so that every run checks the same tables.
-class Random {
- public:
-  explicit Random(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t Next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  long Between(long low, long high) {
-    return low + static_cast<long>(Next() %
-                                   static_cast<std::uint64_t>(high - low + 1));
-  }
-  bool OneIn(int n) { return Next() % static_cast<std::uint64_t>(n) == 0; }
-
- private:
-  std::uint64_t state_;
-};
 
 // Millimetres as a table writes them: "12", "12.5", "12.345".
 std::string DepthText(long millimetres) {

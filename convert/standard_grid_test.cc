@@ -1,0 +1,101 @@
+#include "convert/standard_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(StandardGrid, StepsOfSixDecimalsAtMost) {
+  const struct {
+    double step;
+    bool taken;
+    long long millionths;
+  } kCases[] = {
+      {0.1, true, 100000},       {0.1524, true, 152400},
+      {1e-1, true, 100000},      {0.001, true, 1000},
+      {0.000001, true, 1},       {2.5, true, 2500000},
+      {0.1234567, false, 0},     {0.15240001, false, 0},
+      {0.0000005, false, 0},
+  };
+  for (const auto& c : kCases) {
+    long long millionths = 0;
+    EXPECT_EQ(c.taken, StepMillionths(c.step, &millionths)) << c.step;
+    if (c.taken) {
+      EXPECT_EQ(c.millionths, millionths) << c.step;
+    }
+  }
+}
+
+// Keys are whole millimetres rounded up, taken from the digits.
+TEST(StandardGrid, TextDepthKeys) {
+  const struct {
+    const char* text;
+    int key;
+  } kCases[] = {
+      {"0.3", 300},     {"2.937", 2937}, {"2.9371", 2938}, {"100", 100000},
+      {".5", 500},      {"+1.25", 1250}, {"-0.3", -300},   {"-0.3009", -300},
+      {"-2.0001", -2000}, {"7.0000", 7000},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(c.key, TextDepthKey(c.text)) << c.text;
+}
+
+TEST(StandardGrid, RowsOfIntervalsAndWells) {
+  const struct {
+    const char* what;
+    int top, bottom;  // keys
+    long long step;
+    long long first, last;  // RowsWithin
+    long long well_first, well_last;  // RowsCovering
+  } kCases[] = {
+      {"a top on the grid", 300, 800, 100000, 3, 7, 3, 8},
+      {"off the grid", 250, 760, 100000, 3, 7, 2, 8},
+      {"thinner than the step", 50320, 50350, 100000, 504, 503, 503, 504},
+      {"0.1524 m", 300, 1300, 152400, 2, 8, 1, 9},
+      // Row 1 of 0.1524 is at 152.4 mm, whose key is 153.
+      {"a key rounded up", 153, 154, 152400, 1, 1, 1, 2},
+      {"above the surface", -500, 300, 250000, -2, 1, -2, 2},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    const GridRows inside = RowsWithin(c.top, c.bottom, c.step);
+    EXPECT_EQ(c.first, inside.first);
+    EXPECT_EQ(c.last, inside.last);
+    const GridRows well = RowsCovering(c.top, c.bottom, c.step);
+    EXPECT_EQ(c.well_first, well.first);
+    EXPECT_EQ(c.well_last, well.last);
+  }
+}
+
+TEST(StandardGrid, DepthTexts) {
+  EXPECT_EQ("0.000000", MillionthsText(0));
+  EXPECT_EQ("0.152400", MillionthsText(152400));
+  EXPECT_EQ("-0.500000", MillionthsText(-500000));
+  EXPECT_EQ("2147483.647000", MillionthsText(2147483647000));
+  EXPECT_EQ("-2147483.648000", MillionthsText(-2147483648000));
+}
+
+// Rows written through the block writer, across zero and whole units, read
+// as FormatMillionths writes each depth.
+TEST(StandardGrid, RowsAsText) {
+  struct Collect : BlockWriter::Sink {
+    bool TakeBlock(const char* bytes, std::size_t size) override {
+      text.append(bytes, size);
+      return true;
+    }
+    std::string text;
+  } collect;
+  BlockWriter out;
+  out.SetFile(nullptr, &collect);
+  GridRows rows;
+  rows.first = -3;
+  rows.last = 8;
+  WriteGridRows(rows, 152400, " x\n", out);
+  out.Flush();
+  std::string expected;
+  for (long long k = -3; k <= 8; ++k)
+    expected += MillionthsText(k * 152400) + " x\n";
+  EXPECT_EQ(expected, collect.text);
+}
+
+}  // namespace
