@@ -379,8 +379,9 @@ int StandardRun::ReadZoneCodes() {
     }
     const auto code_entry = by_code.emplace(code, row.line);
     if (!code_entry.second) {
-      reporter_.Report("%s:%ld: code %lld is listed twice (first on line %ld)",
-                       name, row.line, code, code_entry.first->second);
+      reporter_.Report("%s:%ld: code %s is listed twice (first on line %ld)",
+                       name, row.line, std::to_string(code).c_str(),
+                       code_entry.first->second);
       return kExitUsage;
     }
   }
@@ -512,8 +513,9 @@ int StandardRun::ReadWellInfo() {
       [&](const Well* well) { return listed.count(well) == 0; });
   if (unlisted != order_.end()) {
     reporter_.Note("%s: note: well \"%s\" has no row; its ~Well items are "
-                   "empty (%zu such well%s)",
-                   name, (*unlisted)->first_name.c_str(), without,
+                   "empty (%ld such well%s)",
+                   name, (*unlisted)->first_name.c_str(),
+                   static_cast<long>(without),
                    without == 1 ? "" : "s");
   }
   return 0;

@@ -60,5 +60,5 @@ bool TableCopy::Prepare(DiskFile& table, const std::string& folder,
 }
 
 bool TableCopy::Rewind(DiskFile& table, std::string* err) {
-  return Source(table).SeekTo(0, err);
+  return Source(table).Rewind(err);
 }

@@ -137,6 +137,18 @@ bool DiskFile::SeekTo(std::int64_t offset, std::string* err) {
   return true;
 }
 
+bool DiskFile::Rewind(std::string* err) {
+  if (stream == nullptr) return false;
+  // A seek alone leaves the end indicator set on some C libraries.
+  errno = 0;
+  std::rewind(stream);
+  if (errno != 0) {
+    if (err != nullptr) *err = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
 bool DiskFile::Truncate(std::int64_t size, std::string* err) {
   if (stream == nullptr) return false;
   if (!platform::TruncateStream(stream, size, err)) return false;

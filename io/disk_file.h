@@ -52,6 +52,11 @@ class DiskFile {
   // |err|, when the stream cannot go there.
   bool SeekTo(std::int64_t offset, std::string* err);
 
+  // Goes back to the start to read the file again, its end and error
+  // indicators cleared. False, with the system's reason in |err|, when the
+  // stream cannot go there (a pipe).
+  bool Rewind(std::string* err);
+
   // Cuts the file to its first |size| bytes and leaves the position at its
   // new end. False, with the system's reason in |err|, on failure.
   bool Truncate(std::int64_t size, std::string* err);
