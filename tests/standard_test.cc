@@ -359,6 +359,23 @@ TEST(Standard, ReorderedTableGivesTheSameCodes) {
   EXPECT_THAT(grouped.Read("B.las"), HasSubstr("ZONELOG_3.                   Z3 :"));
 }
 
+// A zone met only on refused lines (an overlap, a bad depth) gets no code.
+TEST(Standard, RefusedLinesGiveNoCodes) {
+  ScratchDir dir;
+  dir.Write("zones.txt",
+            "WELL TOP BOTTOM ZONE\nW1 0 1 A\nW1 0.5 2 Q\nW1 x 3 R\nW1 1 2 B\n");
+  const ProgramResult result = RunProgram(dir, {"--standard", "zones.txt", "1"});
+  EXPECT_EQ(1, result.status);
+  const std::string las = dir.Read("W1.las");
+  EXPECT_THAT(las, HasSubstr("~Parameter\n"
+                             "ZONELOG_1.                    A : CODE 1 OF ZONELOG\n"
+                             "ZONELOG_2.                    B : CODE 2 OF ZONELOG\n"
+                             "~Ascii\n"
+                             "0.000000   1   1\n1.000000   2   1\n"
+                             "2.000000   -9999.0   0\n"));
+  ExpectKeepsTheStandard(LasFiles(dir));
+}
+
 // A column named like a ~Well item fills it, from its first value that is
 // not NULL, instead of becoming a curve; one named like STRT stays a curve.
 TEST(Standard, ColumnNamedLikeAWellItemFillsIt) {
