@@ -128,23 +128,29 @@ StandardRun::~StandardRun() = default;
 // accept is given to |visit| with its well, in table order. Lines are
 // refused as the conversion refuses them, silently: it reports them.
 bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
-                            const LineVisitor& visit) {
+                            std::string* err, const LineVisitor& visit) {
   std::string capture;
   Reporter silent(reporter_.table_name(), &capture);
-  std::string err;
-  if (!copy_.Rewind(table, &err)) return false;
+  if (!copy_.Rewind(table, err)) {
+    *err = "cannot go back to its start: " + *err;
+    return false;
+  }
   DiskFile& source = copy_.Source(table);
   LineReader reader(source);
   std::optional<DelimitedTable> delimited;
-  if (!ReadHeader(reader, options_, silent, &delimited, header)) return false;
+  if (!ReadHeader(reader, options_, silent, &delimited, header)) {
+    *err = "its header line could not be read again";
+    return false;
+  }
   for (Well* well : order_) well->has_line = false;
   String line;
   DataLine data;
   std::vector<String> fields;
   std::string cached_name;
   Well* cached = nullptr;
+  std::string reason;
   for (;;) {
-    const LineReader::Status status = reader.Next(&line, &err);
+    const LineReader::Status status = reader.Next(&line, err);
     if (status == LineReader::Status::kEnd) break;
     if (status == LineReader::Status::kFailed) return false;
     if (status != LineReader::Status::kText || line.IsBlank()) continue;
@@ -152,11 +158,11 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
     bool split = true;
     if (delimited)
       split = delimited->SplitData(line, header->attribute_count(), &fields,
-                                   &err);
+                                   &reason);
     else
       SplitWhiteSpaceFields(line, &fields);
     if (!split || !ParseDataFields(fields, header->attribute_count(),
-                                   options_.depth_step, &data, &err))
+                                   options_.depth_step, &data, &reason))
       continue;
     const char* name = data.well.GetText() != nullptr ? data.well.GetText() : "";
     if (cached == nullptr || cached_name != name) {
@@ -166,7 +172,7 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
       std::string key;
       if (StaysInWorkingDirectory((std::string(name) + ".las").c_str()) &&
           folders_.Place(std::string(name) + ".las", &folder, &base_name,
-                         &key, &err)) {
+                         &key, &reason)) {
         std::unique_ptr<Well>& well = wells_[key];
         if (!well) {
           well.reset(new Well);
@@ -291,17 +297,17 @@ int StandardRun::Prepare(DiskFile& table) {
     }
     if (!SetColumns(header, reader.line_number())) return kExitUsage;
   }
-  ReadTable(table, &header, [this](const DataLine& line, Well& well,
-                                   long number) {
-    FirstPass(line, well, number);
-  });
+  bool read = ReadTable(table, &header, &err,
+                        [this](const DataLine& line, Well& well, long number) {
+                          FirstPass(line, well, number);
+                        });
   // The texts of coded columns, once it is known which columns they are.
   const bool any_coded = std::any_of(
       columns_.begin(), columns_.end(),
       [](const Column& column) { return column.role == Role::kCoded; });
-  if (any_coded) {
-    ReadTable(table, &header, [this](const DataLine& line, Well& well,
-                                     long number) {
+  if (read && any_coded) {
+    read = ReadTable(table, &header, &err, [this](const DataLine& line,
+                                                  Well& well, long number) {
       for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (columns_[i].role == Role::kCoded && !IsNull(line.values[i]))
           Remember(&columns_[i].seen, line.values[i].GetText(), well.order,
@@ -310,7 +316,12 @@ int StandardRun::Prepare(DiskFile& table) {
     });
     for (Column& column : columns_) AssignCodes(column.seen, &column.codes);
   }
+  // A stop signal is the conversion's to tell.
   if (platform::PendingInterrupt() != 0) return 0;
+  if (!read) {
+    reporter_.Report("%s: %s", reporter_.table_name(), err.c_str());
+    return kExitFailure;
+  }
   if (const int status = ReadZoneCodes()) return status;
   if (const int status = ReadWellInfo()) return status;
   for (Well* well : order_) by_first_name_[well->first_name] = well;
@@ -564,7 +575,14 @@ void StandardRun::Rows(const DataLine& line, long line_number,
     }
     return;
   }
-  // Every row of the well lies in the range its header gives.
+  // Every row of the well lies in the range its header gives; a line that
+  // reaches beyond it was not in the table when it was first read.
+  if (inside.last > state.last_row) {
+    reporter_.ReportLine(
+        "the interval %s to %s lies below the well's STOP, read before the "
+        "table changed; its rows there are left out",
+        line.top_text.GetText(), line.bottom_text.GetText());
+  }
   inside.first = std::max(inside.first, state.next_row);
   inside.last = std::min(inside.last, state.last_row);
   WriteGridRows(inside, step_, RowEnd(line), out);

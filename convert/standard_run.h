@@ -64,7 +64,7 @@ class StandardRun : public WellFormat {
   struct Well;
   using LineVisitor = std::function<void(const DataLine&, Well&, long)>;
 
-  bool ReadTable(DiskFile& table, TableHeader* header,
+  bool ReadTable(DiskFile& table, TableHeader* header, std::string* err,
                  const LineVisitor& visit);
   bool SetColumns(const TableHeader& header, long header_line);
   void FirstPass(const DataLine& line, Well& well, long line_number);
