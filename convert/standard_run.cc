@@ -280,6 +280,8 @@ int StandardRun::Prepare(DiskFile& table) {
   if (!copy_.Prepare(table,
                      options_.output_dir != nullptr ? options_.output_dir : "",
                      &err)) {
+    // A stop signal breaks off the copy's read; it is no fault of the table.
+    if (const int signal = platform::PendingInterrupt()) return 128 + signal;
     reporter_.Report("%s: %s", reporter_.table_name(), err.c_str());
     return kExitFailure;
   }
