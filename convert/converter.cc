@@ -196,8 +196,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   WellFiles wells(reporter, header, options.depth_step,
                   table.GetFullName().GetText(),
                   options.output_dir != nullptr ? options.output_dir : "",
-                  WellFiles::kWaitingBlocks,
-                  standard ? &*standard : nullptr);
+                  WellFiles::kWaitingBlocks, standard ? &*standard : nullptr);
 
   bool any_data_line = false;
   String line;

@@ -68,8 +68,7 @@ bool OptionTable::Read(const char* name, std::string* err) {
   DiskFile file(name);
   errno = 0;
   if (!file.OpenRead(false)) {
-    *err = FormatText("%s: cannot open: %s", name,
-                      SystemReason(errno).c_str());
+    *err = FormatText("%s: cannot open: %s", name, SystemReason(errno).c_str());
     return false;
   }
   LineReader reader(file);
@@ -92,7 +91,8 @@ bool OptionTable::Read(const char* name, std::string* err) {
     // The line end and a byte-order mark belong to no field.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
       text.pop_back();
-    if (number == 1 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    if (number == 1 && text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+      text.erase(0, 3);
     std::vector<std::string> fields;
     if (header_line_ == 0) delimiter_ = DetectSeparator(text);
     if (!Split(text, &fields, &reason)) {
@@ -105,10 +105,11 @@ bool OptionTable::Read(const char* name, std::string* err) {
       continue;
     }
     if (fields.size() > columns_.size()) {
-      *err = FormatText("%s:%ld: %d fields, but the header line names %d "
-                        "columns",
-                        name, number, static_cast<int>(fields.size()),
-                        static_cast<int>(columns_.size()));
+      *err = FormatText(
+          "%s:%ld: %d fields, but the header line names %d "
+          "columns",
+          name, number, static_cast<int>(fields.size()),
+          static_cast<int>(columns_.size()));
       return false;
     }
     fields.resize(columns_.size());

@@ -204,9 +204,9 @@ bool CheckStandardOptions(Options* options, const char* step_text,
   if (!options->standard) {
     if (options->zone_codes == nullptr && options->well_info == nullptr)
       return true;
-    *err = FormatText("option \"%s\" needs --standard",
-                      options->zone_codes != nullptr ? "--zone-codes"
-                                                     : "--well-info");
+    *err = FormatText(
+        "option \"%s\" needs --standard",
+        options->zone_codes != nullptr ? "--zone-codes" : "--well-info");
     return false;
   }
   if (StepMillionths(options->depth_step, &options->step_millionths))

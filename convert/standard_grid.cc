@@ -96,7 +96,8 @@ int FormatMillionths(std::int64_t value, char* text) {
 
 std::string MillionthsText(std::int64_t value) {
   char text[kMaxMillionthsText];
-  return std::string(text, static_cast<std::size_t>(FormatMillionths(value, text)));
+  return std::string(text,
+                     static_cast<std::size_t>(FormatMillionths(value, text)));
 }
 
 namespace {
@@ -116,7 +117,8 @@ class GridDepthFormatter {
       whole_ = whole;
       // The whole units and the point, as FormatMillionths writes them.
       char full[kMaxMillionthsText];
-      const int length = FormatMillionths(static_cast<std::int64_t>(whole) * 1000000, full);
+      const int length =
+          FormatMillionths(static_cast<std::int64_t>(whole) * 1000000, full);
       whole_length_ = length - 6;
       std::memcpy(whole_text_, full, static_cast<std::size_t>(whole_length_));
     }
@@ -130,8 +132,10 @@ class GridDepthFormatter {
 
  private:
   static constexpr char kPairs[] =
-      "00010203040506070809101112131415161718192021222324252627282930313233343536"
-      "37383940414243444546474849505152535455565758596061626364656667686970717273"
+      "000102030405060708091011121314151617181920212223242526272829303132333435"
+      "36"
+      "373839404142434445464748495051525354555657585960616263646566676869707172"
+      "73"
       "7475767778798081828384858687888990919293949596979899";
   std::uint64_t whole_ = ~std::uint64_t{0};
   // Whole units of a depth in the depth-key range and the point fit.
@@ -141,8 +145,8 @@ class GridDepthFormatter {
 
 }  // namespace
 
-void WriteGridRows(GridRows rows, std::int64_t step,
-                   const std::string& row_end, BlockWriter& out) {
+void WriteGridRows(GridRows rows, std::int64_t step, const std::string& row_end,
+                   BlockWriter& out) {
   GridDepthFormatter formatter;
   const std::size_t end_length = row_end.size();
   // A row end too long to share a block with its depth goes piece by piece.

@@ -50,7 +50,7 @@ std::string MillionthsText(std::int64_t value);
 
 // Writes the rows |rows| of a grid of |step| millionths into |out|: the
 // depth, then |row_end| (which holds the line feed).
-void WriteGridRows(GridRows rows, std::int64_t step,
-                   const std::string& row_end, BlockWriter& out);
+void WriteGridRows(GridRows rows, std::int64_t step, const std::string& row_end,
+                   BlockWriter& out);
 
 #endif  // ZONE2LAS_CONVERT_STANDARD_GRID_H_

@@ -12,11 +12,9 @@ TEST(StandardGrid, StepsOfSixDecimalsAtMost) {
     bool taken;
     long long millionths;
   } kCases[] = {
-      {0.1, true, 100000},       {0.1524, true, 152400},
-      {1e-1, true, 100000},      {0.001, true, 1000},
-      {0.000001, true, 1},       {2.5, true, 2500000},
-      {0.1234567, false, 0},     {0.15240001, false, 0},
-      {0.0000005, false, 0},
+      {0.1, true, 100000},   {0.1524, true, 152400}, {1e-1, true, 100000},
+      {0.001, true, 1000},   {0.000001, true, 1},    {2.5, true, 2500000},
+      {0.1234567, false, 0}, {0.15240001, false, 0}, {0.0000005, false, 0},
   };
   for (const auto& c : kCases) {
     long long millionths = 0;
@@ -33,8 +31,8 @@ TEST(StandardGrid, TextDepthKeys) {
     const char* text;
     int key;
   } kCases[] = {
-      {"0.3", 300},     {"2.937", 2937}, {"2.9371", 2938}, {"100", 100000},
-      {".5", 500},      {"+1.25", 1250}, {"-0.3", -300},   {"-0.3009", -300},
+      {"0.3", 300},       {"2.937", 2937},  {"2.9371", 2938}, {"100", 100000},
+      {".5", 500},        {"+1.25", 1250},  {"-0.3", -300},   {"-0.3009", -300},
       {"-2.0001", -2000}, {"7.0000", 7000},
   };
   for (const auto& c : kCases) EXPECT_EQ(c.key, TextDepthKey(c.text)) << c.text;
@@ -45,7 +43,7 @@ TEST(StandardGrid, RowsOfIntervalsAndWells) {
     const char* what;
     int top, bottom;  // keys
     long long step;
-    long long first, last;  // RowsWithin
+    long long first, last;            // RowsWithin
     long long well_first, well_last;  // RowsCovering
   } kCases[] = {
       {"a top on the grid", 300, 800, 100000, 3, 7, 3, 8},

@@ -22,12 +22,12 @@ struct WellItem {
   bool always;
 };
 constexpr WellItem kWellItems[] = {
-    {"COMP", "COMPANY", true},        {"FLD", "FIELD", true},
-    {"LOC", "LOCATION", true},        {"PROV", "PROVINCE", true},
+    {"COMP", "COMPANY", true},         {"FLD", "FIELD", true},
+    {"LOC", "LOCATION", true},         {"PROV", "PROVINCE", true},
     {"SRVC", "SERVICE COMPANY", true}, {"DATE", "LOG DATE", true},
-    {"UWI", "UNIQUE WELL ID", true},  {"CNTY", "COUNTY", false},
-    {"STAT", "STATE", false},         {"CTRY", "COUNTRY", false},
-    {"API", "API NUMBER", false},     {"LIC", "LICENCE NUMBER", false},
+    {"UWI", "UNIQUE WELL ID", true},   {"CNTY", "COUNTY", false},
+    {"STAT", "STATE", false},          {"CTRY", "COUNTRY", false},
+    {"API", "API NUMBER", false},      {"LIC", "LICENCE NUMBER", false},
 };
 constexpr int kItemCount = sizeof(kWellItems) / sizeof(kWellItems[0]);
 // WELL stands after COMP.
@@ -65,7 +65,8 @@ bool IsLasNumber(const char* text) {
 }
 
 bool IsNull(const String& text) {
-  return text.GetText() == nullptr || std::strcmp(text.GetText(), kNullText) == 0;
+  return text.GetText() == nullptr ||
+         std::strcmp(text.GetText(), kNullText) == 0;
 }
 
 std::string Upper(std::string text) {
@@ -164,15 +165,16 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
     if (!split || !ParseDataFields(fields, header->attribute_count(),
                                    options_.depth_step, &data, &reason))
       continue;
-    const char* name = data.well.GetText() != nullptr ? data.well.GetText() : "";
+    const char* name =
+        data.well.GetText() != nullptr ? data.well.GetText() : "";
     if (cached == nullptr || cached_name != name) {
       cached = nullptr;
       std::size_t folder = 0;
       std::string base_name;
       std::string key;
       if (StaysInWorkingDirectory((std::string(name) + ".las").c_str()) &&
-          folders_.Place(std::string(name) + ".las", &folder, &base_name,
-                         &key, &reason)) {
+          folders_.Place(std::string(name) + ".las", &folder, &base_name, &key,
+                         &reason)) {
         std::unique_ptr<Well>& well = wells_[key];
         if (!well) {
           well.reset(new Well);
@@ -308,14 +310,15 @@ int StandardRun::Prepare(DiskFile& table) {
       columns_.begin(), columns_.end(),
       [](const Column& column) { return column.role == Role::kCoded; });
   if (read && any_coded) {
-    read = ReadTable(table, &header, &err, [this](const DataLine& line,
-                                                  Well& well, long number) {
-      for (std::size_t i = 0; i < columns_.size(); ++i) {
-        if (columns_[i].role == Role::kCoded && !IsNull(line.values[i]))
-          Remember(&columns_[i].seen, line.values[i].GetText(), well.order,
-                   number);
-      }
-    });
+    read = ReadTable(
+        table, &header, &err,
+        [this](const DataLine& line, Well& well, long number) {
+          for (std::size_t i = 0; i < columns_.size(); ++i) {
+            if (columns_[i].role == Role::kCoded && !IsNull(line.values[i]))
+              Remember(&columns_[i].seen, line.values[i].GetText(), well.order,
+                       number);
+          }
+        });
     for (Column& column : columns_) AssignCodes(column.seen, &column.codes);
   }
   // A stop signal is the conversion's to tell.
@@ -383,11 +386,12 @@ int StandardRun::ReadZoneCodes() {
           name, row.line, code_text.c_str(), zone.c_str());
       return kExitUsage;
     }
-    const auto zone_entry = by_zone.emplace(zone, std::make_pair(code, row.line));
+    const auto zone_entry =
+        by_zone.emplace(zone, std::make_pair(code, row.line));
     if (!zone_entry.second) {
-      reporter_.Report("%s:%ld: zone \"%s\" is listed twice (first on line %ld)",
-                       name, row.line, zone.c_str(),
-                       zone_entry.first->second.second);
+      reporter_.Report(
+          "%s:%ld: zone \"%s\" is listed twice (first on line %ld)", name,
+          row.line, zone.c_str(), zone_entry.first->second.second);
       return kExitUsage;
     }
     const auto code_entry = by_code.emplace(code, row.line);
@@ -489,9 +493,9 @@ int StandardRun::ReadWellInfo() {
     }
     const auto entry = listed.emplace(well, row.line);
     if (!entry.second) {
-      reporter_.Report("%s:%ld: well \"%s\" is listed twice (first on line %ld)",
-                       name, row.line, well_name.c_str(),
-                       entry.first->second);
+      reporter_.Report(
+          "%s:%ld: well \"%s\" is listed twice (first on line %ld)", name,
+          row.line, well_name.c_str(), entry.first->second);
       return kExitUsage;
     }
     for (std::size_t i = 0; i < row.fields.size(); ++i) {
@@ -521,15 +525,15 @@ int StandardRun::ReadWellInfo() {
         unknown_count, unknown_count == 1 ? "" : "s");
   }
   const std::size_t without = order_.size() - listed.size();
-  const auto unlisted = std::find_if(
-      order_.begin(), order_.end(),
-      [&](const Well* well) { return listed.count(well) == 0; });
+  const auto unlisted =
+      std::find_if(order_.begin(), order_.end(),
+                   [&](const Well* well) { return listed.count(well) == 0; });
   if (unlisted != order_.end()) {
-    reporter_.Note("%s: note: well \"%s\" has no row; its ~Well items are "
-                   "empty (%ld such well%s)",
-                   name, (*unlisted)->first_name.c_str(),
-                   static_cast<long>(without),
-                   without == 1 ? "" : "s");
+    reporter_.Note(
+        "%s: note: well \"%s\" has no row; its ~Well items are "
+        "empty (%ld such well%s)",
+        name, (*unlisted)->first_name.c_str(), static_cast<long>(without),
+        without == 1 ? "" : "s");
   }
   return 0;
 }
@@ -558,8 +562,8 @@ std::string StandardRun::RowEnd(const DataLine& line) const {
   return row_end;
 }
 
-void StandardRun::Rows(const DataLine& line, long line_number,
-                       WellState& state, BlockWriter& out) {
+void StandardRun::Rows(const DataLine& line, long line_number, WellState& state,
+                       BlockWriter& out) {
   ++state.line_count;
   state.bottom = line.bottom;
   GridRows inside = RowsWithin(TextDepthKey(line.top_text.GetText()),
@@ -647,22 +651,22 @@ void StandardRun::WriteHeader(DiskFile& file, const String& name,
             "1 INSIDE AN INTERVAL OF THE TABLE, 0 OUTSIDE");
   for (const Column& column : columns_) {
     if (column.role == Role::kItem) continue;
-    const std::string name_and_unit =
-        column.name.find('.') == std::string::npos ? column.name + "."
-                                                   : column.name;
+    const std::string name_and_unit = column.name.find('.') == std::string::npos
+                                          ? column.name + "."
+                                          : column.name;
     WriteItem(file, name_and_unit, "",
               column.role == Role::kCurve
                   ? column.name
-                  : column.name + " AS CODES, LISTED IN THE PARAMETER SECTION AS " +
+                  : column.name +
+                        " AS CODES, LISTED IN THE PARAMETER SECTION AS " +
                         Upper(column.mnemonic) + "_<CODE>");
   }
   file.Write("~Parameter\n");
   if (well != nullptr) {
     for (const auto& parameter : well->parameters) {
       const std::string name_and_unit =
-          parameter.first.find('.') == std::string::npos
-              ? parameter.first + "."
-              : parameter.first;
+          parameter.first.find('.') == std::string::npos ? parameter.first + "."
+                                                         : parameter.first;
       WriteItem(file, name_and_unit, parameter.second, parameter.first);
     }
   }

@@ -70,9 +70,9 @@ class StandardRun : public WellFormat {
   void FirstPass(const DataLine& line, Well& well, long line_number);
   int ReadZoneCodes();
   int ReadWellInfo();
-  void AssignCodes(const std::map<std::string, std::pair<std::size_t, long>>&
-                       seen,
-                   std::map<std::string, long long>* codes) const;
+  void AssignCodes(
+      const std::map<std::string, std::pair<std::size_t, long>>& seen,
+      std::map<std::string, long long>* codes) const;
   std::string RowEnd(const DataLine& line) const;
 
   const Options& options_;

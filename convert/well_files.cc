@@ -27,8 +27,8 @@ std::string ShortDepth(double depth) {
 
 WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
                      double depth_step, const std::string& table_path,
-                     const std::string& output_dir,
-                     std::size_t waiting_blocks, WellFormat* format)
+                     const std::string& output_dir, std::size_t waiting_blocks,
+                     WellFormat* format)
     : reporter_(reporter),
       header_(header),
       depth_step_(depth_step),

@@ -17,7 +17,8 @@ std::string Trim(const std::string& text) {
 }
 
 std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : text)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
 
@@ -96,17 +97,28 @@ bool SplitHeaderLine(const std::string& line, HeaderLine* out) {
 
 const char* RuleName(LasRule rule) {
   switch (rule) {
-    case LasRule::kSections: return "sections";
-    case LasRule::kVersion: return "version";
-    case LasRule::kWellItems: return "well items";
-    case LasRule::kDelimiters: return "delimiters";
-    case LasRule::kUnique: return "unique mnemonics";
-    case LasRule::kColumns: return "columns";
-    case LasRule::kNumbers: return "numbers";
-    case LasRule::kIndex: return "index";
-    case LasRule::kIncrement: return "increment";
-    case LasRule::kMultiple: return "multiple";
-    case LasRule::kRange: return "range";
+    case LasRule::kSections:
+      return "sections";
+    case LasRule::kVersion:
+      return "version";
+    case LasRule::kWellItems:
+      return "well items";
+    case LasRule::kDelimiters:
+      return "delimiters";
+    case LasRule::kUnique:
+      return "unique mnemonics";
+    case LasRule::kColumns:
+      return "columns";
+    case LasRule::kNumbers:
+      return "numbers";
+    case LasRule::kIndex:
+      return "index";
+    case LasRule::kIncrement:
+      return "increment";
+    case LasRule::kMultiple:
+      return "multiple";
+    case LasRule::kRange:
+      return "range";
   }
   return "?";
 }
@@ -146,8 +158,8 @@ std::vector<LasViolation> CheckLas(const std::string& text) {
     const std::string line = Trim(lines[i]);
     const char section = sections.empty() ? '\0' : sections.back();
     if (!line.empty() && line[0] == '~') {
-      sections.push_back(static_cast<char>(
-          std::toupper(static_cast<unsigned char>(line.size() > 1 ? line[1] : ' '))));
+      sections.push_back(static_cast<char>(std::toupper(
+          static_cast<unsigned char>(line.size() > 1 ? line[1] : ' '))));
       continue;
     }
     if (section == 'A') {
@@ -161,7 +173,8 @@ std::vector<LasViolation> CheckLas(const std::string& text) {
     }
     HeaderLine item;
     if (!SplitHeaderLine(lines[i], &item)) {
-      fail(LasRule::kDelimiters, number, "no MNEM.UNIT VALUE : DESCRIPTION in \"" + lines[i] + "\"");
+      fail(LasRule::kDelimiters, number,
+           "no MNEM.UNIT VALUE : DESCRIPTION in \"" + lines[i] + "\"");
       continue;
     }
     items[section].push_back({number, item});
@@ -179,14 +192,16 @@ std::vector<LasViolation> CheckLas(const std::string& text) {
         middle_ok = false;
     }
   }
-  if (!middle_ok) fail(LasRule::kSections, 0, "sections in the order \"" + sections + "\"");
+  if (!middle_ok)
+    fail(LasRule::kSections, 0, "sections in the order \"" + sections + "\"");
   // Unique mnemonics, and a map of each section's items.
   std::map<char, std::map<std::string, HeaderLine>> by_name;
   for (const auto& section : items) {
     for (const auto& entry : section.second) {
       const std::string key = Upper(entry.second.mnemonic);
       if (!by_name[section.first].emplace(key, entry.second).second)
-        fail(LasRule::kUnique, entry.first, "mnemonic " + key + " twice in ~" + section.first);
+        fail(LasRule::kUnique, entry.first,
+             "mnemonic " + key + " twice in ~" + section.first);
     }
   }
   auto& version = by_name['V'];
@@ -196,7 +211,8 @@ std::vector<LasViolation> CheckLas(const std::string& text) {
   auto& well = by_name['W'];
   for (const char* required : {"STRT", "STOP", "STEP", "NULL", "COMP", "WELL",
                                "FLD", "LOC", "SRVC", "DATE"}) {
-    if (!well.count(required)) fail(LasRule::kWellItems, 0, std::string("no ") + required);
+    if (!well.count(required))
+      fail(LasRule::kWellItems, 0, std::string("no ") + required);
   }
   if (!well.count("PROV") &&
       !(well.count("CNTY") && well.count("STAT") && well.count("CTRY")))
@@ -210,7 +226,8 @@ std::vector<LasViolation> CheckLas(const std::string& text) {
     return out;
   }
   const std::string index = Upper(curves[0].second.mnemonic);
-  if (index != "DEPT" && index != "DEPTH" && index != "TIME" && index != "INDEX")
+  if (index != "DEPT" && index != "DEPTH" && index != "TIME" &&
+      index != "INDEX")
     fail(LasRule::kIndex, curves[0].first, "the first curve is " + index);
   // A line feed ends the last row: the text after it is no row.
   if (!rows.empty() && rows.back().second.empty() &&
@@ -224,28 +241,35 @@ std::vector<LasViolation> CheckLas(const std::string& text) {
   for (const auto& row : rows) {
     std::vector<std::string> tokens;
     std::size_t at = 0;
-    while ((at = row.second.find_first_not_of(" \t", at)) != std::string::npos) {
+    while ((at = row.second.find_first_not_of(" \t", at)) !=
+           std::string::npos) {
       const std::size_t end = row.second.find_first_of(" \t", at);
       tokens.push_back(row.second.substr(at, end - at));
       at = end;
     }
     if (tokens.size() != curves.size())
       fail(LasRule::kColumns, row.first,
-           std::to_string(tokens.size()) + " values for " + std::to_string(curves.size()) + " curves");
+           std::to_string(tokens.size()) + " values for " +
+               std::to_string(curves.size()) + " curves");
     for (const std::string& token : tokens)
-      if (!IsNumber(token)) fail(LasRule::kNumbers, row.first, "\"" + token + "\" is no number");
+      if (!IsNumber(token))
+        fail(LasRule::kNumbers, row.first, "\"" + token + "\" is no number");
     if (tokens.empty()) continue;
     const std::optional<std::int64_t> depth = Billionths(tokens[0]);
     if (!depth) {
-      fail(LasRule::kIndex, row.first, "depth \"" + tokens[0] + "\" is no plain decimal");
+      fail(LasRule::kIndex, row.first,
+           "depth \"" + tokens[0] + "\" is no plain decimal");
       continue;
     }
     if (!depths.empty() && *depth <= depths.back())
-      fail(LasRule::kIndex, row.first, "depth " + tokens[0] + " does not increase");
+      fail(LasRule::kIndex, row.first,
+           "depth " + tokens[0] + " does not increase");
     if (!depths.empty() && step && *depth - depths.back() != *step)
-      fail(LasRule::kIncrement, row.first, "increment to " + tokens[0] + " is not STEP");
+      fail(LasRule::kIncrement, row.first,
+           "increment to " + tokens[0] + " is not STEP");
     if (!step || *step == 0 || *depth % *step != 0)
-      fail(LasRule::kMultiple, row.first, "depth " + tokens[0] + " is no whole multiple of STEP");
+      fail(LasRule::kMultiple, row.first,
+           "depth " + tokens[0] + " is no whole multiple of STEP");
     depths.push_back(*depth);
   }
   if (depths.empty() || !strt || !stop || *strt != depths.front() ||

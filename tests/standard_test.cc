@@ -33,8 +33,8 @@ std::map<std::string, std::string> LasFiles(const ScratchDir& dir) {
 void ExpectKeepsTheStandard(const std::map<std::string, std::string>& files) {
   for (const auto& file : files) {
     const std::vector<LasViolation> violations = CheckLas(file.second);
-    EXPECT_TRUE(violations.empty())
-        << file.first << ":\n" << Describe(violations) << file.second;
+    EXPECT_TRUE(violations.empty()) << file.first << ":\n"
+                                    << Describe(violations) << file.second;
   }
 }
 
@@ -78,8 +78,11 @@ struct BrokenFile {
 TEST(LasChecker, CatchesEachRule) {
   EXPECT_EQ("", Describe(CheckLas(kGoodFile)));
   const BrokenFile kCases[] = {
-      {"~W before ~V", "~Version\nVERS.   2.0 : CWLS LOG ASCII STANDARD - VERSION 2.0\nWRAP.   NO  : ONE LINE PER DEPTH STEP\n~Well\n",
-       "~Well\n~Version\nVERS.   2.0 : CWLS LOG ASCII STANDARD - VERSION 2.0\nWRAP.   NO  : ONE LINE PER DEPTH STEP\n",
+      {"~W before ~V",
+       "~Version\nVERS.   2.0 : CWLS LOG ASCII STANDARD - VERSION 2.0\nWRAP.   "
+       "NO  : ONE LINE PER DEPTH STEP\n~Well\n",
+       "~Well\n~Version\nVERS.   2.0 : CWLS LOG ASCII STANDARD - VERSION "
+       "2.0\nWRAP.   NO  : ONE LINE PER DEPTH STEP\n",
        LasRule::kSections},
       {"a section after ~A", "0.500000   -9999.0\n",
        "0.500000   -9999.0\n~Other\n", LasRule::kSections},
@@ -98,8 +101,8 @@ TEST(LasChecker, CatchesEachRule) {
        LasRule::kNumbers},
       {"the index not first", "DEPT.M  : DEPTH", "DEPTX.M  : DEPTH",
        LasRule::kIndex},
-      {"a row out of order", "0.400000   1\n0.500000",
-       "0.400000   1\n0.400000", LasRule::kIndex},
+      {"a row out of order", "0.400000   1\n0.500000", "0.400000   1\n0.400000",
+       LasRule::kIndex},
       {"an end row off the step", "0.400000   1\n", "0.390000   1\n",
        LasRule::kMultiple},
       {"an increment other than STEP", "STEP.M  0.100000", "STEP.M  0.050000",
@@ -189,7 +192,8 @@ void ExpectRowsMatchTable(const std::map<std::string, std::string>& files,
     SCOPED_TRACE(file.first);
     const std::string well = file.first.substr(0, file.first.size() - 4);
     const std::map<std::string, std::string> legend = Parameters(file.second);
-    const std::string rows = file.second.substr(file.second.find("~Ascii\n") + 7);
+    const std::string rows =
+        file.second.substr(file.second.find("~Ascii\n") + 7);
     std::size_t at = 0;
     int row_count = 0;
     while (at < rows.size()) {
@@ -206,7 +210,8 @@ void ExpectRowsMatchTable(const std::map<std::string, std::string>& files,
       const long long key = (millionths + 999) / 1000;
       const Interval* holder = nullptr;
       for (const Interval& interval : intervals) {
-        if (interval.well == well && interval.top <= key && key < interval.bottom)
+        if (interval.well == well && interval.top <= key &&
+            key < interval.bottom)
           holder = &interval;
       }
       ++row_count;
@@ -226,8 +231,8 @@ void ExpectRowsMatchTable(const std::map<std::string, std::string>& files,
 }
 
 TEST(StandardProperty, GeneratedTablesKeepTheStandard) {
-  static const char* const kSteps[] = {"0.001", "0.01", "0.05", "0.1",
-                                       "0.1524", "0.25", "0.5", "1"};
+  static const char* const kSteps[] = {"0.001",  "0.01", "0.05", "0.1",
+                                       "0.1524", "0.25", "0.5",  "1"};
   static const long kStepMillionths[] = {1000,   10000,  50000,  100000,
                                          152400, 250000, 500000, 1000000};
   Random random(20261210);
@@ -251,9 +256,13 @@ TEST(StandardProperty, GeneratedTablesKeepTheStandard) {
         depth += random.OneIn(4) ? random.Between(2, 40)
                                  : random.Between(1, fine ? 400 : 5000);
         interval.bottom = depth;
-        interval.zone = "Zone_" + std::string(1, static_cast<char>('A' + random.Between(0, 4)));
+        interval.zone =
+            "Zone_" +
+            std::string(1, static_cast<char>('A' + random.Between(0, 4)));
         interval.value = std::to_string(random.Between(0, 99)) + ".5";
-        interval.flag = random.OneIn(2) ? "good" : "poor:" + std::to_string(random.Between(1, 3));
+        interval.flag = random.OneIn(2)
+                            ? "good"
+                            : "poor:" + std::to_string(random.Between(1, 3));
         wells[w].push_back(interval);
         all.push_back(interval);
       }
@@ -268,7 +277,8 @@ TEST(StandardProperty, GeneratedTablesKeepTheStandard) {
         if (next[w] < wells[w].size()) open.push_back(w);
       if (open.empty()) break;
       if (interleave || next[current] >= wells[current].size())
-        current = open[static_cast<std::size_t>(random.Between(0, static_cast<long>(open.size()) - 1))];
+        current = open[static_cast<std::size_t>(
+            random.Between(0, static_cast<long>(open.size()) - 1))];
       const Interval& line = wells[current][next[current]++];
       table += line.well + " " + DepthText(line.top) + " " +
                DepthText(line.bottom) + " " + line.zone + " " + line.value +
@@ -320,8 +330,8 @@ TEST(Standard, OptionFilesAndTextValues) {
   dir.Write("codes.txt", ReadTestData("standard/identity/codes.txt"));
   dir.Write("wells.csv", ReadTestData("standard/identity/wells.csv"));
   const ProgramResult result =
-      RunProgram(dir, {"--standard", "--zone-codes", "codes.txt",
-                       "--well-info", "wells.csv", "zones.csv", "0.5"});
+      RunProgram(dir, {"--standard", "--zone-codes", "codes.txt", "--well-info",
+                       "wells.csv", "zones.csv", "0.5"});
   EXPECT_EQ(0, result.status);
   EXPECT_EQ(ReadTestData("standard/identity/stderr.txt"), result.err);
   EXPECT_EQ(ReadTestData("standard/identity/NO 15-9-1.las"),
@@ -334,9 +344,9 @@ TEST(Standard, TableThroughAFifo) {
   if (ProgramIsWindows()) GTEST_SKIP() << "a FIFO is a POSIX file";
   ScratchDir dir;
   dir.Write("zones.txt", ReadTestData("standard/worked.txt"));
-  const ProgramResult result = RunProgram(
-      dir, {"--standard", "pipe", "0.1"},
-      "mkfifo pipe && { cat zones.txt > pipe & }");
+  const ProgramResult result =
+      RunProgram(dir, {"--standard", "pipe", "0.1"},
+                 "mkfifo pipe && { cat zones.txt > pipe & }");
   EXPECT_EQ(0, result.status) << result.err;
   EXPECT_EQ(ReadTestData("standard/worked_0.1/W1.las"), dir.Read("W1.las"));
   EXPECT_EQ(ReadTestData("standard/worked_0.1/W2.las"), dir.Read("W2.las"));
@@ -349,14 +359,17 @@ TEST(Standard, TableThroughAFifo) {
 // another order gives the same files.
 TEST(Standard, ReorderedTableGivesTheSameCodes) {
   ScratchDir grouped, interleaved;
-  grouped.Write("zones.txt",
-                "WELL TOP BOTTOM ZONE\nA 0 1 Z1\nA 1 2 Z2\nB 0 1 Z3\nB 1 2 Z1\n");
-  interleaved.Write("zones.txt",
-                    "WELL TOP BOTTOM ZONE\nA 0 1 Z1\nB 0 1 Z3\nB 1 2 Z1\nA 1 2 Z2\n");
+  grouped.Write(
+      "zones.txt",
+      "WELL TOP BOTTOM ZONE\nA 0 1 Z1\nA 1 2 Z2\nB 0 1 Z3\nB 1 2 Z1\n");
+  interleaved.Write(
+      "zones.txt",
+      "WELL TOP BOTTOM ZONE\nA 0 1 Z1\nB 0 1 Z3\nB 1 2 Z1\nA 1 2 Z2\n");
   ASSERT_EQ(0, RunProgram(grouped, {"--standard", "zones.txt"}).status);
   ASSERT_EQ(0, RunProgram(interleaved, {"--standard", "zones.txt"}).status);
   EXPECT_EQ(LasFiles(grouped), LasFiles(interleaved));
-  EXPECT_THAT(grouped.Read("B.las"), HasSubstr("ZONELOG_3.                   Z3 :"));
+  EXPECT_THAT(grouped.Read("B.las"),
+              HasSubstr("ZONELOG_3.                   Z3 :"));
 }
 
 // A zone met only on refused lines (an overlap, a bad depth) gets no code.
@@ -364,15 +377,17 @@ TEST(Standard, RefusedLinesGiveNoCodes) {
   ScratchDir dir;
   dir.Write("zones.txt",
             "WELL TOP BOTTOM ZONE\nW1 0 1 A\nW1 0.5 2 Q\nW1 x 3 R\nW1 1 2 B\n");
-  const ProgramResult result = RunProgram(dir, {"--standard", "zones.txt", "1"});
+  const ProgramResult result =
+      RunProgram(dir, {"--standard", "zones.txt", "1"});
   EXPECT_EQ(1, result.status);
   const std::string las = dir.Read("W1.las");
-  EXPECT_THAT(las, HasSubstr("~Parameter\n"
-                             "ZONELOG_1.                    A : CODE 1 OF ZONELOG\n"
-                             "ZONELOG_2.                    B : CODE 2 OF ZONELOG\n"
-                             "~Ascii\n"
-                             "0.000000   1   1\n1.000000   2   1\n"
-                             "2.000000   -9999.0   0\n"));
+  EXPECT_THAT(las,
+              HasSubstr("~Parameter\n"
+                        "ZONELOG_1.                    A : CODE 1 OF ZONELOG\n"
+                        "ZONELOG_2.                    B : CODE 2 OF ZONELOG\n"
+                        "~Ascii\n"
+                        "0.000000   1   1\n1.000000   2   1\n"
+                        "2.000000   -9999.0   0\n"));
   ExpectKeepsTheStandard(LasFiles(dir));
 }
 
@@ -385,13 +400,16 @@ TEST(Standard, ColumnNamedLikeAWellItemFillsIt) {
             "W1,0,1,A,,5,\n"
             "W1,1,2,B,100/01-02-003-04W5/00,6,\n"
             "W1,2,3,B,100/01-02-003-04W5/00,7,\n");
-  const ProgramResult result = RunProgram(dir, {"--standard", "zones.csv", "1"});
+  const ProgramResult result =
+      RunProgram(dir, {"--standard", "zones.csv", "1"});
   EXPECT_EQ(0, result.status);
   EXPECT_EQ("", result.err);
   const std::string las = dir.Read("W1.las");
-  EXPECT_THAT(las, HasSubstr("\nUWI.       100/01-02-003-04W5/00 : UNIQUE WELL ID\n"));
+  EXPECT_THAT(
+      las, HasSubstr("\nUWI.       100/01-02-003-04W5/00 : UNIQUE WELL ID\n"));
   EXPECT_THAT(las, HasSubstr("\nLOC.                            : LOCATION\n"));
-  EXPECT_THAT(las, HasSubstr("\nSTRT.                           : STRT\n~Parameter"));
+  EXPECT_THAT(
+      las, HasSubstr("\nSTRT.                           : STRT\n~Parameter"));
   EXPECT_THAT(las, HasSubstr("~Ascii\n0.000000   1   1   5\n"));
   ExpectKeepsTheStandard(LasFiles(dir));
 }
@@ -410,38 +428,59 @@ struct Refusal {
 TEST(Standard, RefusedCommandLinesAndOptionFiles) {
   const char kTable[] = "WELL TOP BOTTOM ZONE\nW1 0 1 A\nW1 1 2 B\n";
   const Refusal kCases[] = {
-      {"zone codes without --standard", {"--zone-codes", "codes.txt", "zones.txt"},
-       kTable, "ZONE CODE\nA 1\nB 2\n",
+      {"zone codes without --standard",
+       {"--zone-codes", "codes.txt", "zones.txt"},
+       kTable,
+       "ZONE CODE\nA 1\nB 2\n",
        "zone2las: option \"--zone-codes\" needs --standard\n"},
-      {"well info without --standard", {"--well-info", "codes.txt", "zones.txt"},
-       kTable, "WELL UWI\n", "zone2las: option \"--well-info\" needs --standard\n"},
-      {"a step of seven decimals", {"--standard", "zones.txt", "0.1234567"},
-       kTable, nullptr,
+      {"well info without --standard",
+       {"--well-info", "codes.txt", "zones.txt"},
+       kTable,
+       "WELL UWI\n",
+       "zone2las: option \"--well-info\" needs --standard\n"},
+      {"a step of seven decimals",
+       {"--standard", "zones.txt", "0.1234567"},
+       kTable,
+       nullptr,
        "zone2las: step \"0.1234567\" has more than six decimals; --standard "
        "places rows at whole millionths\n"},
-      {"one mnemonic from two columns", {"--standard", "zones.txt"},
-       "WELL TOP BOTTOM ZONE POR Por.v/v\nW1 0 1 A 1 2\n", nullptr,
+      {"one mnemonic from two columns",
+       {"--standard", "zones.txt"},
+       "WELL TOP BOTTOM ZONE POR Por.v/v\nW1 0 1 A 1 2\n",
+       nullptr,
        "zone2las: zones.txt:1: columns \"POR\" and \"Por.v/v\" give one "
        "mnemonic, POR; --standard needs each once\n"},
-      {"a column named DEPT", {"--standard", "zones.txt"},
-       "WELL TOP BOTTOM ZONE DEPT\nW1 0 1 A 1\n", nullptr,
+      {"a column named DEPT",
+       {"--standard", "zones.txt"},
+       "WELL TOP BOTTOM ZONE DEPT\nW1 0 1 A 1\n",
+       nullptr,
        "zone2las: zones.txt:1: column \"DEPT\" gives the mnemonic of the "
        "curve DEPT; --standard needs each once\n"},
-      {"a zone listed twice", {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
-       kTable, "ZONE CODE\nA 1\nB 2\nA 3\n",
+      {"a zone listed twice",
+       {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
+       kTable,
+       "ZONE CODE\nA 1\nB 2\nA 3\n",
        "zone2las: codes.txt:4: zone \"A\" is listed twice (first on line 2)\n"},
-      {"a code listed twice", {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
-       kTable, "ZONE,CODE\nA,1\nB,1\n",
+      {"a code listed twice",
+       {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
+       kTable,
+       "ZONE,CODE\nA,1\nB,1\n",
        "zone2las: codes.txt:3: code 1 is listed twice (first on line 2)\n"},
-      {"a code of 0", {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
-       kTable, "ZONE CODE\nA 0\n",
+      {"a code of 0",
+       {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
+       kTable,
+       "ZONE CODE\nA 0\n",
        "zone2las: codes.txt:2: code \"0\" of zone \"A\" is not a whole number "
        "of at least 1\n"},
-      {"a zone without a code", {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
-       kTable, "ZONE CODE\nA 7\n",
+      {"a zone without a code",
+       {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
+       kTable,
+       "ZONE CODE\nA 7\n",
        "zone2las: zones.txt:3: zone \"B\" has no code in codes.txt\n"},
-      {"no CODE column", {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
-       kTable, "ZONE NUMBER\nA 7\n",
+      {"no CODE column",
+       {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
+       kTable,
+       "ZONE NUMBER\nA 7\n",
        "zone2las: codes.txt:1: the header line names no CODE column\n"},
   };
   for (const Refusal& c : kCases) {
