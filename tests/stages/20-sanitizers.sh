@@ -13,3 +13,4 @@ cmake --build build-sanitize -j2
 export ASAN_OPTIONS=detect_leaks=1:exitcode=86:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:exitcode=86
 run_ctest --test-dir build-sanitize --output-on-failure -j2
+end_stage

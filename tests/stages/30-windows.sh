@@ -48,6 +48,9 @@ check "zone2las.exe computes without the x87 unit ($x87 instructions)" \
 
 export WINEPREFIX=$PWD/$root/wineprefix
 export WINEDEBUG=-all
+# Wine takes the code page of file names from the locale: without one (a
+# minimal container sets none) a name beyond ASCII cannot be created.
+export LC_ALL=C.UTF-8
 # No Mono or Gecko installers when the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -102,3 +105,4 @@ check "the manual page in the .zip is plain text" \
   grep -qx 'EXIT STATUS' "$root/unzipped/$folder/zone2las.txt"
 check "the program from the .zip converts the example as on Linux" \
   same_example 0.1 "$PWD/$root/unzipped/$folder/zone2las.exe"
+end_stage

@@ -9,3 +9,4 @@ seconds=${ZONE2LAS_FUZZ_SECONDS:-60}
 for target in convert tokenizer to_double; do
   check "$target fuzzed for $seconds s" bash fuzz/run "$seconds" "$target"
 done
+end_stage

@@ -64,3 +64,4 @@ same_example() {
     echo "$(ls "$scratch/installed" | wc -l) files, identical"
 }
 check "the installed program converts the example" same_example
+end_stage
