@@ -11,6 +11,7 @@
 #include "convert/data_line.h"
 #include "convert/delimited_table.h"
 #include "convert/las_format.h"
+#include "convert/line_end.h"
 #include "convert/report.h"
 #include "convert/resample.h"
 #include "convert/standard_run.h"
@@ -227,7 +228,9 @@ int ConvertTable(const Options& options, Reporter& reporter) {
       split = delimited->SplitData(line, header.attribute_count(), &fields,
                                    &err);
     } else if (split) {
-      SplitWhiteSpaceFields(line, &fields);
+      split = CheckLineEnd(line.GetText(),
+                           static_cast<std::size_t>(line.Length()), &err);
+      if (split) SplitWhiteSpaceFields(line, &fields);
     }
     const bool parsed =
         split && ParseDataFields(fields, header.attribute_count(),

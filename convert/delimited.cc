@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "convert/line_end.h"
+
 namespace {
 
 struct DelimiterOption {
@@ -31,14 +33,6 @@ bool IsBlank(char c, char delimiter) {
   return (c == ' ' || c == '\t') && c != delimiter;
 }
 
-// |length| less the line end: a line feed, a carriage return before it, or a
-// carriage return alone on a last line that has no line feed.
-std::size_t ContentLength(const char* line, std::size_t length) {
-  if (length > 0 && line[length - 1] == '\n') --length;
-  if (length > 0 && line[length - 1] == '\r') --length;
-  return length;
-}
-
 const char* Find(const char* from, const char* end, char c) {
   const void* found =
       std::memchr(from, c, static_cast<std::size_t>(end - from));
@@ -64,7 +58,7 @@ bool ScanFields(const char* line, std::size_t length, char delimiter,
                 std::vector<std::string>* fields, std::size_t* field_count,
                 std::string* err) {
   const char* p = line;
-  const char* const end = line + ContentLength(line, length);
+  const char* const end = line + LineContentLength(line, length);
   std::size_t count = 0;
   for (;;) {
     std::string* field = NextField(fields, ++count);
@@ -96,6 +90,10 @@ bool ScanFields(const char* line, std::size_t length, char delimiter,
       }
       while (p < end && IsBlank(*p, delimiter)) ++p;
       if (p < end && *p != delimiter) {
+        if (err != nullptr && *p == '\r') {
+          *err = kMixedLineEndsReason;
+          return false;
+        }
         if (err != nullptr) {
           *err = "quoted field " + std::to_string(count) +
                  " has text after its closing quote";
@@ -106,6 +104,12 @@ bool ScanFields(const char* line, std::size_t length, char delimiter,
     } else {
       const char* start = p;
       p = Find(p, end, delimiter);
+      // Inside the line's content, outside quotes: no line end.
+      if (err != nullptr && std::memchr(start, '\r', static_cast<std::size_t>(
+                                                         p - start)) != nullptr) {
+        *err = kMixedLineEndsReason;
+        return false;
+      }
       const char* stop = p;
       while (stop > start && IsBlank(stop[-1], delimiter)) --stop;
       if (field != nullptr)

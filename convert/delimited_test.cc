@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/line_end.h"
 #include "tests/scratch.h"
 
 namespace {
@@ -50,6 +51,8 @@ TEST(SplitDelimitedFields, GivesEachFieldsText) {
       {',', "a,\"b\"\r\n", "[a]|[b]"},
       {',', "a,\r\n", "[a]|[]"},
       {',', "a,b\r", "[a]|[b]"},
+      {',', "a,b\r\r\n", "[a]|[b]"},
+      {',', "a,\"b\r\"\r\r", "[a]|[b\r]"},
       // Bytes other than the delimiter, blanks and quotes pass as they are.
       {',', "\"Gr\xC3\xA8s rouge\",\xC3\x98rn",
        "[Gr\xC3\xA8s rouge]|[\xC3\x98rn]"},
@@ -115,6 +118,9 @@ TEST(SplitDelimitedFields, RefusesBrokenQuotes) {
       {';', "W1;\"a\",b;c", "quoted field 2 has text after its closing quote"},
       {'\t', "\"a\" \"b\"\tc",
        "quoted field 1 has text after its closing quote"},
+      // A carriage return outside quotes, other than the line end.
+      {',', "W1,0.1\rW2,0.2\n", kMixedLineEndsReason},
+      {',', "W1,\"a\"\r,b", kMixedLineEndsReason},
   };
   for (const ErrorCase& c : kCases) {
     SCOPED_TRACE(c.line);

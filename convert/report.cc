@@ -20,6 +20,29 @@ void AppendFormatted(std::string* out, const char* format, va_list args) {
   out->resize(start + static_cast<std::size_t>(length));
 }
 
+// Appends |text| with every control character shown escaped ("\r",
+// "\t", "\x01"): a carriage return from a table would otherwise hide the
+// message before it on a terminal.
+void AppendPrintable(std::string* out, const std::string& text) {
+  static const char kHex[] = "0123456789abcdef";
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7f) {
+      out->push_back(c);
+    } else if (c == '\r') {
+      out->append("\\r");
+    } else if (c == '\n') {
+      out->append("\\n");
+    } else if (c == '\t') {
+      out->append("\\t");
+    } else {
+      out->append("\\x");
+      out->push_back(kHex[byte >> 4]);
+      out->push_back(kHex[byte & 0xf]);
+    }
+  }
+}
+
 }  // namespace
 
 std::string FormatText(const char* format, ...) {
@@ -41,7 +64,9 @@ void Reporter::Emit(bool on_line, bool failure, const char* format,
       on_line ? FormatText("%s: %s:%ld: ", kProgram, table_name_, line_number_)
               : FormatText("%s: ", kProgram);
   if (on_line && !failure) message += "note: ";
-  AppendFormatted(&message, format, args);
+  std::string body;
+  AppendFormatted(&body, format, args);
+  AppendPrintable(&message, body);
   message += '\n';
   if (capture_ != nullptr) {
     *capture_ += message;
