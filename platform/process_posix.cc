@@ -57,6 +57,9 @@ void InstallInterruptHandlers() {
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   ::sigaction(SIGPIPE, &ignore, nullptr);
+  // Past the file-size limit a write fails with EFBIG instead of killing the
+  // process: that well is reported as for a full disk, the others published.
+  ::sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 int PendingInterrupt() { return pending_interrupt; }

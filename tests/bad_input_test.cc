@@ -377,6 +377,24 @@ TEST(BadInput, FullDiskStopsTheWellsRows) {
   EXPECT_THAT(dir.List(), ElementsAre("W2.las", "zones.txt"));
 }
 
+// Under a file-size limit, with SIGXFSZ as the system leaves it (it would
+// end the process), the well that outgrows the limit is reported as for a
+// full disk and the others are published.
+TEST(BadInput, FileSizeLimitIsAFullDisk) {
+  ScratchDir dir;
+  dir.Write("zones.txt",
+            std::string(kHeader) + "W1 0 2000 A 1\nW2 1 1.2 D 4\n");
+  const ProgramResult result =
+      RunWithLimits(dir, {"zones.txt", "0.001"}, "ulimit -f 256");
+  EXPECT_EQ(1, result.status);
+  EXPECT_EQ("zone2las: W1.las: cannot write: File too large\n", result.err);
+  EXPECT_THAT(dir.List(), ElementsAre("W2.las", "zones.txt"));
+  ScratchDir clean;
+  clean.Write("zones.txt", std::string(kHeader) + "W2 1 1.2 D 4\n");
+  ASSERT_EQ(0, RunProgram(clean, {"zones.txt", "0.001"}).status);
+  EXPECT_TRUE(clean.Read("W2.las") == dir.Read("W2.las"));
+}
+
 // Starts the program in |dir| on |table_name| without waiting for it;
 // standard output and error go nowhere.
 pid_t StartProgram(const ScratchDir& dir, const std::string& table_name) {
