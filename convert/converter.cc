@@ -1,8 +1,12 @@
 #include "convert/converter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <deque>
+#include <map>
 #include <new>
 #include <optional>
 #include <string>
@@ -15,6 +19,7 @@
 #include "convert/report.h"
 #include "convert/resample.h"
 #include "convert/standard_run.h"
+#include "convert/table_copy.h"
 #include "convert/table_input.h"
 #include "convert/well_files.h"
 #include "io/disk_file.h"
@@ -173,6 +178,130 @@ bool CheckOutputDirectory(const char* output_dir, Reporter& reporter) {
   return true;
 }
 
+// Splits a data line by the table's delimiter into |fields| (those of the
+// line before, reused) and checks them the same way whatever the delimiter.
+// False, with the reason in |err|, for a line that cannot be converted.
+bool TakeApart(const String& line, const TableHeader& header,
+               std::optional<DelimitedTable>& delimited,
+               double depth_step, std::vector<String>* fields, DataLine* data,
+               std::string* err) {
+  if (delimited) {
+    if (!delimited->SplitData(line, header.attribute_count(), fields, err))
+      return false;
+  } else {
+    if (!CheckLineEnd(line.GetText(), static_cast<std::size_t>(line.Length()),
+                      err))
+      return false;
+    SplitWhiteSpaceFields(line, fields);
+  }
+  return ParseDataFields(*fields, header.attribute_count(), depth_step, data,
+                         err);
+}
+
+// The rows of an accepted line, in its well's file, the current one. A
+// line |noted| before (written once, before its well was set aside) gets no
+// note again.
+void WriteRows(const DataLine& data, long line_number, WellFiles& wells,
+               std::optional<StandardRun>& standard, double depth_step,
+               const String& null_row_tail, Reporter& reporter,
+               bool noted = false) {
+  if (standard) {
+    standard->Rows(data, line_number, wells.State(), wells.Rows(), noted);
+    return;
+  }
+  if (!ResampleLine(data, wells.State(), wells.Rows(), depth_step,
+                    null_row_tail) &&
+      !noted) {
+    reporter.NoteLine(
+        "the interval %s to %s is too thin to carry a row of its own",
+        data.top_text.GetText(), data.bottom_text.GetText());
+  }
+}
+
+// A line of a well set aside, kept for the end of the run.
+struct HeldLine {
+  long number;
+  DataLine data;
+};
+
+// The wells set aside, taken again once the table has been read: their lines
+// read anew from the table (quietly: each was reported on the first
+// reading), stably sorted by top within each well, and written as if the
+// table had held them so. Each file keeps the spelling of its well's first
+// line. False once a failure is reported (the table cannot be read again).
+bool ConvertDeferredWells(TableCopy& copy, DiskFile& table, long header_line,
+                          const Options& options, const TableHeader& header,
+                          std::optional<DelimitedTable>& delimited,
+                          WellFiles& wells,
+                          std::optional<StandardRun>& standard,
+                          const String& null_row_tail,
+                          const std::map<const void*, long>& deferred_at,
+                          Reporter& reporter) {
+  std::string err;
+  if (!copy.Rewind(table, &err)) {
+    reporter.Report("%s: cannot read it again: %s", options.table_name,
+                    err.c_str());
+    return false;
+  }
+  LineReader reader(copy.Source(table));
+  std::deque<HeldLine> held;
+  String line;
+  DataLine data;
+  std::vector<String> fields;
+  for (;;) {
+    const LineReader::Status status = reader.Next(&line, &err);
+    if (status == LineReader::Status::kEnd) break;
+    if (status == LineReader::Status::kFailed) {
+      reporter.Report("%s: cannot read it again: %s", options.table_name,
+                      err.c_str());
+      return false;
+    }
+    // The header, and the lines before it, were read once.
+    if (reader.line_number() <= header_line) continue;
+    if (status != LineReader::Status::kText || line.IsBlank()) continue;
+    if (TakeApart(line, header, delimited, options.depth_step, &fields, &data,
+                  &err) &&
+        wells.IsDeferred(data.well))
+      held.push_back(HeldLine{reader.line_number(), data});
+  }
+  // Each well's lines after those of the wells that came before it, by top,
+  // ties in table order. A well is known by the file its name reaches.
+  std::map<const void*, std::size_t> first_of_well;
+  std::vector<std::size_t> first(held.size());
+  std::vector<std::int32_t> top_key(held.size());
+  for (std::size_t i = 0; i < held.size(); ++i) {
+    first[i] = first_of_well.emplace(wells.Identity(held[i].data.well), i)
+                   .first->second;
+    top_key[i] = DepthKey(held[i].data.top);
+  }
+  std::vector<std::size_t> order(held.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) {
+                     if (first[a] != first[b]) return first[a] < first[b];
+                     return top_key[a] < top_key[b];
+                   });
+  wells.EndDeferral();
+  long previous_number = 0;
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    const HeldLine& held_line = held[order[n]];
+    const std::size_t well_first = first[order[n]];
+    if (n == 0 || well_first != first[order[n - 1]]) previous_number = 0;
+    reporter.SetLineNumber(held_line.number);
+    if (!wells.Accepts(held_line.data, &err)) {
+      reporter.ReportLine("%s (line %ld)", err.c_str(), previous_number);
+      continue;
+    }
+    previous_number = held_line.number;
+    // The file's WELL line spells the well as its first line does.
+    if (!wells.SwitchTo(held[well_first].data.well)) continue;
+    WriteRows(held_line.data, held_line.number, wells, standard,
+              options.depth_step, null_row_tail, reporter,
+              held_line.number < deferred_at.at(wells.Identity(
+                                     held_line.data.well)));
+  }
+  return true;
+}
 // The road of one line: read whole, skipped when blank, taken apart and
 // checked, offered to its well, and resampled into the well's file.
 int ConvertTable(const Options& options, Reporter& reporter) {
@@ -187,7 +316,8 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     standard.emplace(options, reporter);
     if (const int status = standard->Prepare(table)) return status;
   }
-  LineReader reader(standard ? standard->Source(table) : table);
+  DiskFile& source = standard ? standard->Source(table) : table;
+  LineReader reader(source);
   std::optional<DelimitedTable> delimited;
   if (!ReadHeader(reader, options, reporter, &delimited, &header))
     return kExitFailure;
@@ -198,8 +328,26 @@ int ConvertTable(const Options& options, Reporter& reporter) {
                   table.GetFullName().GetText(),
                   options.output_dir != nullptr ? options.output_dir : "",
                   WellFiles::kWaitingBlocks, standard ? &*standard : nullptr);
+  // Wells whose lines go upward are read again at the end: a table that
+  // cannot go back (a pipe) keeps a copy of its lines as they are read, in
+  // the run's private directory. Declared after the wells' files, so that it
+  // goes before their private directory.
+  const long header_line = reader.line_number();
+  TableCopy copy;
+  if (!TableCopy::CanSeek(source)) {
+    std::string err;
+    platform::Directory* partial = wells.PrivateDirectory(&err);
+    if (partial == nullptr || !copy.Follow(*partial, header_line, &err)) {
+      reporter.Report("%s: cannot keep a copy of it: %s", options.table_name,
+                      err.c_str());
+      return kExitFailure;
+    }
+  }
 
   bool any_data_line = false;
+  // Each well set aside and the line that set it aside: its lines before
+  // that one were written, and noted, once already.
+  std::map<const void*, long> deferred_at;
   String line;
   DataLine data;
   std::vector<String> fields;
@@ -219,39 +367,41 @@ int ConvertTable(const Options& options, Reporter& reporter) {
       wells.DiscardAll();
       return kExitFailure;
     }
+    // A line that cannot be used as text stands in the copy as an empty one.
+    if (status == LineReader::Status::kText)
+      copy.Keep(line.GetText(), static_cast<std::size_t>(line.Length()));
+    else
+      copy.Keep("\n", 1);
     if (status == LineReader::Status::kText && line.IsBlank()) continue;
     any_data_line = true;
-    // Split by the table's delimiter into the fields of the line before,
-    // then checked the same way whatever the delimiter.
-    bool split = status == LineReader::Status::kText;
-    if (split && delimited) {
-      split = delimited->SplitData(line, header.attribute_count(), &fields,
-                                   &err);
-    } else if (split) {
-      split = CheckLineEnd(line.GetText(),
-                           static_cast<std::size_t>(line.Length()), &err);
-      if (split) SplitWhiteSpaceFields(line, &fields);
-    }
-    const bool parsed =
-        split && ParseDataFields(fields, header.attribute_count(),
-                                 options.depth_step, &data, &err);
-    if (!parsed || !wells.Accepts(data, &err)) {
+    if (status != LineReader::Status::kText ||
+        !TakeApart(line, header, delimited, options.depth_step, &fields, &data,
+                   &err)) {
       reporter.ReportLine("%s", err.c_str());
+      continue;
+    }
+    // A line above its well's line before: the well goes upward or
+    // overlaps, and is taken again in depth order at the end.
+    if (!wells.Accepts(data, &err)) {
+      wells.Defer(data.well);
+      deferred_at.emplace(wells.Identity(data.well), reader.line_number());
       continue;
     }
     // A well that is refused is reported once, when it first comes.
     if (!wells.SwitchTo(data.well)) continue;
-    if (standard) {
-      standard->Rows(data, reader.line_number(), wells.State(), wells.Rows());
-      continue;
-    }
-    if (!ResampleLine(data, wells.State(), wells.Rows(), options.depth_step,
-                      null_row_tail)) {
-      reporter.NoteLine(
-          "the interval %s to %s is too thin to carry a row of its own",
-          data.top_text.GetText(), data.bottom_text.GetText());
-    }
+    WriteRows(data, reader.line_number(), wells, standard, options.depth_step,
+              null_row_tail, reporter);
   }
+  if (wells.AnyDeferred() &&
+      !ConvertDeferredWells(copy, source, header_line, options, header,
+                            delimited, wells, standard, null_row_tail,
+                            deferred_at, reporter)) {
+    wells.DiscardAll();
+    return kExitFailure;
+  }
+  if (const int signal = platform::PendingInterrupt())
+    return Interrupted(signal);
+  copy.Drop();
   wells.Publish();
   if (standard) standard->Finish();
   if (!any_data_line)

@@ -563,7 +563,7 @@ std::string StandardRun::RowEnd(const DataLine& line) const {
 }
 
 void StandardRun::Rows(const DataLine& line, long line_number, WellState& state,
-                       BlockWriter& out) {
+                       BlockWriter& out, bool noted) {
   ++state.line_count;
   state.bottom = line.bottom;
   GridRows inside = RowsWithin(TextDepthKey(line.top_text.GetText()),
@@ -574,6 +574,7 @@ void StandardRun::Rows(const DataLine& line, long line_number, WellState& state,
   WriteGridRows(before, step_, null_row_end_, out);
   state.next_row = std::max(state.next_row, before.last + 1);
   if (inside.empty()) {
+    if (noted) return;
     if (thin_count_++ == 0) {
       thin_line_ = line_number;
       thin_interval_ = std::string(line.top_text.GetText()) + " to " +

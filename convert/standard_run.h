@@ -38,9 +38,10 @@ class StandardRun : public WellFormat {
 
   // Writes the rows of |line|, accepted for the well of |state|: the rows of
   // the grid before it that no interval holds, then its own. |line_number|
-  // is the line's in the table.
+  // is the line's in the table; a line |noted| before (its well was set
+  // aside and taken again) is not counted again as thin.
   void Rows(const DataLine& line, long line_number, WellState& state,
-            BlockWriter& out);
+            BlockWriter& out, bool noted = false);
 
   // The run's closing notes.
   void Finish();

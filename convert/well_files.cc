@@ -1,5 +1,7 @@
 #include "convert/well_files.h"
 
+#include <algorithm>
+
 #include "convert/las_header.h"
 #include "convert/resample.h"
 #include "convert/well_names.h"
@@ -113,7 +115,9 @@ const WellState* WellFiles::Find(const String& well) {
   if (current_ == nullptr || !well.Equals(current_well_name_))
     found = &Lookup(well);
   if (found == current_) return writing_ ? &well_ : nullptr;
-  return found->failed || !found->has_file ? nullptr : &found->state;
+  return found->failed || found->deferred || !found->has_file
+             ? nullptr
+             : &found->state;
 }
 
 bool WellFiles::Accepts(const DataLine& line, std::string* err) {
@@ -123,10 +127,40 @@ bool WellFiles::Accepts(const DataLine& line, std::string* err) {
     return true;
   *err = FormatText(
       "top depth %s lies above the bottom depth %s of the previous line of "
-      "well \"%s\"; sort the table by well and depth",
+      "well \"%s\"",
       line.top_text.GetText(), ShortDepth(state->bottom).c_str(),
       line.well.GetText());
   return false;
+}
+
+void WellFiles::Defer(const String& name) {
+  Well& well = Lookup(name);
+  if (well.deferred || well.failed) return;
+  DropFile(well);
+  if (&well == current_) {
+    writing_ = false;
+    current_ = nullptr;
+  }
+  order_.erase(std::remove(order_.begin(), order_.end(), &well), order_.end());
+  well.deferred = true;
+  well.completed = false;
+  well.continued = false;
+  well.rows_end = 0;
+  well.size = 0;
+  well.state.Reset();
+  ++deferred_count_;
+}
+
+bool WellFiles::IsDeferred(const String& name) {
+  return deferred_count_ > 0 && Lookup(name).deferred;
+}
+
+void WellFiles::EndDeferral() {
+  // A well set aside may be current, with nothing written: its lines start
+  // it afresh.
+  if (current_ != nullptr && current_->deferred) current_ = nullptr;
+  for (auto& [key, well] : wells_) well.deferred = false;
+  deferred_count_ = 0;
 }
 
 bool WellFiles::SwitchTo(const String& well) {
@@ -148,7 +182,7 @@ void WellFiles::StartWell(Well& well) {
     reporter_.ReportLine("%s", refusal->second.c_str());
     refusals_.erase(refusal);
   }
-  if (well.failed) return;
+  if (well.failed || well.deferred) return;
   if (well.has_file) {
     ResumeWell(well);
     return;

@@ -67,6 +67,25 @@ class WellFiles : private BlockWriter::Sink {
   // is finished or started. False, with the reason in |err|, otherwise.
   bool Accepts(const DataLine& line, std::string* err);
 
+  // Sets |well| aside for the end of the run: a line of it lies above the
+  // bottom of its line before (it goes upward or overlaps), so its lines are
+  // to be taken again in depth order. Its file so far is dropped, and its
+  // lines are skipped until EndDeferral.
+  void Defer(const String& well);
+  // Whether |well| is set aside.
+  bool IsDeferred(const String& well);
+  bool AnyDeferred() const { return deferred_count_ > 0; }
+  // The run's private directory in the output directory; null, with the
+  // reason in |err|, when it cannot be had.
+  platform::Directory* PrivateDirectory(std::string* err) {
+    return folders_.OutputPartial(err);
+  }
+  // The same for every name of one well (names that reach one file), and
+  // for no other.
+  const void* Identity(const String& well) { return &Lookup(well); }
+  // The wells set aside take lines again, from a fresh file.
+  void EndDeferral();
+
   // Makes |well| the current well: completes the one before it when the name
   // changes, then starts the well's file or continues it. True when the
   // well's lines are written; false when they are skipped.
@@ -95,6 +114,7 @@ class WellFiles : private BlockWriter::Sink {
     std::int64_t size = 0;      // of its file, in bytes
     bool completed = false;  // its file ends in its closing row and is whole
     bool continued = false;  // its lines came back after another well's
+    bool deferred = false;   // its lines wait for the end of the run
     WellState state;         // before its closing row
     BlockWriter::Block waiting_rows;  // rows not yet in its file
   };
@@ -149,6 +169,7 @@ class WellFiles : private BlockWriter::Sink {
   // wells, as few have one.
   std::map<const Well*, std::string> refusals_;
   std::vector<Well*> order_;
+  int deferred_count_ = 0;
 };
 
 #endif  // ZONE2LAS_CONVERT_WELL_FILES_H_

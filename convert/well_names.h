@@ -35,6 +35,11 @@ class WellFolders {
   const platform::Directory& Folder(std::size_t folder) const {
     return folders_[folder]->directory;
   }
+  // The run's private directory in the output directory, made when first
+  // asked for; null, with the reason in |err|, when it cannot be had.
+  platform::Directory* OutputPartial(std::string* err) {
+    return OpenOutputDirectory(err) ? Partial(0, err) : nullptr;
+  }
   // The run's private directory in |folder|; null, with the reason in
   // |err|, when it cannot be made.
   platform::Directory* Partial(std::size_t folder, std::string* err);

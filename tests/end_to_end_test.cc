@@ -527,22 +527,19 @@ INSTANTIATE_TEST_SUITE_P(
                     "zone2las: zones.txt:4: depths -2147482 to -2147481 with "
                     "lead-in and step lie outside the handled range of "
                     "-2147483.647 to 2147483.647 m\n"},
-        // A line that overlaps the one before it, lines whose bottom does
-        // not lie below their top, and a well that goes back up: none of
-        // them starts or finishes a well.
-        RefusedCase{"LinesOutOfDepthOrder",
-                    "W1 10.1 10.4 B 2\nW1 10.8 10.4 C 3\nW1 11 11 D 4\n"
-                    "w1 9 9.5 F 6\n",
-                    "zone2las: zones.txt:3: top depth 10.1 lies above the "
-                    "bottom depth 10.2 of the previous line of well \"W1\"; "
-                    "sort the table by well and depth\n"
+        // A line that overlaps the one above it, and lines whose bottom
+        // does not lie below their top: none of them starts or finishes a
+        // well. An overlap is found once the well's lines are in depth
+        // order, at the end of the run.
+        RefusedCase{"OverlapsAndEmptyIntervals",
+                    "W1 10.1 10.4 B 2\nW1 10.8 10.4 C 3\nW1 11 11 D 4\n",
                     "zone2las: zones.txt:4: bottom depth 10.4 does not lie "
                     "below top depth 10.8\n"
                     "zone2las: zones.txt:5: bottom depth 11 does not lie "
                     "below top depth 11\n"
-                    "zone2las: zones.txt:6: top depth 9 lies above the "
-                    "bottom depth 10.2 of the previous line of well \"w1\"; "
-                    "sort the table by well and depth\n"},
+                    "zone2las: zones.txt:3: top depth 10.1 lies above the "
+                    "bottom depth 10.2 of the previous line of well \"W1\" "
+                    "(line 2)\n"},
         RefusedCase{"RefusedLineStartsNoWell", "W3 x 1 A 1\n",
                     "zone2las: zones.txt:3: top depth \"x\" is not a decimal "
                     "number\n"},

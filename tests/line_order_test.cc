@@ -1,0 +1,134 @@
+// Tables whose lines come in any order: a well's lines anywhere in the table
+// and in any depth order give the files of the table sorted by well (first
+// appearance) and top, byte for byte.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/scratch.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+struct Conversion {
+  ProgramResult result;
+  std::vector<std::string> names;  // every entry but the table
+  std::vector<std::string> files;
+};
+
+// Converts |table| at |step|; through a FIFO when |through_fifo|.
+Conversion Convert(const std::string& table, const std::string& step,
+                   bool through_fifo = false) {
+  ScratchDir dir;
+  dir.Write("zones.txt", table);
+  Conversion run;
+  run.result =
+      through_fifo
+          ? RunProgram(dir, {"pipe", step},
+                       "mkfifo pipe && { cat zones.txt > pipe & }")
+          : RunProgram(dir, {"zones.txt", step});
+  for (const std::string& name : dir.List()) {
+    if (name == "zones.txt" || name == "pipe") continue;
+    run.names.push_back(name);
+    run.files.push_back(dir.Read(name));
+  }
+  return run;
+}
+
+const char kHeader[] = "HOLE FROM TO LITH AU\n";
+
+// Drillholes as a mining extract gives them, sorted: gaps, a thin interval,
+// contiguous runs.
+const std::vector<std::string> kSortedLines = {
+    "DH-001 0 2.5 OVB 0.01\n",      "DH-001 2.5 7 SAP 0.12\n",
+    "DH-001 7 7.004 QV 9.5\n",      "DH-001 9 15.25 FR 0.3\n",
+    "DH-002 57 61 SAP 0.2\n",       "DH-002 61 64.5 FR 1.7\n",
+    "DH-002 70 71 FR 0.9\n",        "DH-003 -1.5 3 OVB 0\n",
+    "DH-003 3 3.4 SAP 0.05\n",      "DH-003 3.4 12.1 FR 2.25\n",
+};
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string table = kHeader;
+  for (const std::string& line : lines) table += line;
+  return table;
+}
+
+TEST(LineOrder, AnyOrderGivesTheFilesOfTheSortedTable) {
+  const Conversion sorted = Convert(Joined(kSortedLines), "0.5");
+  ASSERT_EQ(0, sorted.result.status) << sorted.result.err;
+  ASSERT_THAT(sorted.names, ElementsAre("DH-001.las", "DH-002.las",
+                                        "DH-003.las"));
+  // Each hole's lines reversed, the holes in the table's order.
+  std::vector<std::string> reversed;
+  for (const char* hole : {"DH-001", "DH-002", "DH-003"}) {
+    std::vector<std::string> lines;
+    for (const std::string& line : kSortedLines)
+      if (line.compare(0, 6, hole) == 0) lines.push_back(line);
+    reversed.insert(reversed.end(), lines.rbegin(), lines.rend());
+  }
+  // The whole table backwards: holes out of order, lines upward.
+  const std::vector<std::string> backwards(kSortedLines.rbegin(),
+                                           kSortedLines.rend());
+  std::vector<std::vector<std::string>> orders = {reversed, backwards};
+  std::mt19937 random(20261210);
+  for (int i = 0; i < 4; ++i) {
+    std::vector<std::string> shuffled = kSortedLines;
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    orders.push_back(shuffled);
+  }
+  for (const std::vector<std::string>& order : orders) {
+    const std::string table = Joined(order);
+    SCOPED_TRACE(table);
+    const Conversion run = Convert(table, "0.5");
+    EXPECT_EQ(0, run.result.status);
+    // The thin interval's note names the line where it stands.
+    const long thin_line =
+        std::find(order.begin(), order.end(), "DH-001 7 7.004 QV 9.5\n") -
+        order.begin() + 2;
+    EXPECT_EQ("zone2las: zones.txt:" + std::to_string(thin_line) +
+                  ": note: the interval 7 to 7.004 is too thin to carry a row "
+                  "of its own\n",
+              run.result.err);
+    EXPECT_EQ(sorted.names, run.names);
+    EXPECT_EQ(sorted.files, run.files);
+  }
+  if (ProgramIsWindows()) return;  // a FIFO is a POSIX file
+  // A table that cannot be read twice: its copy goes with the run.
+  const Conversion piped = Convert(Joined(backwards), "0.5", true);
+  EXPECT_EQ(0, piped.result.status) << piped.result.err;
+  EXPECT_EQ(sorted.names, piped.names);
+  EXPECT_EQ(sorted.files, piped.files);
+}
+
+// Lines that overlap once sorted are refused, the later in depth order, at
+// the end of the run and with the line above it; equal tops keep their
+// order in the table; the file keeps the spelling of the well's first line.
+TEST(LineOrder, OverlapsAreFoundInDepthOrder) {
+  const Conversion run = Convert(
+      "WELL TOP BOTTOM ZONE V\n"
+      "w1 20 21 C 3\n"
+      "W1 10 12 A 1\n"
+      "W1 x 2 Q 0\n"
+      "W1 11.5 13 B 2\n"
+      "W1 10 10.5 D 4\n",
+      "0.5");
+  EXPECT_EQ(1, run.result.status);
+  EXPECT_EQ(
+      "zone2las: zones.txt:4: top depth \"x\" is not a decimal number\n"
+      "zone2las: zones.txt:6: top depth 10 lies above the bottom depth 12 of "
+      "the previous line of well \"W1\" (line 3)\n"
+      "zone2las: zones.txt:5: top depth 11.5 lies above the bottom depth 12 "
+      "of the previous line of well \"W1\" (line 3)\n",
+      run.result.err);
+  const Conversion sorted = Convert(
+      "WELL TOP BOTTOM ZONE V\nw1 10 12 A 1\nw1 20 21 C 3\n", "0.5");
+  EXPECT_THAT(run.names, ElementsAre("w1.las"));
+  EXPECT_EQ(sorted.files, run.files);
+}
+
+}  // namespace
