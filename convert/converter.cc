@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/columns.h"
 #include "convert/data_line.h"
 #include "convert/delimited_table.h"
 #include "convert/las_format.h"
@@ -94,36 +95,73 @@ bool HasCarriageReturnLineEnds(const String& line) {
 }
 
 // Takes the header line apart: splits it as the table is delimited (the
-// option's delimiter, or the one the line itself shows) and checks the
-// names. Makes |delimited| for a delimited table.
-bool ParseHeader(const String& line, const Options& options, Reporter& reporter,
-                 std::optional<DelimitedTable>* delimited, TableHeader* header,
-                 std::string* err) {
+// option's delimiter, or the one the line itself shows), chooses each role's
+// column and checks the names. Makes |delimited| for a delimited table.
+// Returns the exit status of a refused header, with the reason in |err|:
+// kExitUsage when the columns the command line chose do not fit it.
+int ParseHeader(const String& line, const Options& options, Reporter& reporter,
+                std::optional<DelimitedTable>* delimited, TableHeader* header,
+                std::string* err) {
   if (HasCarriageReturnLineEnds(line)) {
     *err =
         "the lines end in a carriage return alone; save the table with LF "
         "or CRLF line ends";
-    return false;
+    return kExitFailure;
   }
+  const int least = LeastColumns(options.columns);
   const Delimiter delimiter =
       options.delimiter
           ? *options.delimiter
           : DetectDelimiter(line.GetText(),
-                            static_cast<std::size_t>(line.Length()));
+                            static_cast<std::size_t>(line.Length()), least);
   std::vector<String> fields;
+  std::vector<std::string> names;
   if (delimiter == Delimiter::kSpace) {
     SplitWhiteSpaceFields(line, &fields);
+    for (const String& field : fields) names.push_back(field.GetText());
   } else {
     delimited->emplace(delimiter, reporter);
-    if (!(*delimited)->SplitHeader(line, &fields, err)) return false;
+    if (!(*delimited)->SplitNames(line, &names, err)) return kExitFailure;
   }
-  return ParseHeaderFields(&fields, header, err);
+  if (static_cast<int>(names.size()) < least) {
+    *err = FormatText(
+        "the header line names %d columns; it needs at least %d (%s)",
+        static_cast<int>(names.size()), least,
+        options.columns.one_well
+            ? (options.columns.tops ? "top, zone" : "top, bottom, zone")
+            : (options.columns.tops ? "well, top, zone"
+                                    : "well, top, bottom, zone"));
+    return kExitFailure;
+  }
+  std::vector<int> column_of;
+  if (!ChooseColumns(names, options.columns, &column_of, err))
+    return kExitUsage;
+  if (!InPlace(column_of)) header->column_of = column_of;
+  header->well_name = options.well_name;
+  header->picks = options.columns.tops;
+  if (delimited->has_value()) {
+    (*delimited)->SetColumns(header->column_of, header->well_name);
+    if (!(*delimited)->SplitHeader(line, &fields, err)) return kExitFailure;
+  } else if (!header->column_of.empty()) {
+    std::vector<String> scratch;
+    ArrangeFields(header->column_of, "WELL", &fields, &scratch);
+  }
+  return ParseHeaderFields(&fields, header, err) ? kExitSuccess
+                                                 : kExitFailure;
 }
 
-// Reads the header line, the first line that is not blank; false once the
-// failure is reported.
-bool ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
-                std::optional<DelimitedTable>* delimited, TableHeader* header) {
+// Whether |line| is a comment: its first non-blank character is |comment|.
+bool IsComment(const String& line, char comment) {
+  if (comment == '\0' || line.GetText() == nullptr) return false;
+  const char* text = line.GetText();
+  while (*text == ' ' || *text == '\t') ++text;
+  return *text == comment;
+}
+
+// Reads the header line, the first line that is neither blank nor a
+// comment; returns the exit status once a failure is reported.
+int ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
+               std::optional<DelimitedTable>* delimited, TableHeader* header) {
   String line;
   std::string err;
   for (;;) {
@@ -132,22 +170,22 @@ bool ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
     switch (status) {
       case LineReader::Status::kFailed:
         reporter.Report("%s: %s", reporter.table_name(), err.c_str());
-        return false;
+        return kExitFailure;
       case LineReader::Status::kEnd:
         reporter.Report("%s: no header line: the file is empty or blank",
                         reporter.table_name());
-        return false;
+        return kExitFailure;
       case LineReader::Status::kUnreadable:
         reporter.ReportLine("header %s", err.c_str());
-        return false;
-      case LineReader::Status::kText:
+        return kExitFailure;
+      case LineReader::Status::kText: {
         if (reader.line_number() == 1) SkipByteOrderMark(&line);
-        if (line.IsBlank()) continue;
-        if (!ParseHeader(line, options, reporter, delimited, header, &err)) {
-          reporter.ReportLine("%s", err.c_str());
-          return false;
-        }
-        return true;
+        if (line.IsBlank() || IsComment(line, options.comment)) continue;
+        const int refused =
+            ParseHeader(line, options, reporter, delimited, header, &err);
+        if (refused != kExitSuccess) reporter.ReportLine("%s", err.c_str());
+        return refused;
+      }
     }
   }
 }
@@ -193,9 +231,14 @@ bool TakeApart(const String& line, const TableHeader& header,
                       err))
       return false;
     SplitWhiteSpaceFields(line, fields);
+    if (!header.column_of.empty()) {
+      std::vector<String> in_table_order;
+      ArrangeFields(header.column_of, header.well_name, fields,
+                    &in_table_order);
+    }
   }
   return ParseDataFields(*fields, header.attribute_count(), depth_step, data,
-                         err);
+                         err, header.picks);
 }
 
 // The rows of an accepted line, in its well's file, the current one. A
@@ -224,19 +267,14 @@ struct HeldLine {
   DataLine data;
 };
 
-// The wells set aside, taken again once the table has been read: their lines
-// read anew from the table (quietly: each was reported on the first
-// reading), stably sorted by top within each well, and written as if the
-// table had held them so. Each file keeps the spelling of its well's first
-// line. False once a failure is reported (the table cannot be read again).
-bool ConvertDeferredWells(TableCopy& copy, DiskFile& table, long header_line,
-                          const Options& options, const TableHeader& header,
-                          std::optional<DelimitedTable>& delimited,
-                          WellFiles& wells,
-                          std::optional<StandardRun>& standard,
-                          const String& null_row_tail,
-                          const std::map<const void*, long>& deferred_at,
-                          Reporter& reporter) {
+// The lines of the wells set aside, read anew from the table into |held|
+// (quietly: each was reported on the first reading). False once a failure
+// is reported (the table cannot be read again).
+bool ReadDeferredLines(TableCopy& copy, DiskFile& table, long header_line,
+                       const Options& options, const TableHeader& header,
+                       std::optional<DelimitedTable>& delimited,
+                       WellFiles& wells, std::deque<HeldLine>* held,
+                       Reporter& reporter) {
   std::string err;
   if (!copy.Rewind(table, &err)) {
     reporter.Report("%s: cannot read it again: %s", options.table_name,
@@ -244,13 +282,12 @@ bool ConvertDeferredWells(TableCopy& copy, DiskFile& table, long header_line,
     return false;
   }
   LineReader reader(copy.Source(table));
-  std::deque<HeldLine> held;
   String line;
   DataLine data;
   std::vector<String> fields;
   for (;;) {
     const LineReader::Status status = reader.Next(&line, &err);
-    if (status == LineReader::Status::kEnd) break;
+    if (status == LineReader::Status::kEnd) return true;
     if (status == LineReader::Status::kFailed) {
       reporter.Report("%s: cannot read it again: %s", options.table_name,
                       err.c_str());
@@ -258,14 +295,93 @@ bool ConvertDeferredWells(TableCopy& copy, DiskFile& table, long header_line,
     }
     // The header, and the lines before it, were read once.
     if (reader.line_number() <= header_line) continue;
-    if (status != LineReader::Status::kText || line.IsBlank()) continue;
+    if (status != LineReader::Status::kText || line.IsBlank() ||
+        IsComment(line, options.comment))
+      continue;
     if (TakeApart(line, header, delimited, options.depth_step, &fields, &data,
                   &err) &&
         wells.IsDeferred(data.well))
-      held.push_back(HeldLine{reader.line_number(), data});
+      held->push_back(HeldLine{reader.line_number(), data});
   }
-  // Each well's lines after those of the wells that came before it, by top,
-  // ties in table order. A well is known by the file its name reaches.
+}
+
+// What picks of a tops table give no unit, for one note each per run.
+struct PickNotes {
+  long hidden = 0;  // picks at the depth of a later pick of their well
+  long hidden_line = 0;
+  long lonely = 0;  // wells with fewer than two picks at different depths
+  long lonely_line = 0;
+  std::string lonely_well;
+};
+
+// Makes the picks of one well, |order| (by depth, equal depths in table
+// order), into units: each pick's unit runs to the next deeper pick and the
+// last pick at a depth gives it. Appends the picks that start a unit to
+// |units|, their bottoms set.
+void PicksToUnits(const std::vector<std::size_t>& order,
+                  const std::vector<std::int32_t>& top_key,
+                  std::deque<HeldLine>& held, std::vector<std::size_t>* units,
+                  PickNotes* notes) {
+  std::vector<std::size_t> starts;
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    const bool last_at_depth =
+        n + 1 == order.size() || top_key[order[n + 1]] != top_key[order[n]];
+    if (last_at_depth) {
+      starts.push_back(order[n]);
+      continue;
+    }
+    if (notes->hidden++ == 0 || held[order[n]].number < notes->hidden_line)
+      notes->hidden_line = held[order[n]].number;
+  }
+  if (starts.size() < 2) {
+    const HeldLine& first = held[order.front()];
+    if (notes->lonely++ == 0) {
+      notes->lonely_line = first.number;
+      notes->lonely_well = first.data.well.GetText();
+    }
+    return;
+  }
+  for (std::size_t n = 0; n + 1 < starts.size(); ++n) {
+    DataLine& unit = held[starts[n]].data;
+    const DataLine& next = held[starts[n + 1]].data;
+    unit.bottom = next.top;
+    unit.bottom_text.Assign(next.top_text);
+    units->push_back(starts[n]);
+  }
+}
+
+void ReportPickNotes(const PickNotes& notes, Reporter& reporter) {
+  if (notes.hidden > 0) {
+    reporter.SetLineNumber(notes.hidden_line);
+    reporter.NoteLine(
+        "%ld pick%s stand%s at the depth of a later pick of %s well and "
+        "give%s no unit: the last pick at a depth gives its unit",
+        notes.hidden, notes.hidden == 1 ? "" : "s",
+        notes.hidden == 1 ? "s" : "", notes.hidden == 1 ? "its" : "their",
+        notes.hidden == 1 ? "s" : "");
+  }
+  if (notes.lonely > 0) {
+    reporter.SetLineNumber(notes.lonely_line);
+    reporter.NoteLine(
+        "well \"%s\" has fewer than two picks at different depths and gets "
+        "no file; %ld well%s of this run get%s none (a last pick at total "
+        "depth gives the deepest unit its base)",
+        notes.lonely_well.c_str(), notes.lonely, notes.lonely == 1 ? "" : "s",
+        notes.lonely == 1 ? "s" : "");
+  }
+}
+
+// Writes |held|: each well's lines after those of the wells whose first
+// line comes before, stably sorted by top, as if the table had held them
+// so; each file keeps the spelling of its well's first line. |picks|: the
+// lines are a tops table's picks, made into units first.
+void WriteHeldLines(std::deque<HeldLine>& held, bool picks,
+                    const Options& options, WellFiles& wells,
+                    std::optional<StandardRun>& standard,
+                    const String& null_row_tail,
+                    const std::map<const void*, long>& deferred_at,
+                    Reporter& reporter) {
+  // A well is known by the file its name reaches.
   std::map<const void*, std::size_t> first_of_well;
   std::vector<std::size_t> first(held.size());
   std::vector<std::int32_t> top_key(held.size());
@@ -281,7 +397,22 @@ bool ConvertDeferredWells(TableCopy& copy, DiskFile& table, long header_line,
                      if (first[a] != first[b]) return first[a] < first[b];
                      return top_key[a] < top_key[b];
                    });
+  if (picks) {
+    PickNotes notes;
+    std::vector<std::size_t> units;
+    for (std::size_t n = 0; n < order.size();) {
+      std::size_t end = n;
+      while (end < order.size() && first[order[end]] == first[order[n]]) ++end;
+      PicksToUnits(std::vector<std::size_t>(order.begin() + n,
+                                            order.begin() + end),
+                   top_key, held, &units, &notes);
+      n = end;
+    }
+    order = units;
+    ReportPickNotes(notes, reporter);
+  }
   wells.EndDeferral();
+  std::string err;
   long previous_number = 0;
   for (std::size_t n = 0; n < order.size(); ++n) {
     const HeldLine& held_line = held[order[n]];
@@ -295,13 +426,14 @@ bool ConvertDeferredWells(TableCopy& copy, DiskFile& table, long header_line,
     previous_number = held_line.number;
     // The file's WELL line spells the well as its first line does.
     if (!wells.SwitchTo(held[well_first].data.well)) continue;
+    const auto deferred = deferred_at.find(wells.Identity(held_line.data.well));
     WriteRows(held_line.data, held_line.number, wells, standard,
               options.depth_step, null_row_tail, reporter,
-              held_line.number < deferred_at.at(wells.Identity(
-                                     held_line.data.well)));
+              deferred != deferred_at.end() &&
+                  held_line.number < deferred->second);
   }
-  return true;
 }
+
 // The road of one line: read whole, skipped when blank, taken apart and
 // checked, offered to its well, and resampled into the well's file.
 int ConvertTable(const Options& options, Reporter& reporter) {
@@ -319,8 +451,9 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   DiskFile& source = standard ? standard->Source(table) : table;
   LineReader reader(source);
   std::optional<DelimitedTable> delimited;
-  if (!ReadHeader(reader, options, reporter, &delimited, &header))
-    return kExitFailure;
+  if (const int refused =
+          ReadHeader(reader, options, reporter, &delimited, &header))
+    return refused;
   if (const int signal = platform::PendingInterrupt())
     return Interrupted(signal);
   const String null_row_tail = NullRowTail(header.attribute_count());
@@ -348,6 +481,9 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   // Each well set aside and the line that set it aside: its lines before
   // that one were written, and noted, once already.
   std::map<const void*, long> deferred_at;
+  // The lines written once the table has been read: the picks of a tops
+  // table, or the lines of wells set aside.
+  std::deque<HeldLine> held;
   String line;
   DataLine data;
   std::vector<String> fields;
@@ -372,12 +508,20 @@ int ConvertTable(const Options& options, Reporter& reporter) {
       copy.Keep(line.GetText(), static_cast<std::size_t>(line.Length()));
     else
       copy.Keep("\n", 1);
-    if (status == LineReader::Status::kText && line.IsBlank()) continue;
+    if (status == LineReader::Status::kText &&
+        (line.IsBlank() || IsComment(line, options.comment)))
+      continue;
     any_data_line = true;
     if (status != LineReader::Status::kText ||
         !TakeApart(line, header, delimited, options.depth_step, &fields, &data,
                    &err)) {
       reporter.ReportLine("%s", err.c_str());
+      continue;
+    }
+    // A tops table's picks wait for the whole table: a unit runs to the
+    // next pick of its well, wherever it stands.
+    if (header.picks) {
+      held.push_back(HeldLine{reader.line_number(), data});
       continue;
     }
     // A line above its well's line before: the well goes upward or
@@ -393,12 +537,14 @@ int ConvertTable(const Options& options, Reporter& reporter) {
               null_row_tail, reporter);
   }
   if (wells.AnyDeferred() &&
-      !ConvertDeferredWells(copy, source, header_line, options, header,
-                            delimited, wells, standard, null_row_tail,
-                            deferred_at, reporter)) {
+      !ReadDeferredLines(copy, source, header_line, options, header, delimited,
+                         wells, &held, reporter)) {
     wells.DiscardAll();
     return kExitFailure;
   }
+  if (!held.empty())
+    WriteHeldLines(held, header.picks, options, wells, standard,
+                   null_row_tail, deferred_at, reporter);
   if (const int signal = platform::PendingInterrupt())
     return Interrupted(signal);
   copy.Drop();

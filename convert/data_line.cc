@@ -31,7 +31,8 @@ bool IsDecimalNumber(const char* text) {
 
 // Why rows from |top| to |bottom| cannot be written at |depth_step|, or the
 // empty text when they can.
-std::string DepthRangeFault(const DataLine& line, double depth_step) {
+std::string DepthRangeFault(const DataLine& line, double depth_step,
+                            bool pick) {
   // Hundreds of digits overflow the parser's digit sum and come out as
   // not-a-number, which every range comparison below would let through.
   if (std::isnan(line.top) || std::isnan(line.bottom)) {
@@ -53,7 +54,7 @@ std::string DepthRangeFault(const DataLine& line, double depth_step) {
         "of -2147483.647 to 2147483.647 m",
         line.top_text.GetText(), line.bottom_text.GetText());
   }
-  if (DepthKey(line.bottom) <= DepthKey(line.top)) {
+  if (!pick && DepthKey(line.bottom) <= DepthKey(line.top)) {
     return FormatText("bottom depth %s does not lie below top depth %s",
                       line.bottom_text.GetText(), line.top_text.GetText());
   }
@@ -113,7 +114,8 @@ void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields) {
 }
 
 bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
-                     double depth_step, DataLine* out, std::string* err) {
+                     double depth_step, DataLine* out, std::string* err,
+                     bool pick) {
   const int expected = kFixedColumns + attribute_count;
   const int found = static_cast<int>(fields.size());
   if (found < expected) {
@@ -141,7 +143,7 @@ bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
   // the rows they fall on.
   out->top = top.ToDouble();
   out->bottom = bottom.ToDouble();
-  *err = DepthRangeFault(*out, depth_step);
+  *err = DepthRangeFault(*out, depth_step, pick);
   if (!err->empty()) return false;
   out->zone.Assign(fields[3]);
   out->values.resize(static_cast<std::size_t>(attribute_count));

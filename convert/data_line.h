@@ -18,6 +18,13 @@ struct TableHeader {
   // The unit of the table's depths, given on the command line: 'M' (metres)
   // or 'F' (feet).
   char depth_unit = 'M';
+  // The table's column for each role, in the order well, top, bottom, zone,
+  // values (see convert/columns.h); empty when each stands in its place.
+  std::vector<int> column_of;
+  // The well of every line of a table without a well column, or null.
+  const char* well_name = nullptr;
+  // A tops table: each line a pick, one depth, the top of a unit.
+  bool picks = false;
 
   int attribute_count() const {
     return static_cast<int>(attribute_names.size());
@@ -55,9 +62,12 @@ void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields);
 
 // Checks and converts the fields of a data line for a table of
 // |attribute_count| attribute columns resampled at |depth_step|. False, with
-// the reason in |err|, for a line that cannot be converted faithfully.
+// the reason in |err|, for a line that cannot be converted faithfully. A
+// |pick| (a line of a tops table) has its top in the bottom's place too, and
+// no interval yet.
 bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
-                     double depth_step, DataLine* out, std::string* err);
+                     double depth_step, DataLine* out, std::string* err,
+                     bool pick = false);
 
 // SplitWhiteSpaceFields, then ParseDataFields.
 bool ParseDataLine(const String& line, int attribute_count, double depth_step,

@@ -173,12 +173,13 @@ const char* DelimiterName(Delimiter delimiter) {
 
 char DelimiterByte(Delimiter delimiter) { return OptionOf(delimiter).byte; }
 
-Delimiter DetectDelimiter(const char* header, std::size_t length) {
-  constexpr std::size_t kLeastFields = 4;
+Delimiter DetectDelimiter(const char* header, std::size_t length,
+                          int least_fields) {
+  const std::size_t least = static_cast<std::size_t>(least_fields);
   const std::size_t commas = CountFields(header, length, ',');
   const std::size_t semicolons = CountFields(header, length, ';');
-  if (commas >= kLeastFields && commas >= semicolons) return Delimiter::kComma;
-  if (semicolons >= kLeastFields) return Delimiter::kSemicolon;
+  if (commas >= least && commas >= semicolons) return Delimiter::kComma;
+  if (semicolons >= least) return Delimiter::kSemicolon;
   return Delimiter::kSpace;
 }
 

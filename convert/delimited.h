@@ -28,10 +28,11 @@ char DelimiterByte(Delimiter delimiter);
 
 // The delimiter of a table whose header line is |header| (its line end is
 // ignored): a comma or a semicolon when splitting the header on it,
-// outside double quotes, gives at least 4 fields, the one giving more if both
+// outside double quotes, gives at least |least_fields| fields, the one giving more if both
 // do (the comma on a tie); otherwise kSpace. A tab is never guessed: a tab
 // table reads as a whitespace table unless the option names it.
-Delimiter DetectDelimiter(const char* header, std::size_t length);
+Delimiter DetectDelimiter(const char* header, std::size_t length,
+                          int least_fields = 4);
 
 // Splits one line of a delimited table into |fields| (replaced, with their
 // buffers reused). A trailing LF, CRLF or lone CR ends the line and belongs to

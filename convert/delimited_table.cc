@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "convert/columns.h"
 #include "convert/las_format.h"
 
 namespace {
@@ -14,8 +15,20 @@ constexpr const char* kFixedColumnNames[kFixedColumns] = {"well", "top",
 
 bool DelimitedTable::Split(const String& line, std::string* err) {
   const char* text = line.GetText() != nullptr ? line.GetText() : "";
+  if (!SplitDelimitedFields(text, static_cast<std::size_t>(line.Length()),
+                            delimiter_, &raw_fields_, err))
+    return false;
+  if (!column_of_.empty())
+    ArrangeFields(column_of_, well_name_, &raw_fields_, &arranged_);
+  return true;
+}
+
+bool DelimitedTable::SplitNames(const String& line,
+                                std::vector<std::string>* names,
+                                std::string* err) {
+  const char* text = line.GetText() != nullptr ? line.GetText() : "";
   return SplitDelimitedFields(text, static_cast<std::size_t>(line.Length()),
-                              delimiter_, &raw_fields_, err);
+                              delimiter_, names, err);
 }
 
 void DelimitedTable::JoinWhiteSpace(const char* what, std::string* text) {

@@ -23,8 +23,20 @@ class DelimitedTable {
         decimal_comma_(delimiter == Delimiter::kSemicolon),
         reporter_(reporter) {}
 
-  // The column names of the header line into |fields|. False, with the
-  // reason in |err|, for a quote that is not closed.
+  // The column names of the header line as written, quotes removed, into
+  // |names|. False, with the reason in |err|, for a quote that is not closed.
+  bool SplitNames(const String& line, std::vector<std::string>* names,
+                  std::string* err);
+  // The columns of each role (see convert/columns.h), a well name for a
+  // table without a well column, before the header is split; none: each
+  // stands in its place.
+  void SetColumns(const std::vector<int>& column_of, const char* well_name) {
+    column_of_ = column_of;
+    well_name_ = well_name;
+  }
+
+  // The column names of the header line into |fields|, in the order of the
+  // roles. False, with the reason in |err|, for a quote that is not closed.
   bool SplitHeader(const String& line, std::vector<String>* fields,
                    std::string* err);
 
@@ -45,6 +57,9 @@ class DelimitedTable {
   const bool decimal_comma_;
   Reporter& reporter_;
   std::vector<std::string> raw_fields_;
+  std::vector<std::string> arranged_;
+  std::vector<int> column_of_;
+  const char* well_name_ = nullptr;
   // The texts already noted, each after the kind of text it was.
   std::set<std::string> noted_;
   // A field as it was before its white space was joined, kept for the note;

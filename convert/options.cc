@@ -147,7 +147,14 @@ enum class ValueOption {
   kOutputDir,
   kDepthUnit,
   kZoneCodes,
-  kWellInfo
+  kWellInfo,
+  kWellColumn,
+  kTopColumn,
+  kBottomColumn,
+  kZoneColumn,
+  kValueColumns,
+  kWell,
+  kComments
 };
 
 struct ValueOptionName {
@@ -162,6 +169,13 @@ constexpr ValueOptionName kValueOptions[] = {
     {"--depth-unit", ValueOption::kDepthUnit},
     {"--zone-codes", ValueOption::kZoneCodes},
     {"--well-info", ValueOption::kWellInfo},
+    {"--well-column", ValueOption::kWellColumn},
+    {"--top-column", ValueOption::kTopColumn},
+    {"--bottom-column", ValueOption::kBottomColumn},
+    {"--zone-column", ValueOption::kZoneColumn},
+    {"--value-columns", ValueOption::kValueColumns},
+    {"--well", ValueOption::kWell},
+    {"--comments", ValueOption::kComments},
 };
 
 bool SetValueOption(ValueOption option, const char* value, Options* options,
@@ -187,8 +201,57 @@ bool SetValueOption(ValueOption option, const char* value, Options* options,
       (option == ValueOption::kZoneCodes ? options->zone_codes
                                          : options->well_info) = value;
       return true;
+    case ValueOption::kWellColumn:
+    case ValueOption::kTopColumn:
+    case ValueOption::kBottomColumn:
+    case ValueOption::kZoneColumn:
+    case ValueOption::kValueColumns:
+      if (value[0] == '\0') {
+        *err = "a column's name or number is empty";
+        return false;
+      }
+      *(option == ValueOption::kWellColumn     ? &options->columns.well
+        : option == ValueOption::kTopColumn    ? &options->columns.top
+        : option == ValueOption::kBottomColumn ? &options->columns.bottom
+        : option == ValueOption::kZoneColumn   ? &options->columns.zone
+                                               : &options->columns.values) =
+          value;
+      return true;
+    case ValueOption::kWell:
+      if (IsBlankText(value)) {
+        *err = "the well's name given with --well is blank";
+        return false;
+      }
+      options->well_name = value;
+      options->columns.one_well = true;
+      return true;
+    case ValueOption::kComments:
+      if (value[0] == '\0' || value[1] != '\0' || value[0] == ' ' ||
+          value[0] == '\t') {
+        *err = FormatText(
+            "--comments \"%s\" is not one character, such as '#'", value);
+        return false;
+      }
+      options->comment = value[0];
+      return true;
   }
   return false;
+}
+
+// Options that cannot stand together.
+bool CheckColumnOptions(const Options& options, std::string* err) {
+  if (options.columns.tops && options.columns.bottom != nullptr) {
+    *err =
+        "--bottom-column has no meaning with --tops: each unit runs to the "
+        "next pick";
+    return false;
+  }
+  if (options.columns.one_well && options.columns.well != nullptr) {
+    *err = "--well-column has no meaning with --well: the table has no well "
+           "column";
+    return false;
+  }
+  return true;
 }
 
 // Prints "zone2las: <message>" and the usage text on standard error.
@@ -250,6 +313,14 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
       options->standard = true;
       continue;
     }
+    if (std::strcmp(arg, "--tops") == 0) {
+      options->columns.tops = true;
+      continue;
+    }
+    if (std::strcmp(arg, "--flat-names") == 0) {
+      options->flat_names = true;
+      continue;
+    }
     if (std::strcmp(arg, "--version") == 0) {
       WriteToOutput(FormatText("%s %s\n", kProgram, ZONE2LAS_VERSION));
       *exit_status = kExitSuccess;
@@ -292,7 +363,8 @@ bool ParseCommandLine(int argc, char* argv[], Options* options,
         program, FormatText("step \"%s\" %s", step_text, err.c_str()));
     return false;
   }
-  if (!CheckStandardOptions(options, step_text, &err)) {
+  if (!CheckStandardOptions(options, step_text, &err) ||
+      !CheckColumnOptions(*options, &err)) {
     *exit_status = RefuseCommandLine(program, err);
     return false;
   }

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "convert/columns.h"
 #include "convert/delimited.h"
 
 // Exit statuses.
@@ -30,6 +31,15 @@ struct Options {
   // The zone codes and the wells' identities, or null.
   const char* zone_codes = nullptr;
   const char* well_info = nullptr;
+  // The table's columns chosen by number or header name, --well and --tops
+  // (see convert/columns.h).
+  ColumnChoice columns;
+  // The well of a table without a well column (--well), or null.
+  const char* well_name = nullptr;
+  // Lines whose first non-blank character is this are skipped; '\0': none.
+  char comment = '\0';
+  // File names with / \ : * ? " < > | and control characters as '_'.
+  bool flat_names = false;
 };
 
 // Reads |argv| into |options|. Options may stand before or after the table

@@ -139,7 +139,8 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
   DiskFile& source = copy_.Source(table);
   LineReader reader(source);
   std::optional<DelimitedTable> delimited;
-  if (!ReadHeader(reader, options_, silent, &delimited, header)) {
+  if (ReadHeader(reader, options_, silent, &delimited, header) !=
+      kExitSuccess) {
     *err = "its header line could not be read again";
     return false;
   }
@@ -295,7 +296,8 @@ int StandardRun::Prepare(DiskFile& table) {
     if (!copy_.Rewind(table, &err)) return 0;
     LineReader reader(copy_.Source(table));
     std::optional<DelimitedTable> delimited;
-    if (!ReadHeader(reader, options_, silent, &delimited, &header)) {
+    if (ReadHeader(reader, options_, silent, &delimited, &header) !=
+        kExitSuccess) {
       copy_.Rewind(table, &err);
       return 0;
     }

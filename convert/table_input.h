@@ -16,10 +16,16 @@
 // is reported.
 bool OpenTable(DiskFile& table, Reporter& reporter);
 
-// Reads the header line, the first line that is not blank, into |header|;
-// makes |delimited| for a delimited table. False once the failure is
-// reported.
-bool ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
-                std::optional<DelimitedTable>* delimited, TableHeader* header);
+// Reads the header line, the first line that is neither blank nor a
+// comment, into |header|, with each role's column; makes |delimited| for a
+// delimited table. Returns kExitSuccess (0), or the exit status once the
+// failure is reported: kExitUsage for columns of the command line that the
+// header does not have.
+int ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
+               std::optional<DelimitedTable>* delimited, TableHeader* header);
+
+// Whether |line| is a comment: its first non-blank character is |comment|
+// ('\0': no line is).
+bool IsComment(const String& line, char comment);
 
 #endif  // ZONE2LAS_CONVERT_TABLE_INPUT_H_
