@@ -461,6 +461,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
                   table.GetFullName().GetText(),
                   options.output_dir != nullptr ? options.output_dir : "",
                   WellFiles::kWaitingBlocks, standard ? &*standard : nullptr);
+  wells.SetFlatNames(options.flat_names);
   // Wells whose lines go upward are read again at the end: a table that
   // cannot go back (a pipe) keeps a copy of its lines as they are read, in
   // the run's private directory. Declared after the wells' files, so that it

@@ -17,7 +17,7 @@ void WriteStartAndStop(DiskFile& file, char depth_unit, double first_depth,
 }  // namespace
 
 std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
-                            double depth_step) {
+                            double depth_step, const String& well_name) {
   // The colons of VERS and WRAP stand in column 36.
   file.Write("~Version\n");
   file.Write(
@@ -30,8 +30,8 @@ std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
   WriteStartAndStop(file, header.depth_unit, 0.0, 0.0);
   file.Print("STEP.%c%20f :\n", header.depth_unit, depth_step);
   file.Print("NULL. %20s :\n", kNullText);
-  const String title = file.GetTitle();
-  file.Print("WELL. %20s :\n", title.GetText());
+  file.Print("WELL. %20s :\n",
+             well_name.GetText() != nullptr ? well_name.GetText() : "");
 
   file.Write("~Curve\n");
   file.Print("DEPT.%c :\n", header.depth_unit);

@@ -10,10 +10,11 @@
 // Writes the whole header into |file| (open for writing and still empty):
 // version, well and curve sections and the ~Ascii marker, with one curve per
 // attribute column of |header|, and its depth unit for DEPT, STRT, STOP and
-// STEP. STRT and STOP hold 0.0 until WriteDepthRange replaces them. Returns the
-// byte offset of the STRT line.
+// STEP, and WELL |well_name| as the table writes it (a folder part such as
+// "NO 15/" included). STRT and STOP hold 0.0 until WriteDepthRange replaces
+// them. Returns the byte offset of the STRT line.
 std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
-                            double depth_step);
+                            double depth_step, const String& well_name);
 
 // Overwrites the STRT and STOP lines at |strt_offset| with the well's first
 // and last depth in |depth_unit| ('M' or 'F', as the header was written):

@@ -18,7 +18,10 @@ std::string HeaderFor(const ScratchDir& dir, const std::string& file_name,
   TableHeader header;
   std::string err;
   EXPECT_TRUE(ParseHeaderLine(header_line, &header, &err)) << err;
-  const std::int64_t offset = WriteLasHeader(file, header, step);
+  // The well is named as its file, less ".las".
+  const std::string well = file_name.substr(0, file_name.size() - 4);
+  const std::int64_t offset =
+      WriteLasHeader(file, header, step, String(well.c_str()));
   if (strt_offset) *strt_offset = offset;
   EXPECT_TRUE(file.Close());
   return dir.Read(file_name);

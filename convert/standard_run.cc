@@ -640,7 +640,8 @@ void StandardRun::WriteHeader(DiskFile& file, const String& name,
   WriteItem(file, "NULL.", kNullText, "NULL VALUE");
   for (int i = 0; i < kItemCount; ++i) {
     if (i == kItemsBeforeWell)
-      WriteItem(file, "WELL.", file.GetTitle().GetText(), "WELL");
+      WriteItem(file, "WELL.", name.GetText() != nullptr ? name.GetText() : "",
+                "WELL");
     const std::string value = well != nullptr ? well->items[i] : "";
     if (kWellItems[i].always || !value.empty())
       WriteItem(file, std::string(kWellItems[i].mnemonic) + ".", value,

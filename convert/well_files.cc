@@ -66,7 +66,8 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   const char* text = name.GetText() != nullptr ? name.GetText() : "";
   if (looked_up_ != nullptr && looked_up_name_ == text) return *looked_up_;
   looked_up_name_ = text;
-  const std::string file_name = looked_up_name_ + ".las";
+  const std::string file_name =
+      (flat_names_ ? FlatName(looked_up_name_) : looked_up_name_) + ".las";
   // Messages name the file as the user would reach it.
   const std::string shown_name = output_prefix_ + file_name;
   // Made only for a well that is refused: a table sorted by formation looks
@@ -86,6 +87,14 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   std::string key;
   std::string err;
   if (!folders_.Place(file_name, &folder, &base_name, &key, &err)) {
+    const std::size_t separator = file_name.find_last_of("/\\");
+    if (!err.empty() && separator != std::string::npos) {
+      err += FormatText(
+          " (the well's name places its file in the folder \"%s\"; "
+          "--flat-names keeps the whole name in the file's name: %s.las)",
+          file_name.substr(0, separator).c_str(),
+          FlatName(looked_up_name_).c_str());
+    }
     looked_up_ = RefusedWell(
         shown_name,
         err.empty() ? outside() : "cannot create " + shown_name + ": " + err);
@@ -93,7 +102,19 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   }
   Well& well = wells_[key];
   looked_up_ = &well;
-  if (!well.file_name.empty()) return well;
+  if (!well.file_name.empty()) {
+    // Two spellings that only flattening made one file are noted once.
+    if (flat_names_ && !well.flat_source.empty() &&
+        !String(well.flat_source.c_str()).Equals(name)) {
+      reporter_.NoteLine(
+          "well \"%s\" and well \"%s\" reach one file, %s, once their names "
+          "are flattened: they are one well",
+          well.flat_source.c_str(), text, well.file_name.c_str());
+      well.flat_source.clear();
+    }
+    return well;
+  }
+  if (flat_names_) well.flat_source = text;
   well.file_name = shown_name;
   well.base_name = base_name;
   well.folder = folder;
@@ -192,7 +213,8 @@ void WellFiles::StartWell(Well& well) {
   if (format_ != nullptr)
     format_->WriteHeader(output_, current_well_name_, well_);
   else
-    well_.strt_offset = WriteLasHeader(output_, header_, depth_step_);
+    well_.strt_offset =
+        WriteLasHeader(output_, header_, depth_step_, current_well_name_);
   rows_.SetFile(&output_);
   writing_ = true;
 }

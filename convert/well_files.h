@@ -67,6 +67,11 @@ class WellFiles : private BlockWriter::Sink {
   // is finished or started. False, with the reason in |err|, otherwise.
   bool Accepts(const DataLine& line, std::string* err);
 
+  // File names without folders: every character that a file name cannot
+  // hold on some system becomes '_' (see FlatName); the WELL line keeps the
+  // name as written.
+  void SetFlatNames(bool flat) { flat_names_ = flat; }
+
   // Sets |well| aside for the end of the run: a line of it lies above the
   // bottom of its line before (it goes upward or overlaps), so its lines are
   // to be taken again in depth order. Its file so far is dropped, and its
@@ -115,6 +120,9 @@ class WellFiles : private BlockWriter::Sink {
     bool completed = false;  // its file ends in its closing row and is whole
     bool continued = false;  // its lines came back after another well's
     bool deferred = false;   // its lines wait for the end of the run
+    // Under flat names: the name that first reached the file, until another
+    // spelling reaches it too and is noted.
+    std::string flat_source;
     WellState state;         // before its closing row
     BlockWriter::Block waiting_rows;  // rows not yet in its file
   };
@@ -170,6 +178,7 @@ class WellFiles : private BlockWriter::Sink {
   std::map<const Well*, std::string> refusals_;
   std::vector<Well*> order_;
   int deferred_count_ = 0;
+  bool flat_names_ = false;
 };
 
 #endif  // ZONE2LAS_CONVERT_WELL_FILES_H_

@@ -1,5 +1,6 @@
 #include "convert/well_names.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <utility>
@@ -41,6 +42,34 @@ std::string IdentityKey(const platform::FileIdentity& identity) {
 }
 
 }  // namespace
+
+std::string FlatName(const std::string& well) {
+  std::string flat = well;
+  for (char& c : flat) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f || std::strchr("/\\:*?\"<>|", c) != nullptr)
+      c = '_';
+  }
+  static const char* const kDevices[] = {
+      "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+      "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+      "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+  const std::size_t stem = std::min(flat.find('.'), flat.size());
+  for (const char* device : kDevices) {
+    if (stem != std::strlen(device)) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < stem && same; ++i) {
+      char c = flat[i];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      same = c == device[i];
+    }
+    if (same) {
+      flat.insert(stem, "_");
+      break;
+    }
+  }
+  return flat;
+}
 
 WellFolders::WellFolders(const std::string& output_dir)
     : output_dir_(output_dir.empty() ? "." : output_dir) {}

@@ -15,6 +15,12 @@
 // working directory: not absolute, no drive, and no ".." that climbs above it.
 bool StaysInWorkingDirectory(const char* name);
 
+// |well| made a plain file name, the same on every system: each of
+// / \ : * ? " < > | and every control character becomes '_', and a name
+// that Windows keeps for a device (CON, NUL, COM1, ...; before its first
+// point) gets a '_' after it.
+std::string FlatName(const std::string& well);
+
 // The folders that wells' files go to: the output directory and the folders
 // below it that well names lead to, each opened once and held, with the
 // run's private directory in each, made when its first well starts.
