@@ -123,7 +123,8 @@ TEST_F(WellFilesTest, RefusedWellsAreReportedOnceAndTheirLinesSkipped) {
        "the working directory; its lines are skipped\n"},
       {"sub/W1",  // no such directory
        "zone2las: zones.txt:2: cannot create sub/W1.las: No such file or "
-       "directory\n"},
+       "directory (the well's name places its file in the folder \"sub\"; "
+       "--flat-names keeps the whole name in the file's name: sub_W1.las)\n"},
       {long_name, "zone2las: zones.txt:2: cannot create " + long_name +
                       ".las: File name too long\n"},
   };

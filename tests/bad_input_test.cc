@@ -250,7 +250,9 @@ TEST(BadInput, WellsThatCannotBeWrittenLeaveEverythingElse) {
        "zone2las: W1.las: cannot write: Is a directory\n"},
       {"subdirectory is a file", "zones.txt/W1", "zones.txt",
        "zone2las: zones.txt:2: cannot create zones.txt/W1.las: Not a "
-       "directory\n"},
+       "directory (the well's name places its file in the folder "
+       "\"zones.txt\"; --flat-names keeps the whole name in the file's "
+       "name: zones.txt_W1.las)\n"},
       {"output would replace the table", "W1", "W1.las",
        "zone2las: W1.las:2: well \"W1\" would replace the zone table; its "
        "lines are skipped\n"},

@@ -258,7 +258,9 @@ TEST(EndToEnd, WellsThatCannotBeWrittenAreSkippedAndReported) {
       "zone2las: zones.txt:5: well \"sub/../../x\" would place its file "
       "outside the working directory; its lines are skipped\n"
       "zone2las: zones.txt:6: cannot create nosuch/W.las: No such file or "
-      "directory\n",
+      "directory (the well's name places its file in the folder "
+      "\"nosuch\"; --flat-names keeps the whole name in the file's name: "
+      "nosuch_W.las)\n",
       result.err);
   EXPECT_THAT(dir.List(), ElementsAre("GOOD.las", "zones.txt"));
 }
