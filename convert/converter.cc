@@ -137,6 +137,7 @@ int ParseHeader(const String& line, const Options& options, Reporter& reporter,
   if (!ChooseColumns(names, options.columns, &column_of, err))
     return kExitUsage;
   if (!InPlace(column_of)) header->column_of = column_of;
+  header->column_names = names;
   header->well_name = options.well_name;
   header->picks = options.columns.tops;
   if (delimited->has_value()) {
@@ -216,13 +217,44 @@ bool CheckOutputDirectory(const char* output_dir, Reporter& reporter) {
   return true;
 }
 
+// Where a depth that is not a number came from: its column, by number and
+// header name, and the first time in a run how to choose other columns.
+std::string DepthColumnHint(const TableHeader& header, int field,
+                            bool* hinted) {
+  const std::size_t column =
+      header.column_of.empty()
+          ? static_cast<std::size_t>(field)
+          : static_cast<std::size_t>(header.column_of[field]);
+  std::string hint = FormatText(
+      " (column %d, \"%s\")", static_cast<int>(column) + 1,
+      column < header.column_names.size() ? header.column_names[column].c_str()
+                                           : "");
+  if (!*hinted) {
+    *hinted = true;
+    hint += header.picks ? "; choose the column with --top-column"
+                         : "; choose the columns with --top-column and "
+                           "--bottom-column";
+    if (header.well_name == nullptr)
+      hint += ", or give a one-well table's name with --well";
+  }
+  return hint;
+}
+
+// What taking a line apart found beside its fields.
+struct LineFacts {
+  // More fields than the header names, in a whitespace table.
+  bool wide = false;
+  // The field, 1 top or 2 bottom, that is not a decimal number; 0: none.
+  int not_a_number = 0;
+};
+
 // Splits a data line by the table's delimiter into |fields| (those of the
 // line before, reused) and checks them the same way whatever the delimiter.
 // False, with the reason in |err|, for a line that cannot be converted.
 bool TakeApart(const String& line, const TableHeader& header,
                std::optional<DelimitedTable>& delimited,
                double depth_step, std::vector<String>* fields, DataLine* data,
-               std::string* err) {
+               std::string* err, LineFacts* facts = nullptr) {
   if (delimited) {
     if (!delimited->SplitData(line, header.attribute_count(), fields, err))
       return false;
@@ -231,6 +263,8 @@ bool TakeApart(const String& line, const TableHeader& header,
                       err))
       return false;
     SplitWhiteSpaceFields(line, fields);
+    if (facts != nullptr)
+      facts->wide = fields->size() > header.column_names.size();
     if (!header.column_of.empty()) {
       std::vector<String> in_table_order;
       ArrangeFields(header.column_of, header.well_name, fields,
@@ -238,7 +272,8 @@ bool TakeApart(const String& line, const TableHeader& header,
     }
   }
   return ParseDataFields(*fields, header.attribute_count(), depth_step, data,
-                         err, header.picks);
+                         err, header.picks,
+                         facts != nullptr ? &facts->not_a_number : nullptr);
 }
 
 // The rows of an accepted line, in its well's file, the current one. A
@@ -485,6 +520,11 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   // The lines written once the table has been read: the picks of a tops
   // table, or the lines of wells set aside.
   std::deque<HeldLine> held;
+  // Lines with more fields than the header names, and the first of them.
+  long wide_lines = 0;
+  long first_wide_line = 0;
+  // Whether a refused depth has said how to choose the columns.
+  bool hinted = false;
   String line;
   DataLine data;
   std::vector<String> fields;
@@ -513,9 +553,15 @@ int ConvertTable(const Options& options, Reporter& reporter) {
         (line.IsBlank() || IsComment(line, options.comment)))
       continue;
     any_data_line = true;
-    if (status != LineReader::Status::kText ||
-        !TakeApart(line, header, delimited, options.depth_step, &fields, &data,
-                   &err)) {
+    LineFacts facts;
+    const bool taken =
+        status == LineReader::Status::kText &&
+        TakeApart(line, header, delimited, options.depth_step, &fields, &data,
+                  &err, &facts);
+    if (facts.wide && wide_lines++ == 0) first_wide_line = reader.line_number();
+    if (!taken) {
+      if (facts.not_a_number != 0)
+        err += DepthColumnHint(header, facts.not_a_number, &hinted);
       reporter.ReportLine("%s", err.c_str());
       continue;
     }
@@ -549,6 +595,14 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   if (const int signal = platform::PendingInterrupt())
     return Interrupted(signal);
   copy.Drop();
+  if (wide_lines > 0) {
+    reporter.SetLineNumber(first_wide_line);
+    reporter.NoteLine(
+        "%ld line%s more fields than the header names; the extra fields are "
+        "ignored (a zone or value holding spaces belongs in quotes in a CSV "
+        "table)",
+        wide_lines, wide_lines == 1 ? " has" : "s have");
+  }
   wells.Publish();
   if (standard) standard->Finish();
   if (!any_data_line)

@@ -115,7 +115,8 @@ void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields) {
 
 bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
                      double depth_step, DataLine* out, std::string* err,
-                     bool pick) {
+                     bool pick, int* not_a_number) {
+  if (not_a_number != nullptr) *not_a_number = 0;
   const int expected = kFixedColumns + attribute_count;
   const int found = static_cast<int>(fields.size());
   if (found < expected) {
@@ -127,11 +128,13 @@ bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
   const String& top = fields[1];
   const String& bottom = fields[2];
   if (!IsDecimalNumber(top.GetText())) {
+    if (not_a_number != nullptr) *not_a_number = 1;
     *err = FormatText("top depth \"%s\" is not a decimal number",
                       top.GetText() != nullptr ? top.GetText() : "");
     return false;
   }
   if (!IsDecimalNumber(bottom.GetText())) {
+    if (not_a_number != nullptr) *not_a_number = 2;
     *err = FormatText("bottom depth \"%s\" is not a decimal number",
                       bottom.GetText() != nullptr ? bottom.GetText() : "");
     return false;

@@ -25,6 +25,8 @@ struct TableHeader {
   const char* well_name = nullptr;
   // A tops table: each line a pick, one depth, the top of a unit.
   bool picks = false;
+  // The names of the table's columns as the header writes them.
+  std::vector<std::string> column_names;
 
   int attribute_count() const {
     return static_cast<int>(attribute_names.size());
@@ -64,10 +66,11 @@ void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields);
 // |attribute_count| attribute columns resampled at |depth_step|. False, with
 // the reason in |err|, for a line that cannot be converted faithfully. A
 // |pick| (a line of a tops table) has its top in the bottom's place too, and
-// no interval yet.
+// no interval yet. |not_a_number|, when given, gets the field (1 top, 2
+// bottom) that is not a decimal number, or 0.
 bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
                      double depth_step, DataLine* out, std::string* err,
-                     bool pick = false);
+                     bool pick = false, int* not_a_number = nullptr);
 
 // SplitWhiteSpaceFields, then ParseDataFields.
 bool ParseDataLine(const String& line, int attribute_count, double depth_step,

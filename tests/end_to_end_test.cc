@@ -519,9 +519,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"DepthsThatAreNotDecimalNumbers",
                     "W1 1,5 10.3 B 2\nW1 10.4 1e3 B 2\n",
                     "zone2las: zones.txt:3: top depth \"1,5\" is not a decimal "
-                    "number\n"
+                    "number (column 2, \"TOP\"); choose the columns with "
+                    "--top-column and --bottom-column, or give a one-well "
+                    "table's name with --well\n"
                     "zone2las: zones.txt:4: bottom depth \"1e3\" is not a "
-                    "decimal number\n"},
+                    "decimal number (column 3, \"BOTTOM\")\n"},
         RefusedCase{"DepthsOutsideTheKeyRange",
                     "W1 2147483 2147483.7 B 2\nW1 -2147482 -2147481 B 2\n",
                     "zone2las: zones.txt:3: depths 2147483 to 2147483.7 with "
@@ -545,7 +547,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "(line 2)\n"},
         RefusedCase{"RefusedLineStartsNoWell", "W3 x 1 A 1\n",
                     "zone2las: zones.txt:3: top depth \"x\" is not a decimal "
-                    "number\n"},
+                    "number (column 2, \"TOP\"); choose the columns with "
+                    "--top-column and --bottom-column, or give a one-well "
+                    "table's name with --well\n"},
         RefusedCase{"BottomOfHundredsOfDigits",
                     "W1 10.2 " + kHundredsOfDigits + " B 2\n",
                     "zone2las: zones.txt:3: bottom depth \"" +

@@ -119,7 +119,9 @@ TEST(LineOrder, OverlapsAreFoundInDepthOrder) {
       "0.5");
   EXPECT_EQ(1, run.result.status);
   EXPECT_EQ(
-      "zone2las: zones.txt:4: top depth \"x\" is not a decimal number\n"
+      "zone2las: zones.txt:4: top depth \"x\" is not a decimal number "
+      "(column 2, \"TOP\"); choose the columns with --top-column and "
+      "--bottom-column, or give a one-well table's name with --well\n"
       "zone2las: zones.txt:6: top depth 10 lies above the bottom depth 12 of "
       "the previous line of well \"W1\" (line 3)\n"
       "zone2las: zones.txt:5: top depth 11.5 lies above the bottom depth 12 "

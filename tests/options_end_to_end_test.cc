@@ -123,7 +123,9 @@ TEST(EndToEndDelimited, RefuseOpenQuotesAndEmptyFixedFields) {
   EXPECT_EQ(
       "zone2las: zones.csv:2: the well field is empty\n"
       "zone2las: zones.csv:3: the top field is empty\n"
-      "zone2las: zones.csv:4: bottom depth \" \" is not a decimal number\n"
+      "zone2las: zones.csv:4: bottom depth \" \" is not a decimal number "
+      "(column 3, \"bottom\"); choose the columns with --top-column and "
+      "--bottom-column, or give a one-well table's name with --well\n"
       "zone2las: zones.csv:5: expected 5 fields (well, top, bottom, zone and "
       "1 values), found 4\n",
       empty.result.err);
