@@ -1,7 +1,6 @@
 #include "convert/converter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -12,11 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "convert/columns.h"
 #include "convert/data_line.h"
 #include "convert/delimited_table.h"
 #include "convert/las_format.h"
-#include "convert/line_end.h"
 #include "convert/report.h"
 #include "convert/resample.h"
 #include "convert/standard_run.h"
@@ -48,149 +45,6 @@ String NullRowTail(int attribute_count) {
 
 }  // namespace
 
-// Opens the zone table for reading; false once the failure is reported.
-bool OpenTable(DiskFile& table, Reporter& reporter) {
-  const char* name = reporter.table_name();
-  std::string err;
-  table.SetName(name, &err);
-  if (IsBlankText(name)) {
-    reporter.Report("the zone table's name is blank");
-    return false;
-  }
-  if (table.GetFullName().Length() == 0) {
-    // A full path that was found but could not be stored has no reason.
-    if (err.empty()) err = "the full path would not fit";
-    reporter.Report("%s: cannot resolve the name to a full path: %s", name,
-                    err.c_str());
-    return false;
-  }
-  errno = 0;
-  if (!table.OpenRead(false)) {
-    reporter.Report("%s: cannot open: %s", name, SystemReason(errno).c_str());
-    return false;
-  }
-  return true;
-}
-
-// Spreadsheets start a UTF-8 text with a byte-order mark; it belongs to no
-// column name.
-void SkipByteOrderMark(String* line) {
-  constexpr char kMark[] = "\xEF\xBB\xBF";
-  const char* text = line->GetText();
-  if (text != nullptr && std::strncmp(text, kMark, 3) == 0) {
-    line->Assign(text + 3);
-  }
-}
-
-// A table whose lines end in a carriage return alone reads as one long line:
-// a carriage return with more text after it, other than line ends.
-bool HasCarriageReturnLineEnds(const String& line) {
-  const char* text = line.GetText();
-  if (text == nullptr) return false;
-  for (const char* cr = std::strchr(text, '\r'); cr != nullptr;
-       cr = std::strchr(cr + 1, '\r')) {
-    if (cr[1] != '\0' && cr[1] != '\r' && cr[1] != '\n') return true;
-  }
-  return false;
-}
-
-// Takes the header line apart: splits it as the table is delimited (the
-// option's delimiter, or the one the line itself shows), chooses each role's
-// column and checks the names. Makes |delimited| for a delimited table.
-// Returns the exit status of a refused header, with the reason in |err|:
-// kExitUsage when the columns the command line chose do not fit it.
-int ParseHeader(const String& line, const Options& options, Reporter& reporter,
-                std::optional<DelimitedTable>* delimited, TableHeader* header,
-                std::string* err) {
-  if (HasCarriageReturnLineEnds(line)) {
-    *err =
-        "the lines end in a carriage return alone; save the table with LF "
-        "or CRLF line ends";
-    return kExitFailure;
-  }
-  const int least = LeastColumns(options.columns);
-  const Delimiter delimiter =
-      options.delimiter
-          ? *options.delimiter
-          : DetectDelimiter(line.GetText(),
-                            static_cast<std::size_t>(line.Length()), least);
-  std::vector<String> fields;
-  std::vector<std::string> names;
-  if (delimiter == Delimiter::kSpace) {
-    SplitWhiteSpaceFields(line, &fields);
-    for (const String& field : fields) names.push_back(field.GetText());
-  } else {
-    delimited->emplace(delimiter, reporter);
-    if (!(*delimited)->SplitNames(line, &names, err)) return kExitFailure;
-  }
-  if (static_cast<int>(names.size()) < least) {
-    *err = FormatText(
-        "the header line names %d columns; it needs at least %d (%s)",
-        static_cast<int>(names.size()), least,
-        options.columns.one_well
-            ? (options.columns.tops ? "top, zone" : "top, bottom, zone")
-            : (options.columns.tops ? "well, top, zone"
-                                    : "well, top, bottom, zone"));
-    return kExitFailure;
-  }
-  std::vector<int> column_of;
-  if (!ChooseColumns(names, options.columns, &column_of, err))
-    return kExitUsage;
-  if (!InPlace(column_of)) header->column_of = column_of;
-  header->column_names = names;
-  header->well_name = options.well_name;
-  header->picks = options.columns.tops;
-  if (delimited->has_value()) {
-    (*delimited)->SetColumns(header->column_of, header->well_name);
-    if (!(*delimited)->SplitHeader(line, &fields, err)) return kExitFailure;
-  } else if (!header->column_of.empty()) {
-    std::vector<String> scratch;
-    ArrangeFields(header->column_of, "WELL", &fields, &scratch);
-  }
-  return ParseHeaderFields(&fields, header, err) ? kExitSuccess
-                                                 : kExitFailure;
-}
-
-// Whether |line| is a comment: its first non-blank character is |comment|.
-bool IsComment(const String& line, char comment) {
-  if (comment == '\0' || line.GetText() == nullptr) return false;
-  const char* text = line.GetText();
-  while (*text == ' ' || *text == '\t') ++text;
-  return *text == comment;
-}
-
-// Reads the header line, the first line that is neither blank nor a
-// comment; returns the exit status once a failure is reported.
-int ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
-               std::optional<DelimitedTable>* delimited, TableHeader* header) {
-  String line;
-  std::string err;
-  for (;;) {
-    const LineReader::Status status = reader.Next(&line, &err);
-    reporter.SetLineNumber(reader.line_number());
-    switch (status) {
-      case LineReader::Status::kFailed:
-        reporter.Report("%s: %s", reporter.table_name(), err.c_str());
-        return kExitFailure;
-      case LineReader::Status::kEnd:
-        reporter.Report("%s: no header line: the file is empty or blank",
-                        reporter.table_name());
-        return kExitFailure;
-      case LineReader::Status::kUnreadable:
-        reporter.ReportLine("header %s", err.c_str());
-        return kExitFailure;
-      case LineReader::Status::kText: {
-        if (reader.line_number() == 1) SkipByteOrderMark(&line);
-        if (line.IsBlank() || IsComment(line, options.comment)) continue;
-        const int refused =
-            ParseHeader(line, options, reporter, delimited, header, &err);
-        if (refused != kExitSuccess) reporter.ReportLine("%s", err.c_str());
-        return refused;
-      }
-    }
-  }
-}
-
 namespace {
 
 // Reports memory that ran out on the current line; what was in progress is
@@ -215,65 +69,6 @@ bool CheckOutputDirectory(const char* output_dir, Reporter& reporter) {
     return false;
   }
   return true;
-}
-
-// Where a depth that is not a number came from: its column, by number and
-// header name, and the first time in a run how to choose other columns.
-std::string DepthColumnHint(const TableHeader& header, int field,
-                            bool* hinted) {
-  const std::size_t column =
-      header.column_of.empty()
-          ? static_cast<std::size_t>(field)
-          : static_cast<std::size_t>(header.column_of[field]);
-  std::string hint = FormatText(
-      " (column %d, \"%s\")", static_cast<int>(column) + 1,
-      column < header.column_names.size() ? header.column_names[column].c_str()
-                                           : "");
-  if (!*hinted) {
-    *hinted = true;
-    hint += header.picks ? "; choose the column with --top-column"
-                         : "; choose the columns with --top-column and "
-                           "--bottom-column";
-    if (header.well_name == nullptr)
-      hint += ", or give a one-well table's name with --well";
-  }
-  return hint;
-}
-
-// What taking a line apart found beside its fields.
-struct LineFacts {
-  // More fields than the header names, in a whitespace table.
-  bool wide = false;
-  // The field, 1 top or 2 bottom, that is not a decimal number; 0: none.
-  int not_a_number = 0;
-};
-
-// Splits a data line by the table's delimiter into |fields| (those of the
-// line before, reused) and checks them the same way whatever the delimiter.
-// False, with the reason in |err|, for a line that cannot be converted.
-bool TakeApart(const String& line, const TableHeader& header,
-               std::optional<DelimitedTable>& delimited,
-               double depth_step, std::vector<String>* fields, DataLine* data,
-               std::string* err, LineFacts* facts = nullptr) {
-  if (delimited) {
-    if (!delimited->SplitData(line, header.attribute_count(), fields, err))
-      return false;
-  } else {
-    if (!CheckLineEnd(line.GetText(), static_cast<std::size_t>(line.Length()),
-                      err))
-      return false;
-    SplitWhiteSpaceFields(line, fields);
-    if (facts != nullptr)
-      facts->wide = fields->size() > header.column_names.size();
-    if (!header.column_of.empty()) {
-      std::vector<String> in_table_order;
-      ArrangeFields(header.column_of, header.well_name, fields,
-                    &in_table_order);
-    }
-  }
-  return ParseDataFields(*fields, header.attribute_count(), depth_step, data,
-                         err, header.picks,
-                         facts != nullptr ? &facts->not_a_number : nullptr);
 }
 
 // The rows of an accepted line, in its well's file, the current one. A

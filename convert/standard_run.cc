@@ -85,11 +85,11 @@ void WriteItem(DiskFile& file, const std::string& name_and_unit,
 
 // Where a text is first met: the well's place in the order of the files,
 // then the line (a well's lines come in depth order).
-void Remember(std::map<std::string, std::pair<std::size_t, long>>* seen,
-              const char* text, std::size_t well_order, long line) {
-  const auto found = seen->emplace(text, std::make_pair(well_order, line));
-  if (!found.second && well_order < found.first->second.first)
-    found.first->second = std::make_pair(well_order, line);
+void Remember(std::map<std::string, FirstSeen>* seen, const char* text,
+              const FirstSeen& where) {
+  const auto found = seen->emplace(text, where);
+  if (!found.second && where < found.first->second)
+    found.first->second = where;
 }
 
 // Sections are told apart by their first letter.
@@ -105,9 +105,6 @@ struct StandardRun::Well {
   std::size_t order = 0;
   std::string first_name;
   bool started = false;
-  // Of the lines accepted so far in the pass under way.
-  bool has_line = false;
-  std::int32_t bottom_key = 0;
   // Of the whole table.
   std::int32_t first_top_key = 0;
   std::int32_t last_bottom_key = 0;
@@ -144,7 +141,6 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
     *err = "its header line could not be read again";
     return false;
   }
-  for (Well* well : order_) well->has_line = false;
   String line;
   DataLine data;
   std::vector<String> fields;
@@ -155,16 +151,12 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
     const LineReader::Status status = reader.Next(&line, err);
     if (status == LineReader::Status::kEnd) break;
     if (status == LineReader::Status::kFailed) return false;
-    if (status != LineReader::Status::kText || line.IsBlank()) continue;
+    if (status != LineReader::Status::kText || line.IsBlank() ||
+        IsComment(line, options_.comment))
+      continue;
     if (platform::PendingInterrupt() != 0) return false;
-    bool split = true;
-    if (delimited)
-      split = delimited->SplitData(line, header->attribute_count(), &fields,
-                                   &reason);
-    else
-      SplitWhiteSpaceFields(line, &fields);
-    if (!split || !ParseDataFields(fields, header->attribute_count(),
-                                   options_.depth_step, &data, &reason))
+    if (!TakeApart(line, *header, delimited, options_.depth_step, &fields,
+                   &data, &reason))
       continue;
     const char* name =
         data.well.GetText() != nullptr ? data.well.GetText() : "";
@@ -188,10 +180,7 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
       cached_name = name;
     }
     if (cached == nullptr) continue;
-    const std::int32_t top_key = DepthKey(data.top);
-    if (cached->has_line && top_key < cached->bottom_key) continue;
-    cached->has_line = true;
-    cached->bottom_key = DepthKey(data.bottom);
+    // A well's lines may come in any order: the conversion sorts them.
     visit(data, *cached, reader.line_number());
   }
   return true;
@@ -200,9 +189,9 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
 // Sorts the texts by the order their files are written in, and numbers them
 // from 1.
 void StandardRun::AssignCodes(
-    const std::map<std::string, std::pair<std::size_t, long>>& seen,
+    const std::map<std::string, FirstSeen>& seen,
     std::map<std::string, long long>* codes) const {
-  std::vector<std::pair<std::pair<std::size_t, long>, const std::string*>>
+  std::vector<std::pair<FirstSeen, const std::string*>>
       order;
   for (const auto& entry : seen) order.push_back({entry.second, &entry.first});
   std::sort(order.begin(), order.end());
@@ -248,13 +237,17 @@ bool StandardRun::SetColumns(const TableHeader& header, long header_line) {
 }
 
 void StandardRun::FirstPass(const DataLine& line, Well& well, long number) {
-  if (!well.started) {
-    well.started = true;
-    well.first_top_key = TextDepthKey(line.top_text.GetText());
-  }
-  well.last_bottom_key = TextDepthKey(line.bottom_text.GetText());
+  // The well's range, whatever the order of its lines.
+  const std::int32_t top_key = TextDepthKey(line.top_text.GetText());
+  const std::int32_t bottom_key = TextDepthKey(line.bottom_text.GetText());
+  if (!well.started || top_key < well.first_top_key)
+    well.first_top_key = top_key;
+  if (!well.started || bottom_key > well.last_bottom_key)
+    well.last_bottom_key = bottom_key;
+  well.started = true;
   if (!IsNull(line.zone))
-    Remember(&zones_seen_, line.zone.GetText(), well.order, number);
+    Remember(&zones_seen_, line.zone.GetText(),
+             FirstSeen(well.order, DepthKey(line.top), number));
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     Column& column = columns_[i];
     const String& value = line.values[i];
@@ -317,8 +310,8 @@ int StandardRun::Prepare(DiskFile& table) {
         [this](const DataLine& line, Well& well, long number) {
           for (std::size_t i = 0; i < columns_.size(); ++i) {
             if (columns_[i].role == Role::kCoded && !IsNull(line.values[i]))
-              Remember(&columns_[i].seen, line.values[i].GetText(), well.order,
-                       number);
+              Remember(&columns_[i].seen, line.values[i].GetText(),
+                       FirstSeen(well.order, DepthKey(line.top), number));
           }
         });
     for (Column& column : columns_) AssignCodes(column.seen, &column.codes);
@@ -417,7 +410,7 @@ int StandardRun::ReadZoneCodes() {
     }
   }
   if (missing != nullptr) {
-    reporter_.SetLineNumber(zones_seen_[*missing].second);
+    reporter_.SetLineNumber(std::get<2>(zones_seen_[*missing]));
     reporter_.ReportLine("zone \"%s\" has no code in %s", missing->c_str(),
                          name);
     return kExitUsage;

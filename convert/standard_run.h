@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "convert/data_line.h"
@@ -22,6 +23,11 @@
 #include "convert/table_copy.h"
 #include "convert/well_format.h"
 #include "convert/well_names.h"
+
+// Where a text first comes when the lines are taken in the order their
+// files are written: its well's order, the line's top (depth key), the
+// line's number.
+using FirstSeen = std::tuple<std::size_t, std::int32_t, long>;
 
 class StandardRun : public WellFormat {
  public:
@@ -59,7 +65,7 @@ class StandardRun : public WellFormat {
     Role role = Role::kCurve;
     int item = -1;  // the ~Well item it fills
     // Texts by first appearance, then their codes.
-    std::map<std::string, std::pair<std::size_t, long>> seen;
+    std::map<std::string, FirstSeen> seen;
     std::map<std::string, long long> codes;
   };
   struct Well;
@@ -72,7 +78,7 @@ class StandardRun : public WellFormat {
   int ReadZoneCodes();
   int ReadWellInfo();
   void AssignCodes(
-      const std::map<std::string, std::pair<std::size_t, long>>& seen,
+      const std::map<std::string, FirstSeen>& seen,
       std::map<std::string, long long>* codes) const;
   std::string RowEnd(const DataLine& line) const;
 
@@ -85,7 +91,7 @@ class StandardRun : public WellFormat {
   std::map<std::string, std::unique_ptr<Well>> wells_;
   std::vector<Well*> order_;
   std::map<std::string, Well*> by_first_name_;
-  std::map<std::string, std::pair<std::size_t, long>> zones_seen_;
+  std::map<std::string, FirstSeen> zones_seen_;
   std::map<std::string, long long> zone_codes_;
   std::string null_row_end_;
   char depth_unit_ = 'M';

@@ -4,6 +4,8 @@
 #define ZONE2LAS_CONVERT_TABLE_INPUT_H_
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "convert/data_line.h"
 #include "convert/delimited_table.h"
@@ -27,5 +29,29 @@ int ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
 // Whether |line| is a comment: its first non-blank character is |comment|
 // ('\0': no line is).
 bool IsComment(const String& line, char comment);
+
+// What taking a line apart found beside its fields.
+struct LineFacts {
+  // More fields than the header names, in a whitespace table.
+  bool wide = false;
+  // The field, 1 top or 2 bottom, that is not a decimal number; 0: none.
+  int not_a_number = 0;
+};
+
+// Splits a data line by the table's delimiter into |fields| (those of the
+// line before, reused), puts them in the order of the roles and checks them
+// the same way whatever the delimiter. False, with the reason in |err|, for
+// a line that cannot be converted; |facts|, when given, gets what else was
+// found.
+bool TakeApart(const String& line, const TableHeader& header,
+               std::optional<DelimitedTable>& delimited, double depth_step,
+               std::vector<String>* fields, DataLine* data, std::string* err,
+               LineFacts* facts = nullptr);
+
+// Where the depth |field| (1 top, 2 bottom) that is not a number came from:
+// " (column 2, \"TOP\")", and the first time in a run (|hinted| false) how
+// to choose other columns.
+std::string DepthColumnHint(const TableHeader& header, int field,
+                            bool* hinted);
 
 #endif  // ZONE2LAS_CONVERT_TABLE_INPUT_H_

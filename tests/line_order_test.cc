@@ -21,17 +21,19 @@ struct Conversion {
   std::vector<std::string> files;
 };
 
-// Converts |table| at |step|; through a FIFO when |through_fifo|.
+// Converts |table| at |step|, with |option| when it is not empty; through a
+// FIFO when |through_fifo|.
 Conversion Convert(const std::string& table, const std::string& step,
-                   bool through_fifo = false) {
+                   bool through_fifo = false, const std::string& option = "") {
   ScratchDir dir;
   dir.Write("zones.txt", table);
+  std::vector<std::string> args = {through_fifo ? "pipe" : "zones.txt", step};
+  if (!option.empty()) args.insert(args.begin(), option);
   Conversion run;
   run.result =
-      through_fifo
-          ? RunProgram(dir, {"pipe", step},
-                       "mkfifo pipe && { cat zones.txt > pipe & }")
-          : RunProgram(dir, {"zones.txt", step});
+      through_fifo ? RunProgram(dir, args,
+                                "mkfifo pipe && { cat zones.txt > pipe & }")
+                   : RunProgram(dir, args);
   for (const std::string& name : dir.List()) {
     if (name == "zones.txt" || name == "pipe") continue;
     run.names.push_back(name);
@@ -97,6 +99,16 @@ TEST(LineOrder, AnyOrderGivesTheFilesOfTheSortedTable) {
     EXPECT_EQ(sorted.names, run.names);
     EXPECT_EQ(sorted.files, run.files);
   }
+  // Standard files too: the same rows, ranges and codes, which follow the
+  // wells' first appearance and then each well's lines by top.
+  const Conversion standard_sorted =
+      Convert(Joined(kSortedLines), "0.5", false, "--standard");
+  const Conversion standard_reversed =
+      Convert(Joined(reversed), "0.5", false, "--standard");
+  EXPECT_EQ(0, standard_reversed.result.status)
+      << standard_reversed.result.err;
+  EXPECT_EQ(standard_sorted.names, standard_reversed.names);
+  EXPECT_EQ(standard_sorted.files, standard_reversed.files);
   if (ProgramIsWindows()) return;  // a FIFO is a POSIX file
   // A table that cannot be read twice: its copy goes with the run.
   const Conversion piped = Convert(Joined(backwards), "0.5", true);

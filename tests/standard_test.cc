@@ -376,7 +376,7 @@ TEST(Standard, ReorderedTableGivesTheSameCodes) {
 TEST(Standard, RefusedLinesGiveNoCodes) {
   ScratchDir dir;
   dir.Write("zones.txt",
-            "WELL TOP BOTTOM ZONE\nW1 0 1 A\nW1 0.5 2 Q\nW1 x 3 R\nW1 1 2 B\n");
+            "WELL TOP BOTTOM ZONE\nW1 0 1 A\nW1 2 1.5 Q\nW1 x 3 R\nW1 1 2 B\n");
   const ProgramResult result =
       RunProgram(dir, {"--standard", "zones.txt", "1"});
   EXPECT_EQ(1, result.status);
