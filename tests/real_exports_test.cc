@@ -198,7 +198,8 @@ TEST(RealExports, WellNamesWithSlashes) {
   const std::string table =
       "Well,Top,Bottom,Zone\n"
       "NO 15/9-F-11,2600,2610,Hugin\n"
-      "CON,1,2,A\n";
+      "CON,1,2,A\n"
+      "\"Pit 3: *dry*\",1,2,B\n";
   const Conversion missing = Convert("t.csv", table, {"t.csv"});
   EXPECT_EQ(1, missing.result.status);
   EXPECT_THAT(missing.result.err,
@@ -215,8 +216,10 @@ TEST(RealExports, WellNamesWithSlashes) {
   // The same file names on every system, the names as written inside.
   const Conversion flat = Convert("t.csv", table, {"--flat-names", "t.csv"});
   EXPECT_EQ(0, flat.result.status) << flat.result.err;
-  ASSERT_THAT(flat.names, ElementsAre("CON_.las", "NO 15_9-F-11.las"));
+  ASSERT_THAT(flat.names, ElementsAre("CON_.las", "NO 15_9-F-11.las",
+                                      "Pit 3_ _dry_.las"));
   EXPECT_THAT(flat.files[1], HasSubstr("\nWELL.         NO 15/9-F-11 :\n"));
+  EXPECT_THAT(flat.files[2], HasSubstr("\nWELL.         Pit 3: *dry* :\n"));
   EXPECT_THAT(flat.files[0], HasSubstr("\nWELL.                  CON :\n"));
 }
 
