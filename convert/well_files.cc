@@ -1,6 +1,7 @@
 #include "convert/well_files.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "convert/las_header.h"
 #include "convert/resample.h"
@@ -23,6 +24,15 @@ std::string ShortDepth(double depth) {
   while (text[length - 1] == '0') --length;
   if (text[length - 1] == '.') --length;
   return std::string(text, static_cast<std::size_t>(length));
+}
+
+// Whether |a| and |b| are the same bytes: only then may a line skip the
+// lookup of the file its well's name reaches. Names that differ otherwise
+// (in case, or in a way that the file system folds) are looked up.
+bool SameBytes(const String& a, const String& b) {
+  const char* x = a.GetText() != nullptr ? a.GetText() : "";
+  const char* y = b.GetText() != nullptr ? b.GetText() : "";
+  return std::strcmp(x, y) == 0;
 }
 
 }  // namespace
@@ -133,7 +143,7 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
 
 const WellState* WellFiles::Find(const String& well) {
   const Well* found = current_;
-  if (current_ == nullptr || !well.Equals(current_well_name_))
+  if (current_ == nullptr || !SameBytes(well, current_well_name_))
     found = &Lookup(well);
   if (found == current_) return writing_ ? &well_ : nullptr;
   return found->failed || found->deferred || !found->has_file
@@ -185,7 +195,8 @@ void WellFiles::EndDeferral() {
 }
 
 bool WellFiles::SwitchTo(const String& well) {
-  if (current_ != nullptr && well.Equals(current_well_name_)) return writing_;
+  if (current_ != nullptr && SameBytes(well, current_well_name_))
+    return writing_;
   Well& next = Lookup(well);
   // The name that starts a well's file is the one its header shows.
   current_well_name_.Assign(well);

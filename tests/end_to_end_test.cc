@@ -11,6 +11,7 @@
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 namespace {
 
@@ -602,6 +603,29 @@ TEST(EndToEnd, WellNamesFoldAsTheFileSystemFoldsThem) {
   if (ProgramIsWindows()) {
     EXPECT_THAT(rows, HasSubstr("10.290000   A   1      1\n"
                                 "10.300000   C   1      3\n"));
+  }
+}
+
+// Whether a line continues the well before it is decided by the file its
+// name reaches, as for every other line, never by the names' text alone:
+// adjacent or apart, the same lines give the same files.
+TEST(EndToEnd, AdjacentNamesAreOneWellOnlyWhenTheyReachOneFile) {
+  for (const bool adjacent : {true, false}) {
+    SCOPED_TRACE(adjacent ? "adjacent" : "apart");
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "field");
+    std::filesystem::create_directory(dir / "FIELD");
+    dir.Write("zones.txt", std::string("WELL TOP BOTTOM ZONE V\n") +
+                               "field/W1 10 10.3 A 1\n" +
+                               (adjacent ? "" : "W2 1 1.2 B 2\n") +
+                               "FIELD/W1 20 20.3 C 3\n");
+    const ProgramResult result = RunProgram(dir, {"zones.txt"});
+    EXPECT_EQ(0, result.status) << result.err;
+    // One folder for both on a system that folds case in file names.
+    if (ProgramIsWindows()) continue;
+    EXPECT_THAT(Rows(dir.Read("field/W1.las")), HasSubstr("A   1"));
+    EXPECT_THAT(Rows(dir.Read("field/W1.las")), Not(HasSubstr("C   1")));
+    EXPECT_THAT(Rows(dir.Read("FIELD/W1.las")), HasSubstr("C   1"));
   }
 }
 
