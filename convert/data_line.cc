@@ -101,11 +101,12 @@ bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err) {
   return ParseHeaderFields(&fields, out, err);
 }
 
-void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields) {
+void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields,
+                           std::size_t max_fields) {
   fields->clear();
   // The tokenizer's state lives in the String; a copy leaves |line| alone.
   String text(line);
-  for (;;) {
+  while (fields->size() < max_fields) {
     String token = text.NextToken(kWhiteSpace);
     // Only the end of the text gives an empty token.
     if (token.Length() == 0) break;

@@ -5,6 +5,8 @@
 #ifndef ZONE2LAS_CONVERT_DATA_LINE_H_
 #define ZONE2LAS_CONVERT_DATA_LINE_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -59,8 +61,10 @@ struct DataLine {
 };
 
 // Splits |line| at spaces, tabs, line feeds and carriage returns into
-// |fields|, which it replaces.
-void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields);
+// |fields|, which it replaces: the first |max_fields| fields, so that a line
+// of many fields costs no memory for those past them.
+void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields,
+                           std::size_t max_fields = SIZE_MAX);
 
 // Checks and converts the fields of a data line for a table of
 // |attribute_count| attribute columns resampled at |depth_step|. False, with

@@ -1,6 +1,8 @@
 // Splitting and tidying the lines of delimited zone tables.
 #include "convert/delimited.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "convert/line_end.h"
@@ -40,10 +42,10 @@ const char* Find(const char* from, const char* end, char c) {
 }
 
 // The next field of |field_count| (counted from 1) and its text, or only the
-// count when |fields| is null.
+// count when |fields| is null or already holds |max_fields|.
 std::string* NextField(std::vector<std::string>* fields,
-                       std::size_t field_count) {
-  if (fields == nullptr) return nullptr;
+                       std::size_t field_count, std::size_t max_fields) {
+  if (fields == nullptr || field_count > max_fields) return nullptr;
   if (field_count > fields->size()) fields->emplace_back();
   std::string* field = &(*fields)[field_count - 1];
   field->clear();
@@ -56,12 +58,12 @@ std::string* NextField(std::vector<std::string>* fields,
 // closing quote belongs to that field; otherwise both are errors.
 bool ScanFields(const char* line, std::size_t length, char delimiter,
                 std::vector<std::string>* fields, std::size_t* field_count,
-                std::string* err) {
+                std::string* err, std::size_t max_fields = SIZE_MAX) {
   const char* p = line;
   const char* const end = line + LineContentLength(line, length);
   std::size_t count = 0;
   for (;;) {
-    std::string* field = NextField(fields, ++count);
+    std::string* field = NextField(fields, ++count, max_fields);
     while (p < end && IsBlank(*p, delimiter)) ++p;
     if (p < end && *p == '"') {
       ++p;
@@ -118,7 +120,7 @@ bool ScanFields(const char* line, std::size_t length, char delimiter,
     if (p == end) break;
     ++p;  // The delimiter.
   }
-  if (fields != nullptr) fields->resize(count);
+  if (fields != nullptr) fields->resize(std::min(count, max_fields));
   *field_count = count;
   return true;
 }
@@ -184,9 +186,10 @@ Delimiter DetectDelimiter(const char* header, std::size_t length,
 }
 
 bool SplitDelimitedFields(const char* line, std::size_t length, char delimiter,
-                          std::vector<std::string>* fields, std::string* err) {
+                          std::vector<std::string>* fields, std::string* err,
+                          std::size_t max_fields) {
   std::size_t count = 0;
-  return ScanFields(line, length, delimiter, fields, &count, err);
+  return ScanFields(line, length, delimiter, fields, &count, err, max_fields);
 }
 
 bool DecimalCommaToPoint(std::string* text) {

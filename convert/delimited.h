@@ -6,6 +6,7 @@
 #define ZONE2LAS_CONVERT_DELIMITED_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,11 +48,15 @@ Delimiter DetectDelimiter(const char* header, std::size_t length,
 // as empty strings, so "a,,b" gives 3 fields and "a,b," gives 3, the last
 // empty; an empty line gives one empty field.
 //
+// Only the first |max_fields| fields are kept; the rest of the line is still
+// checked, so that a line of many fields costs no memory for them.
+//
 // Fails, with a message without file or line, when a quoted field runs past
 // the end of the line (a line feed inside quotes included: lines are read one
 // at a time) or has other text after its closing quote.
 bool SplitDelimitedFields(const char* line, std::size_t length, char delimiter,
-                          std::vector<std::string>* fields, std::string* err);
+                          std::vector<std::string>* fields, std::string* err,
+                          std::size_t max_fields = SIZE_MAX);
 
 // Where a comma is the decimal mark (semicolon tables): a number written with
 // one, such as "1012,5", "-0,24", ",5" or "1,5E-3" (an optional sign, digits,

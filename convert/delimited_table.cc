@@ -16,7 +16,7 @@ constexpr const char* kFixedColumnNames[kFixedColumns] = {"well", "top",
 bool DelimitedTable::Split(const String& line, std::string* err) {
   const char* text = line.GetText() != nullptr ? line.GetText() : "";
   if (!SplitDelimitedFields(text, static_cast<std::size_t>(line.Length()),
-                            delimiter_, &raw_fields_, err))
+                            delimiter_, &raw_fields_, err, max_fields_))
     return false;
   if (!column_of_.empty())
     ArrangeFields(column_of_, well_name_, &raw_fields_, &arranged_);

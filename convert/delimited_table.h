@@ -6,6 +6,8 @@
 #ifndef ZONE2LAS_CONVERT_DELIMITED_TABLE_H_
 #define ZONE2LAS_CONVERT_DELIMITED_TABLE_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,9 +32,12 @@ class DelimitedTable {
   // The columns of each role (see convert/columns.h), a well name for a
   // table without a well column, before the header is split; none: each
   // stands in its place.
-  void SetColumns(const std::vector<int>& column_of, const char* well_name) {
+  // Fields past the header's |columns| are not kept.
+  void SetColumns(const std::vector<int>& column_of, const char* well_name,
+                  std::size_t columns) {
     column_of_ = column_of;
     well_name_ = well_name;
+    max_fields_ = columns;
   }
 
   // The column names of the header line into |fields|, in the order of the
@@ -60,6 +65,7 @@ class DelimitedTable {
   std::vector<std::string> arranged_;
   std::vector<int> column_of_;
   const char* well_name_ = nullptr;
+  std::size_t max_fields_ = SIZE_MAX;
   // The texts already noted, each after the kind of text it was.
   std::set<std::string> noted_;
   // A field as it was before its white space was joined, kept for the note;

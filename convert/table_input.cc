@@ -106,7 +106,8 @@ int ParseHeader(const String& line, const Options& options, Reporter& reporter,
   header->well_name = options.well_name;
   header->picks = options.columns.tops;
   if (delimited->has_value()) {
-    (*delimited)->SetColumns(header->column_of, header->well_name);
+    (*delimited)->SetColumns(header->column_of, header->well_name,
+                             names.size());
     if (!(*delimited)->SplitHeader(line, &fields, err)) return kExitFailure;
   } else if (!header->column_of.empty()) {
     std::vector<String> scratch;
@@ -195,7 +196,8 @@ bool TakeApart(const String& line, const TableHeader& header,
     if (!CheckLineEnd(line.GetText(), static_cast<std::size_t>(line.Length()),
                       err))
       return false;
-    SplitWhiteSpaceFields(line, fields);
+    // One field past the header's tells a line with more.
+    SplitWhiteSpaceFields(line, fields, header.column_names.size() + 1);
     if (facts != nullptr)
       facts->wide = fields->size() > header.column_names.size();
     if (!header.column_of.empty()) {
