@@ -6,6 +6,7 @@
 
 #include "convert/delimited.h"
 #include "convert/las_format.h"
+#include "convert/line_end.h"
 #include "convert/option_table.h"
 #include "convert/resample.h"
 #include "convert/table_input.h"
@@ -161,7 +162,9 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
     if (delimited)
       split = delimited->SplitData(line, header->attribute_count(), &fields,
                                    &reason);
-    else
+    else if ((split = CheckLineEnd(line.GetText(),
+                                   static_cast<std::size_t>(line.Length()),
+                                   &reason)))
       SplitWhiteSpaceFields(line, &fields);
     if (!split || !ParseDataFields(fields, header->attribute_count(),
                                    options_.depth_step, &data, &reason))

@@ -372,11 +372,13 @@ TEST(Standard, ReorderedTableGivesTheSameCodes) {
               HasSubstr("ZONELOG_3.                   Z3 :"));
 }
 
-// A zone met only on refused lines (an overlap, a bad depth) gets no code.
+// A zone met only on refused lines (an overlap, a bad depth, a carriage
+// return inside a line) gets no code.
 TEST(Standard, RefusedLinesGiveNoCodes) {
   ScratchDir dir;
   dir.Write("zones.txt",
-            "WELL TOP BOTTOM ZONE\nW1 0 1 A\nW1 0.5 2 Q\nW1 x 3 R\nW1 1 2 B\n");
+            "WELL TOP BOTTOM ZONE\nW1 0 1 A\nW1 0.5 2 Q\nW1 x 3 R\nW1 1 2 B\n"
+            "W1 2 3\rS\n");
   const ProgramResult result =
       RunProgram(dir, {"--standard", "zones.txt", "1"});
   EXPECT_EQ(1, result.status);
