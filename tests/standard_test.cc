@@ -479,6 +479,15 @@ TEST(Standard, RefusedCommandLinesAndOptionFiles) {
        kTable,
        "ZONE CODE\nA 7\n",
        "zone2las: zones.txt:3: zone \"B\" has no code in codes.txt\n"},
+      // Lines that end in a carriage return alone would read as one header
+      // line and no well.
+      {"an option file whose lines end in a carriage return alone",
+       {"--standard", "--well-info", "codes.txt", "zones.txt"},
+       kTable,
+       "WELL UWI\rW1 123\r",
+       "zone2las: codes.txt:1: a carriage return (\\r) stands before the end "
+       "of the line: the table mixes line ends, and records would run "
+       "together; save it with LF or CRLF line ends\n"},
       {"no CODE column",
        {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
        kTable,
