@@ -99,7 +99,8 @@ bool OptionTable::Read(const char* name, std::string* err) {
     // A carriage return inside the line: lines that end in one alone would
     // run together. Inside quotes it is text, and the delimited split
     // refuses it elsewhere.
-    if (delimiter_ == ' ' && !CheckLineEnd(text.c_str(), text.size(), &reason)) {
+    if (delimiter_ == ' ' &&
+        !CheckLineEnd(text.c_str(), text.size(), &reason)) {
       *err = FormatText("%s:%ld: %s", name, number, reason.c_str());
       return false;
     }
