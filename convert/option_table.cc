@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "convert/delimited.h"
+#include "convert/line_end.h"
 #include "convert/report.h"
 #include "io/disk_file.h"
 #include "io/line_reader.h"
@@ -95,6 +96,14 @@ bool OptionTable::Read(const char* name, std::string* err) {
       text.erase(0, 3);
     std::vector<std::string> fields;
     if (header_line_ == 0) delimiter_ = DetectSeparator(text);
+    // A carriage return inside the line: lines that end in one alone would
+    // run together. Inside quotes it is text, and the delimited split
+    // refuses it elsewhere.
+    if (delimiter_ == ' ' &&
+        !CheckLineEnd(text.c_str(), text.size(), &reason)) {
+      *err = FormatText("%s:%ld: %s", name, number, reason.c_str());
+      return false;
+    }
     if (!Split(text, &fields, &reason)) {
       *err = FormatText("%s:%ld: %s", name, number, reason.c_str());
       return false;

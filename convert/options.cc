@@ -284,7 +284,9 @@ bool CheckColumnOptions(const Options& options, std::string* err) {
 
 // Prints "zone2las: <message>" and the usage text on standard error.
 int RefuseCommandLine(const char* program, const std::string& message) {
-  WriteToError(FormatText("%s: %s\n%s\n", kProgram, message.c_str(),
+  std::string printable;
+  AppendPrintable(&printable, message);
+  WriteToError(FormatText("%s: %s\n%s\n", kProgram, printable.c_str(),
                           UsageText(program).c_str()));
   return kExitUsage;
 }

@@ -20,9 +20,8 @@ void AppendFormatted(std::string* out, const char* format, va_list args) {
   out->resize(start + static_cast<std::size_t>(length));
 }
 
-// Appends |text| with every control character shown escaped ("\r",
-// "\t", "\x01"): a carriage return from a table would otherwise hide the
-// message before it on a terminal.
+}  // namespace
+
 void AppendPrintable(std::string* out, const std::string& text) {
   static const char kHex[] = "0123456789abcdef";
   for (const char c : text) {
@@ -42,8 +41,6 @@ void AppendPrintable(std::string* out, const std::string& text) {
     }
   }
 }
-
-}  // namespace
 
 std::string FormatText(const char* format, ...) {
   std::string text;

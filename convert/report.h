@@ -16,6 +16,11 @@ std::string FormatText(const char* format, ...)
 #endif
     ;
 
+// Appends |text| with every control character shown escaped ("\r",
+// "\t", "\x01"): a carriage return from a table or a command line would
+// otherwise hide the message before it on a terminal.
+void AppendPrintable(std::string* out, const std::string& text);
+
 // The system's words for errno value |error|; "unknown error" for 0.
 std::string SystemReason(int error);
 

@@ -1,6 +1,7 @@
 // Line ends as tables come from other systems: CRLF and CR CR LF read as LF,
 // and a carriage return alone among lines that end in a line feed refuses
-// its line instead of running records together.
+// its line instead of running records together. Run by the Windows program
+// under an emulator too.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -58,7 +59,7 @@ const char kCommaTable[] =
     "W1,100.5,101,B,0.18\n"
     "W2,50,50.3,X,0.1\n";
 
-TEST(LineEnds, CarriageReturnsBeforeTheLineFeedBelongToTheLineEnd) {
+TEST(EndToEndLineEnds, CarriageReturnsBeforeTheLineFeedBelongToTheLineEnd) {
   for (const char* table : {kWhiteSpaceTable, kCommaTable}) {
     const std::string name =
         table == kCommaTable ? "zones.csv" : "zones.txt";
@@ -85,7 +86,7 @@ TEST(LineEnds, CarriageReturnsBeforeTheLineFeedBelongToTheLineEnd) {
 
 // The header ends in a line feed, the data lines in a carriage return alone:
 // read by line feeds, the whole data is one line that holds every record.
-TEST(LineEnds, ACarriageReturnInsideALineRefusesThatLine) {
+TEST(EndToEndLineEnds, ACarriageReturnInsideALineRefusesThatLine) {
   const std::string kReason =
       "a carriage return (\\r) stands before the end of the line: the table "
       "mixes line ends, and records would run together; save it with LF or "
@@ -120,7 +121,7 @@ TEST(LineEnds, ACarriageReturnInsideALineRefusesThatLine) {
 }
 
 // Only the refused line is left out; the lines around it are converted.
-TEST(LineEnds, TheLinesAroundARefusedLineAreConverted) {
+TEST(EndToEndLineEnds, TheLinesAroundARefusedLineAreConverted) {
   const Conversion run = Convert("zones.txt",
                                  "WELL TOP BOTTOM ZONE POR\r\n"
                                  "W1 100 100.5 A 0.21\r\n"
@@ -140,7 +141,7 @@ TEST(LineEnds, TheLinesAroundARefusedLineAreConverted) {
 
 // Inside quotes a carriage return is white space of the text, joined as any
 // other; the note shows it escaped, never raw.
-TEST(LineEnds, NotesShowControlCharactersEscaped) {
+TEST(EndToEndLineEnds, NotesShowControlCharactersEscaped) {
   const Conversion run = Convert("zones.csv",
                                  "Well,Top,Bottom,Zone,POR\n"
                                  "W1,100,101,\"Sand\rA\",0.1\n");
@@ -149,6 +150,17 @@ TEST(LineEnds, NotesShowControlCharactersEscaped) {
       "zone2las: zones.csv:2: note: zone \"Sand\\rA\" written as Sand_A\n",
       run.result.err);
   EXPECT_THAT(run.names, ElementsAre("W1.las"));
+}
+
+// A command line refused shows its control characters escaped too.
+TEST(EndToEndLineEnds, CommandLineMessagesShowControlCharactersEscaped) {
+  ScratchDir dir;
+  dir.Write("zones.txt", kWhiteSpaceTable);
+  const ProgramResult result = RunProgram(dir, {"zones.txt", "0.\r1"});
+  EXPECT_EQ(2, result.status);
+  EXPECT_THAT(result.err,
+              ::testing::StartsWith("zone2las: step \"0.\\r1\" is not "));
+  EXPECT_EQ(std::string::npos, result.err.find('\r'));
 }
 
 }  // namespace

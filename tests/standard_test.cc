@@ -372,11 +372,13 @@ TEST(Standard, ReorderedTableGivesTheSameCodes) {
               HasSubstr("ZONELOG_3.                   Z3 :"));
 }
 
-// A zone met only on refused lines (an overlap, a bad depth) gets no code.
+// A zone met only on refused lines (an overlap, a bad depth, a carriage
+// return inside a line) gets no code.
 TEST(Standard, RefusedLinesGiveNoCodes) {
   ScratchDir dir;
   dir.Write("zones.txt",
-            "WELL TOP BOTTOM ZONE\nW1 0 1 A\nW1 2 1.5 Q\nW1 x 3 R\nW1 1 2 B\n");
+            "WELL TOP BOTTOM ZONE\nW1 0 1 A\nW1 2 1.5 Q\nW1 x 3 R\nW1 1 2 B\n"
+            "W1 2 3\rS\n");
   const ProgramResult result =
       RunProgram(dir, {"--standard", "zones.txt", "1"});
   EXPECT_EQ(1, result.status);
@@ -477,6 +479,15 @@ TEST(Standard, RefusedCommandLinesAndOptionFiles) {
        kTable,
        "ZONE CODE\nA 7\n",
        "zone2las: zones.txt:3: zone \"B\" has no code in codes.txt\n"},
+      // Lines that end in a carriage return alone would read as one header
+      // line and no well.
+      {"an option file whose lines end in a carriage return alone",
+       {"--standard", "--well-info", "codes.txt", "zones.txt"},
+       kTable,
+       "WELL UWI\rW1 123\r",
+       "zone2las: codes.txt:1: a carriage return (\\r) stands before the end "
+       "of the line: the table mixes line ends, and records would run "
+       "together; save it with LF or CRLF line ends\n"},
       {"no CODE column",
        {"--standard", "--zone-codes", "codes.txt", "zones.txt"},
        kTable,

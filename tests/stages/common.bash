@@ -36,11 +36,15 @@ gtest_counts() {
 }
 
 # Prints COUNTS ("PASSED FAILED"), with one failed test more when the run
-# ended with a failing STATUS but counted no failure, or counted nothing.
+# ended with a failing STATUS but counted no failure, or counted nothing
+# (whatever its status: a runner whose count cannot be read has not shown
+# that its tests passed).
 settle_counts() {
   local status=$1 passed failed
   read -r passed failed <<<"${2:-0 0}"
-  if [ "$status" != 0 ] && [ "$failed" = 0 ]; then failed=1; fi
+  if [ -z "$2" ] || { [ "$status" != 0 ] && [ "$failed" = 0 ]; }; then
+    failed=$((failed + 1))
+  fi
   echo "$passed $failed"
 }
 

@@ -23,6 +23,8 @@ gtest gtest_normal_skip.txt 0 1 0
 gtest gtest_brief_skip.txt 0 1 0
 gtest gtest_crashed.txt 139 0 1
 gtest gtest_brief_pass.txt 1 2 1
+gtest gtest_crashed.txt 0 0 1
+gtest gtest_brief_fail_crlf.txt 1 2 1
 ctest ctest_pass.txt 0 2 0
 ctest ctest_fail.txt 8 2 1
 ctest gtest_crashed.txt 8 0 1
