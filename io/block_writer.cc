@@ -54,17 +54,22 @@ void BlockWriter::Discard() {
   failed_ = false;
 }
 
+bool BlockWriter::CanPark() {
+  if (!region_tried_ && parked_blocks_ > 0) {
+    region_tried_ = true;
+    region_ = static_cast<char*>(
+        platform::AllocateRegion(parked_blocks_ * kBlockBytes));
+    if (region_ == nullptr) parked_blocks_ = 0;
+  }
+  return !free_.empty() || carved_ < parked_blocks_;
+}
+
 BlockWriter::Block BlockWriter::Park() {
   const Block parked{block_.bytes, Pending()};
   file_ = nullptr;
   sink_ = nullptr;
   failed_ = false;
   if (free_.empty()) {
-    if (!region_tried_ && parked_blocks_ > 0) {
-      region_tried_ = true;
-      region_ = static_cast<char*>(
-          platform::AllocateRegion(parked_blocks_ * kBlockBytes));
-    }
     if (region_ != nullptr && carved_ < parked_blocks_) {
       free_.push_back(region_ + carved_ * kBlockBytes);
     } else {

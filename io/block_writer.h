@@ -75,7 +75,9 @@ class BlockWriter {
   }
 
   // Whether one more block can be taken out.
-  bool CanPark() const { return !free_.empty() || carved_ < parked_blocks_; }
+  // The region is set aside when first asked for; when it cannot be had (a
+  // limit on address space), no block is parked and rows go to their files.
+  bool CanPark();
   // Takes the block out with the bytes not yet handed over, and goes on with
   // an empty one; CanPark() must hold. The file and sink are dropped.
   Block Park();
@@ -98,7 +100,8 @@ class BlockWriter {
   // The first block, and the region the others are carved from as they are
   // first needed (or, when no region can be had, blocks of the heap).
   std::unique_ptr<char[]> first_block_;
-  const std::size_t parked_blocks_;
+  // Blocks that may be parked: none once the region cannot be had.
+  std::size_t parked_blocks_;
   char* region_ = nullptr;
   bool region_tried_ = false;
   std::vector<std::unique_ptr<char[]>> heap_blocks_;

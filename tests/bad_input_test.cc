@@ -72,6 +72,13 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
+// Line |i| of well |w| of a generated table: ten metres a line.
+std::string FormatWellLine(int w, int i) {
+  return "W" + std::to_string(w) + " " + std::to_string(i * 10) + " " +
+         std::to_string(i * 10 + 10) + " Z" + std::to_string(i) + " " +
+         std::to_string(i) + "\n";
+}
+
 // The LAS files that |table| gives in a clean run, by name.
 std::vector<std::pair<std::string, std::string>> CleanFiles(
     const std::string& table) {
@@ -377,6 +384,57 @@ TEST(BadInput, FullDiskStopsTheWellsRows) {
   EXPECT_EQ(1, result.status);
   EXPECT_EQ("zone2las: W1.las: cannot write: File too large\n", result.err);
   EXPECT_THAT(dir.List(), ElementsAre("W2.las", "zones.txt"));
+}
+
+// Memory grows with a line's bytes by a small factor, whatever the line
+// holds: fields past the header's count cost nothing. A 24 MB line took
+// gigabytes when every field was kept.
+TEST(BadInput, LinesOfManyFieldsCostMemoryInProportion) {
+  if (kSanitized || ProgramIsWindows())
+    GTEST_SKIP() << "no address-space limit here";
+  std::string fields;
+  for (int i = 0; i < 12 << 20; ++i) fields += " a";
+  struct Case {
+    const char* name;
+    std::string table;
+  };
+  const Case kCases[] = {
+      {"zones.csv", "W,T,B,Z,V\nW1,1,2,A," + std::string(24 << 20, ',') + "\n"},
+      {"zones.txt", "W T B Z V\nW1 1 2 A 1" + fields + "\n"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.Write(c.name, c.table);
+    const ProgramResult result =
+        RunWithLimits(dir, {c.name}, "ulimit -v 262144");
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_TRUE(dir.Exists("W1.las"));
+  }
+}
+
+// Wells whose lines take turns convert under the same limit on address
+// space as the same lines grouped: rows that would wait in memory go to
+// their files when no room can be set aside for them.
+TEST(BadInput, WellsTakingTurnsNeedNoMoreAddressSpace) {
+  if (kSanitized || ProgramIsWindows())
+    GTEST_SKIP() << "no address-space limit here";
+  std::string grouped = kHeader, interleaved = kHeader;
+  for (int w = 0; w < 300; ++w)
+    for (int i = 0; i < 8; ++i)
+      grouped += FormatWellLine(w, i);
+  for (int i = 0; i < 8; ++i)
+    for (int w = 0; w < 300; ++w) interleaved += FormatWellLine(w, i);
+  ScratchDir apart, together;
+  apart.Write("zones.txt", interleaved);
+  together.Write("zones.txt", grouped);
+  ASSERT_EQ(0, RunWithLimits(together, {"zones.txt"}, "ulimit -v 30000")
+                   .status);
+  const ProgramResult result =
+      RunWithLimits(apart, {"zones.txt"}, "ulimit -v 30000");
+  EXPECT_EQ(0, result.status) << result.err;
+  EXPECT_EQ(together.List(), apart.List());
+  EXPECT_TRUE(together.Read("W7.las") == apart.Read("W7.las"));
 }
 
 // Under a file-size limit, with SIGXFSZ as the system leaves it (it would
