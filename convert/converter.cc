@@ -245,6 +245,7 @@ void WriteHeldLines(std::deque<HeldLine>& held, bool picks,
   std::string err;
   long previous_number = 0;
   for (std::size_t n = 0; n < order.size(); ++n) {
+    if (platform::PendingInterrupt() != 0) return;
     const HeldLine& held_line = held[order[n]];
     const std::size_t well_first = first[order[n]];
     if (n == 0 || well_first != first[order[n - 1]]) previous_number = 0;
@@ -387,6 +388,8 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   if (!held.empty())
     WriteHeldLines(held, header.picks, options, wells, standard,
                    null_row_tail, deferred_at, reporter);
+  // From here on a stop signal waits until every file is in place.
+  platform::HoldInterrupts(true);
   if (const int signal = platform::PendingInterrupt())
     return Interrupted(signal);
   copy.Drop();
@@ -399,6 +402,13 @@ int ConvertTable(const Options& options, Reporter& reporter) {
         wide_lines, wide_lines == 1 ? " has" : "s have");
   }
   wells.Publish();
+  if (const int signal = platform::PendingInterrupt()) {
+    reporter.Note(
+        "stopped by signal %d while its files were put in place; every file "
+        "of this run was published",
+        signal);
+    return Interrupted(signal);
+  }
   if (standard) standard->Finish();
   if (!any_data_line)
     reporter.Note("%s: no data lines; no file written", options.table_name);

@@ -10,6 +10,7 @@
 
 #include "convert/columns.h"
 #include "convert/line_end.h"
+#include "platform/process.h"
 
 // Opens the zone table for reading; false once the failure is reported.
 bool OpenTable(DiskFile& table, Reporter& reporter) {
@@ -136,6 +137,9 @@ int ReadHeader(LineReader& reader, const Options& options, Reporter& reporter,
   for (;;) {
     const LineReader::Status status = reader.Next(&line, &err);
     reporter.SetLineNumber(reader.line_number());
+    // A stop signal breaks off a read that waits for the header (a FIFO, a
+    // slow pipe): the run stops, as at any other line.
+    if (const int signal = platform::PendingInterrupt()) return 128 + signal;
     switch (status) {
       case LineReader::Status::kFailed:
         reporter.Report("%s: %s", reporter.table_name(), err.c_str());

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/process.h"
 
 BlockWriter::BlockWriter(std::size_t parked_blocks)
     : first_block_(new char[kBlockBytes]), parked_blocks_(parked_blocks) {
@@ -45,6 +46,9 @@ void BlockWriter::Flush() {
   } else if (sink_ != nullptr) {
     failed_ = !sink_->TakeBlock(block_.bytes, size);
   }
+  // A stop signal ends a long interval within a block of rows, as a failed
+  // write does: the run drops what it has in progress.
+  if (platform::PendingInterrupt() != 0) failed_ = true;
 }
 
 void BlockWriter::Discard() {

@@ -65,7 +65,8 @@ class BlockWriter {
   // Drops the bytes taken so far, and the file and sink.
   void Discard();
 
-  // True once a write has failed since SetFile: the file's Close reports
+  // True once a write has failed since SetFile, or a stop signal has come
+  // (see platform/process.h): the file's Close reports
   // it, and the bytes that follow are dropped.
   bool Failed() const { return failed_; }
 

@@ -27,6 +27,11 @@ void InstallInterruptHandlers();
 // has.
 int PendingInterrupt();
 
+// While |hold| is true a second stop signal is recorded like the first
+// instead of ending the process: the work under way (moving every file of a
+// run into place) is finished first, and the program stops afterwards.
+void HoldInterrupts(bool hold);
+
 }  // namespace platform
 
 #endif  // ZONE2LAS_PLATFORM_PROCESS_H_

@@ -12,11 +12,12 @@ namespace platform {
 namespace {
 
 volatile std::sig_atomic_t pending_interrupt = 0;
+volatile std::sig_atomic_t holding_interrupts = 0;
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void RecordInterrupt(int signal_number) {
-  if (pending_interrupt != 0) {
+  if (pending_interrupt != 0 && holding_interrupts == 0) {
     // Asked again while stopping: stop now, the way the signal would have.
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
@@ -25,7 +26,7 @@ extern "C" void RecordInterrupt(int signal_number) {
     ::raise(signal_number);
     return;
   }
-  pending_interrupt = signal_number;
+  if (pending_interrupt == 0) pending_interrupt = signal_number;
 }
 
 }  // namespace
@@ -63,5 +64,7 @@ void InstallInterruptHandlers() {
 }
 
 int PendingInterrupt() { return pending_interrupt; }
+
+void HoldInterrupts(bool hold) { holding_interrupts = hold ? 1 : 0; }
 
 }  // namespace platform

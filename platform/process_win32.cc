@@ -14,6 +14,7 @@ namespace {
 
 // Set from the thread that the system starts for a console event.
 volatile LONG pending_interrupt = 0;
+volatile LONG holding_interrupts = 0;
 
 constexpr LONG kHangUp = 1;      // SIGHUP elsewhere
 constexpr LONG kTerminate = 15;  // SIGTERM elsewhere
@@ -35,7 +36,8 @@ BOOL WINAPI RecordControlEvent(DWORD event) {
     default:
       return FALSE;
   }
-  if (InterlockedCompareExchange(&pending_interrupt, signal_number, 0) != 0) {
+  if (InterlockedCompareExchange(&pending_interrupt, signal_number, 0) != 0 &&
+      InterlockedCompareExchange(&holding_interrupts, 0, 0) == 0) {
     // Asked again while stopping: stop now, as the system would have.
     ExitProcess(STATUS_CONTROL_C_EXIT);
   }
@@ -57,6 +59,10 @@ void InstallInterruptHandlers() {
 
 int PendingInterrupt() {
   return static_cast<int>(InterlockedCompareExchange(&pending_interrupt, 0, 0));
+}
+
+void HoldInterrupts(bool hold) {
+  InterlockedExchange(&holding_interrupts, hold ? 1 : 0);
 }
 
 }  // namespace platform

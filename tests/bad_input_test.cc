@@ -457,10 +457,12 @@ TEST(BadInput, FileSizeLimitIsAFullDisk) {
 
 // Starts the program in |dir| on |table_name| without waiting for it;
 // standard output and error go nowhere.
-pid_t StartProgram(const ScratchDir& dir, const std::string& table_name) {
-  const std::string command = "cd " + ShellQuote(dir.path().string()) +
-                              " && exec " + ProgramCommand() + " " +
-                              ShellQuote(table_name) + " >/dev/null 2>&1";
+pid_t StartProgram(const ScratchDir& dir, const std::string& table_name,
+                   const std::string& step = "") {
+  const std::string command =
+      "cd " + ShellQuote(dir.path().string()) + " && exec " + ProgramCommand() +
+      " " + ShellQuote(table_name) +
+      (step.empty() ? "" : " " + ShellQuote(step)) + " >/dev/null 2>&1";
   const pid_t pid = fork();
   if (pid == 0) {
     execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
@@ -563,9 +565,10 @@ TEST(BadInput, KilledRunLeavesEarlierFilesWhole) {
 // program waits for more lines exactly while the test acts between them.
 class FifoRun {
  public:
-  explicit FifoRun(const ScratchDir& dir) : dir_(dir) {
+  explicit FifoRun(const ScratchDir& dir, const std::string& step = "")
+      : dir_(dir) {
     EXPECT_EQ(0, mkfifo((dir / "zones.txt").c_str(), 0600));
-    pid_ = StartProgram(dir, "zones.txt");
+    pid_ = StartProgram(dir, "zones.txt", step);
     fifo_ = OpenFifoWriter(dir / "zones.txt");
     EXPECT_GE(fifo_, 0) << "the program never opened the table";
   }
@@ -620,6 +623,29 @@ TEST(BadInput, StopSignalsLeaveNothingBehind) {
     EXPECT_THAT(dir.List(), ElementsAre("W1.las", "zones.txt"));
     EXPECT_EQ("earlier W1\n", dir.Read("W1.las"));
   }
+}
+
+// A stop signal while the run waits for the header (a FIFO, a slow pipe)
+// stops it as cleanly as at any other line, and within a block of rows
+// inside one long interval: a hundred million rows are not all made first.
+TEST(BadInput, StopSignalsActAtOnce) {
+  {
+    ScratchDir dir;
+    FifoRun run(dir);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    run.Signal(SIGINT);
+    EXPECT_EQ(128 + SIGINT, run.Wait());
+    EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
+  }
+  ScratchDir dir;
+  FifoRun run(dir, "0.001");
+  run.Send(std::string(kHeader) + "W1 0 100000 A 1\n");
+  run.AwaitFileInProgress("W1.las");
+  const auto start = std::chrono::steady_clock::now();
+  run.Signal(SIGINT);
+  EXPECT_EQ(128 + SIGINT, run.Wait());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
 }
 
 // Another user swaps the run's private directory for one of the same name
