@@ -71,6 +71,27 @@ bool CheckOutputDirectory(const char* output_dir, Reporter& reporter) {
   return true;
 }
 
+// Runs that publish into one folder take turns, so that the last to publish
+// has all of its files in place. False when a stop signal ended the wait for
+// another run; a lock that cannot be had for another reason is noted and the
+// files are published without it.
+bool LockPublication(WellFiles& wells, const Options& options,
+                     Reporter& reporter) {
+  const char* folder = options.output_dir != nullptr ? options.output_dir : ".";
+  std::string err;
+  bool busy = false;
+  if (wells.LockPublication(false, &busy, &err)) return true;
+  if (busy) {
+    reporter.Note("waiting for another run publishing in %s", folder);
+    if (wells.LockPublication(true, &busy, &err)) return true;
+    if (platform::PendingInterrupt() != 0) return false;
+  }
+  reporter.Note("%s: cannot take the lock between runs (%s); the files are "
+                "published without it",
+                folder, err.c_str());
+  return true;
+}
+
 // The rows of an accepted line, in its well's file, the current one. A
 // line |noted| before (written once, before its well was set aside) gets no
 // note again.
@@ -388,6 +409,8 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   if (!held.empty())
     WriteHeldLines(held, header.picks, options, wells, standard,
                    null_row_tail, deferred_at, reporter);
+  if (!LockPublication(wells, options, reporter))
+    return Interrupted(platform::PendingInterrupt());
   // From here on a stop signal waits until every file is in place.
   platform::HoldInterrupts(true);
   if (const int signal = platform::PendingInterrupt())

@@ -85,6 +85,11 @@ class WellFiles : private BlockWriter::Sink {
   platform::Directory* PrivateDirectory(std::string* err) {
     return folders_.OutputPartial(err);
   }
+  // Takes the lock that runs publishing into the output directory take in
+  // turn; see platform::Directory::Lock.
+  bool LockPublication(bool wait, bool* busy, std::string* err) {
+    return folders_.LockOutput(wait, busy, err);
+  }
   // The same for every name of one well (names that reach one file), and
   // for no other.
   const void* Identity(const String& well) { return &Lookup(well); }

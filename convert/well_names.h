@@ -46,6 +46,13 @@ class WellFolders {
   platform::Directory* OutputPartial(std::string* err) {
     return OpenOutputDirectory(err) ? Partial(0, err) : nullptr;
   }
+  // Takes the run's lock on the output directory (see
+  // platform::Directory::Lock).
+  bool LockOutput(bool wait, bool* busy, std::string* err) {
+    *busy = false;
+    return OpenOutputDirectory(err) &&
+           folders_[0]->directory.Lock(wait, busy, err);
+  }
   // The run's private directory in |folder|; null, with the reason in
   // |err|, when it cannot be made.
   platform::Directory* Partial(std::size_t folder, std::string* err);

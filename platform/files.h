@@ -126,6 +126,14 @@ class Directory {
   // Lets go of the directory; a private one stays where it is.
   void Close();
 
+  // Takes the run's lock on this directory, which serialises the runs that
+  // put their files in it, until the process ends: an advisory lock on the
+  // directory itself on POSIX systems (no lock file is left behind), a named
+  // mutex for the directory's identity on Windows. With |wait| false, gives
+  // false at once when another run holds it (|*busy| true); with |wait|, a
+  // stop signal ends the wait (false, EINTR).
+  bool Lock(bool wait, bool* busy, std::string* err);
+
  private:
   friend bool IsInside(const Directory& dir, const Directory& root);
 

@@ -2,6 +2,7 @@
 // descriptors and the *at calls, device and inode numbers.
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -249,6 +250,22 @@ bool Directory::MoveOut(const char* name, const Directory& target,
     return Fail(err, errno);
   }
   return true;
+}
+
+bool Directory::Lock(bool wait, bool* busy, std::string* err) {
+  *busy = false;
+  if (!IsOpen()) return Fail(err, EBADF);
+  // The held descriptor may be a path-only one, which cannot be locked: the
+  // lock is taken on one opened for reading, kept open until the process
+  // ends, when the lock goes with it.
+  const int locked = ::openat(static_cast<int>(handle_), ".",
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (locked < 0) return Fail(err, errno);
+  if (::flock(locked, LOCK_EX | (wait ? 0 : LOCK_NB)) == 0) return true;
+  const int code = errno;
+  ::close(locked);
+  *busy = code == EWOULDBLOCK;
+  return Fail(err, code);
 }
 
 bool Directory::RemoveFile(const char* name, std::string* err) {

@@ -20,6 +20,7 @@
 #include "platform/files.h"
 #include "platform/path.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 
 namespace platform {
 
@@ -367,6 +368,33 @@ bool Directory::MoveOut(const char* name, const Directory& target,
     return FailSystem(err, GetLastError());
   }
   return true;
+}
+
+bool Directory::Lock(bool wait, bool* busy, std::string* err) {
+  *busy = false;
+  if (!IsOpen()) return Fail(err, EBADF);
+  // A directory cannot be locked as a file can: a mutex named after the
+  // directory's identity stands for it, owned until the process ends.
+  char name[96];
+  std::snprintf(name, sizeof name, "Local\\zone2las-publish-%016llx-%016llx",
+                static_cast<unsigned long long>(identity_.device),
+                static_cast<unsigned long long>(identity_.file));
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+  if (mutex == nullptr) return FailSystem(err, GetLastError());
+  for (;;) {
+    const DWORD waited = WaitForSingleObject(mutex, wait ? 100 : 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return true;
+    if (waited != WAIT_TIMEOUT) {
+      const DWORD code = GetLastError();
+      CloseHandle(mutex);
+      return FailSystem(err, code);
+    }
+    if (!wait || PendingInterrupt() != 0) {
+      *busy = !wait;
+      CloseHandle(mutex);
+      return Fail(err, wait ? EINTR : EWOULDBLOCK);
+    }
+  }
 }
 
 bool Directory::RemoveFile(const char* name, std::string* err) {

@@ -7,6 +7,7 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,6 +72,19 @@ constexpr bool kSanitized = false;
 #else
 constexpr bool kSanitized = false;
 #endif
+
+// The bytes of the file at |path|; empty when it cannot be read.
+std::string ReadWholeFile(const std::string& path) {
+  std::string text;
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    std::size_t read;
+    while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+      text.append(buffer, read);
+    std::fclose(file);
+  }
+  return text;
+}
 
 // Line |i| of well |w| of a generated table: ten metres a line.
 std::string FormatWellLine(int w, int i) {
@@ -646,6 +660,55 @@ TEST(BadInput, StopSignalsActAtOnce) {
   EXPECT_EQ(128 + SIGINT, run.Wait());
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
+}
+
+// Runs that publish into one folder take turns: while another run holds the
+// folder's lock a run says that it waits and publishes nothing, then
+// publishes once the lock is free; a stop signal ends the wait cleanly.
+TEST(BadInput, RunsPublishingInOneFolderTakeTurns) {
+  if (ProgramIsWindows()) GTEST_SKIP() << "the lock of a POSIX run";
+  for (const bool stopped : {false, true}) {
+    SCOPED_TRACE(stopped ? "stopped while waiting" : "lock freed");
+    ScratchDir dir;
+    dir.Write("zones.txt", std::string(kHeader) + "W1 10 10.2 A 1\n");
+    // Another run's lock on the folder.
+    const int other =
+        open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(0, flock(other, LOCK_EX));
+    const std::string err_path = dir.path().string() + ".err";
+    const std::string command = "cd " + ShellQuote(dir.path().string()) +
+                                " && exec " + ProgramCommand() +
+                                " zones.txt 2>" + ShellQuote(err_path);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      execl("/bin/sh", "sh", "-c", command.c_str(),
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const std::string waiting =
+        "zone2las: waiting for another run publishing in .\n";
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::string err;
+    while (err != waiting && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      err = ReadWholeFile(err_path);
+    }
+    EXPECT_EQ(waiting, err);
+    EXPECT_FALSE(dir.Exists("W1.las"));
+    if (stopped) kill(pid, SIGINT);
+    close(other);
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    std::remove(err_path.c_str());
+    if (stopped) {
+      EXPECT_EQ(128 + SIGINT, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
+      EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
+    } else {
+      EXPECT_EQ(0, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
+      EXPECT_THAT(dir.List(), ElementsAre("W1.las", "zones.txt"));
+    }
+  }
 }
 
 // Another user swaps the run's private directory for one of the same name
