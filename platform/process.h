@@ -13,6 +13,11 @@ namespace platform {
 // nothing.
 void EnsureStandardStreams();
 
+// Raises the process's soft limit on open files to its hard limit: every
+// folder that well names lead to is held open while the run goes on. Does
+// nothing where there is no such limit (Windows).
+void RaiseOpenFileLimit();
+
 // From now on an interrupt (SIGINT), a request to terminate (SIGTERM) or a
 // hang-up (SIGHUP) no longer ends the process: it is recorded for
 // PendingInterrupt, and a call blocked in a read returns with EINTR, so that

@@ -1,5 +1,6 @@
 // Standard streams and stop signals on POSIX systems.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,6 +42,15 @@ void EnsureStandardStreams() {
       ::close(null_device);
     }
   }
+}
+
+void RaiseOpenFileLimit() {
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 ||
+      limit.rlim_cur == limit.rlim_max)
+    return;
+  limit.rlim_cur = limit.rlim_max;
+  ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 void InstallInterruptHandlers() {

@@ -53,6 +53,8 @@ BOOL WINAPI RecordControlEvent(DWORD event) {
 
 void EnsureStandardStreams() {}
 
+void RaiseOpenFileLimit() {}
+
 void InstallInterruptHandlers() {
   SetConsoleCtrlHandler(RecordControlEvent, TRUE);
 }

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -660,6 +661,27 @@ TEST(BadInput, StopSignalsActAtOnce) {
   EXPECT_EQ(128 + SIGINT, run.Wait());
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
+}
+
+// Every folder that a well name leads to is held while the run goes on: 700
+// of them need more descriptors than the usual soft limit of 1,024, which
+// the run raises to the hard limit.
+TEST(BadInput, WellsInManyFoldersNeedNoMoreThanTheHardLimit) {
+  struct rlimit limit;
+  if (ProgramIsWindows() || getrlimit(RLIMIT_NOFILE, &limit) != 0 ||
+      limit.rlim_max < 4096)
+    GTEST_SKIP() << "no hard limit above the folders' needs";
+  ScratchDir dir;
+  std::string table = kHeader;
+  for (int i = 0; i < 700; ++i) {
+    fs::create_directory(dir / ("f" + std::to_string(i)));
+    table += "f" + std::to_string(i) + "/W 1 1.2 A 1\n";
+  }
+  dir.Write("zones.txt", table);
+  const ProgramResult result =
+      RunWithLimits(dir, {"zones.txt"}, "ulimit -Sn 1024");
+  EXPECT_EQ(0, result.status) << result.err.substr(0, 500);
+  EXPECT_TRUE(dir.Exists("f699/W.las"));
 }
 
 // Runs that publish into one folder take turns: while another run holds the
