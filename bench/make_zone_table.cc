@@ -5,7 +5,7 @@
 // the standard library's distributions differ between implementations.
 //
 //   make_zone_table <output> [--wells N] [--intervals N] [--size F] [--seed S]
-//                   [--interleave]
+//                   [--interleave] [--thin]
 //
 // --size multiplies the number of wells (default 200 wells x 60 intervals).
 // --interleave writes the same lines ordered by interval number, each well's
@@ -69,6 +69,7 @@ struct Options {
   double size = 1.0;
   std::uint64_t seed = 1;
   bool interleave = false;
+  bool thin = false;
 };
 
 bool ParseOptions(int argc, char* argv[], Options* options) {
@@ -85,6 +86,8 @@ bool ParseOptions(int argc, char* argv[], Options* options) {
       options->seed = std::strtoull(argv[++i], nullptr, 10);
     else if (std::strcmp(arg, "--interleave") == 0)
       options->interleave = true;
+    else if (std::strcmp(arg, "--thin") == 0)
+      options->thin = true;
     else if (arg[0] != '-' && !options->output)
       options->output = arg;
     else
@@ -101,7 +104,7 @@ int main(int argc, char* argv[]) {
   if (!ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr,
                  "usage: make_zone_table <output> [--wells N] [--intervals N] "
-                 "[--size F] [--seed S] [--interleave]\n");
+                 "[--size F] [--seed S] [--interleave] [--thin]\n");
     return 2;
   }
   const long wells = static_cast<long>(
@@ -122,14 +125,18 @@ int main(int argc, char* argv[]) {
     // Thicknesses of 1 to 80 m, and a gap of 0.1 to 15 m after one interval
     // in eight; the well's first top lies between 1,000 m and 4,000 m less
     // the well's span, so that every top stays within 1,000 to 4,000 m when
-    // the span allows it. All in centimetres.
+    // the span allows it. All in centimetres. --thin makes core-scale
+    // intervals instead: 0.05 to 0.3 m thick, gaps of 0.1 to 1.5 m.
     const long intervals = options.intervals;
     std::vector<std::int64_t> thickness(static_cast<std::size_t>(intervals));
     std::vector<std::int64_t> gap(static_cast<std::size_t>(intervals));
     std::int64_t span = 0;
     for (long i = 0; i < intervals; ++i) {
-      thickness[i] = random.Between(100, 8000);
-      gap[i] = random.Chance(12) ? random.Between(10, 1500) : 0;
+      thickness[i] = options.thin ? random.Between(5, 30)
+                                  : random.Between(100, 8000);
+      gap[i] = random.Chance(12)
+                   ? random.Between(10, options.thin ? 150 : 1500)
+                   : 0;
       span += thickness[i] + (i + 1 < intervals ? gap[i] : 0);
     }
     const std::int64_t room = 300000 - span;
