@@ -14,24 +14,9 @@ using ::testing::ElementsAre;
 
 namespace {
 
-// Every file of a conversion of |table| named |name|, the table left out.
-struct Conversion {
-  ProgramResult result;
-  std::vector<std::string> names;
-  std::vector<std::string> files;
-};
-
+// Every file of a conversion of |table| named |name|.
 Conversion Convert(const std::string& name, const std::string& table) {
-  ScratchDir dir;
-  dir.Write(name, table);
-  Conversion run;
-  run.result = RunProgram(dir, {name});
-  for (const std::string& file : dir.List()) {
-    if (file == name) continue;
-    run.names.push_back(file);
-    run.files.push_back(dir.Read(file));
-  }
-  return run;
+  return ConvertTable(name, table, {name});
 }
 
 // |lf_table| with each line feed replaced by |line_end|.

@@ -15,31 +15,16 @@ using ::testing::ElementsAre;
 
 namespace {
 
-struct Conversion {
-  ProgramResult result;
-  std::vector<std::string> names;  // every entry but the table
-  std::vector<std::string> files;
-};
-
 // Converts |table| at |step|, with |option| when it is not empty; through a
 // FIFO when |through_fifo|.
 Conversion Convert(const std::string& table, const std::string& step,
                    bool through_fifo = false, const std::string& option = "") {
-  ScratchDir dir;
-  dir.Write("zones.txt", table);
   std::vector<std::string> args = {through_fifo ? "pipe" : "zones.txt", step};
   if (!option.empty()) args.insert(args.begin(), option);
-  Conversion run;
-  run.result =
-      through_fifo ? RunProgram(dir, args,
-                                "mkfifo pipe && { cat zones.txt > pipe & }")
-                   : RunProgram(dir, args);
-  for (const std::string& name : dir.List()) {
-    if (name == "zones.txt" || name == "pipe") continue;
-    run.names.push_back(name);
-    run.files.push_back(dir.Read(name));
-  }
-  return run;
+  return ConvertTable("zones.txt", table, args, {},
+                      through_fifo
+                          ? "mkfifo pipe && { cat zones.txt > pipe & }"
+                          : "");
 }
 
 const char kHeader[] = "HOLE FROM TO LITH AU\n";

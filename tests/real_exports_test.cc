@@ -16,31 +16,10 @@ using ::testing::HasSubstr;
 
 namespace {
 
-struct Conversion {
-  ProgramResult result;
-  std::vector<std::string> names;  // every entry but the table
-  std::vector<std::string> files;
-};
-
-// Converts |table|, written as |name|, with |args| (the table's name among
-// them) in a fresh directory that |prepare| may fill first.
 Conversion Convert(const std::string& name, const std::string& table,
                    const std::vector<std::string>& args,
                    const std::vector<std::string>& folders = {}) {
-  ScratchDir dir;
-  for (const std::string& folder : folders)
-    std::filesystem::create_directory(dir / folder);
-  dir.Write(name, table);
-  Conversion run;
-  run.result = RunProgram(dir, args);
-  for (const std::string& entry : dir.List()) {
-    if (entry == name) continue;
-    run.names.push_back(entry);
-    run.files.push_back(std::filesystem::is_directory(dir / entry)
-                            ? "<folder>"
-                            : dir.Read(entry));
-  }
-  return run;
+  return ConvertTable(name, table, args, folders);
 }
 
 // The positional twin of the tables below.

@@ -145,3 +145,21 @@ std::string WithoutCarriageReturns(const std::string& text) {
 std::string ReadTestData(const std::string& relative_path) {
   return ReadWhole(fs::path(ZONE2LAS_TEST_DATA) / relative_path);
 }
+
+Conversion ConvertTable(const std::string& name, const std::string& table,
+                        const std::vector<std::string>& args,
+                        const std::vector<std::string>& folders,
+                        const std::string& limits) {
+  ScratchDir dir;
+  for (const std::string& folder : folders) fs::create_directory(dir / folder);
+  dir.Write(name, table);
+  Conversion run;
+  run.result = RunProgram(dir, args, limits);
+  for (const std::string& entry : dir.List()) {
+    if (entry == name || entry == "pipe") continue;
+    run.names.push_back(entry);
+    run.files.push_back(fs::is_directory(dir / entry) ? "<folder>"
+                                                      : dir.Read(entry));
+  }
+  return run;
+}

@@ -68,4 +68,21 @@ std::string WithoutCarriageReturns(const std::string& text);
 // Reads a fixture from tests/data.
 std::string ReadTestData(const std::string& relative_path);
 
+// A run of the program in a fresh directory on one table, and what it left
+// there beside the table (and the FIFO "pipe", if any): entries by name, a
+// folder's content as "<folder>".
+struct Conversion {
+  ProgramResult result;
+  std::vector<std::string> names;
+  std::vector<std::string> files;
+};
+
+// Writes |table| as |name| into a fresh directory that holds the empty
+// |folders| too, and runs the program there with |args| after |limits| (as
+// RunProgram).
+Conversion ConvertTable(const std::string& name, const std::string& table,
+                        const std::vector<std::string>& args,
+                        const std::vector<std::string>& folders = {},
+                        const std::string& limits = "");
+
 #endif  // ZONE2LAS_TESTS_SCRATCH_H_
