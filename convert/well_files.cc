@@ -1,6 +1,7 @@
 #include "convert/well_files.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "convert/las_header.h"
@@ -8,6 +9,11 @@
 #include "convert/well_names.h"
 #include "platform/platform.h"
 #include "text/number.h"
+
+#ifdef ZONE2LAS_TEST_HOOKS
+#include <chrono>
+#include <thread>
+#endif
 
 namespace {
 
@@ -34,6 +40,17 @@ bool SameBytes(const String& a, const String& b) {
   const char* y = b.GetText() != nullptr ? b.GetText() : "";
   return std::strcmp(x, y) == 0;
 }
+
+#ifdef ZONE2LAS_TEST_HOOKS
+// A test build pauses between the renames of a run for as many milliseconds
+// as the environment says, so that a test can send its signals there.
+void PauseBetweenRenames() {
+  if (const char* ms = std::getenv("ZONE2LAS_TEST_PAUSE_BETWEEN_RENAMES_MS"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
+}
+#else
+void PauseBetweenRenames() {}
+#endif
 
 }  // namespace
 
@@ -449,6 +466,7 @@ void WellFiles::Publish() {
   }
   for (Well* well : order_) {
     if (well->failed || !well->has_file) continue;
+    PauseBetweenRenames();
     std::string err;
     if (!folders_.Partial(well->folder, &err)
              ->MoveOut(well->base_name.c_str(), folders_.Folder(well->folder),

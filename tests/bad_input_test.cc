@@ -607,6 +607,11 @@ class FifoRun {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   void Signal(int signal) { kill(pid_, signal); }
+  // Ends the table: the run goes on to put its files in place.
+  void EndTable() {
+    if (fifo_ >= 0) close(fifo_);
+    fifo_ = -1;
+  }
   // Closes the table and gives the exit status, 128 + N after signal N.
   int Wait() {
     if (fifo_ >= 0) close(fifo_);
@@ -731,6 +736,31 @@ TEST(BadInput, RunsPublishingInOneFolderTakeTurns) {
       EXPECT_THAT(dir.List(), ElementsAre("W1.las", "zones.txt"));
     }
   }
+}
+
+// A stop signal that comes while the files are being put in place, twice
+// over, waits until every file of the run is there: none is left behind in
+// the private directory, none keeps its old content.
+TEST(BadInput, StopSignalsWaitForEveryFileToBePublished) {
+  ScratchDir dir;
+  dir.Write("W3.las", "earlier W3\n");
+  setenv("ZONE2LAS_TEST_PAUSE_BETWEEN_RENAMES_MS", "200", 1);
+  FifoRun run(dir);
+  unsetenv("ZONE2LAS_TEST_PAUSE_BETWEEN_RENAMES_MS");
+  const std::string table =
+      std::string(kHeader) + "W1 10 10.2 A 1\nW2 1 1.2 D 4\nW3 5 5.3 C 3\n";
+  run.Send(table);
+  run.EndTable();
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!dir.Exists("W1.las") && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  run.Signal(SIGINT);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  run.Signal(SIGINT);
+  EXPECT_EQ(128 + SIGINT, run.Wait());
+  EXPECT_THAT(dir.List(), ElementsAre("W1.las", "W2.las", "W3.las", "zones.txt"));
+  ExpectFilesOf(table, dir);
 }
 
 // Another user swaps the run's private directory for one of the same name
