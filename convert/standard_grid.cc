@@ -1,7 +1,9 @@
 #include "convert/standard_grid.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -102,44 +104,77 @@ std::string MillionthsText(std::int64_t value) {
 
 namespace {
 
-// FormatMillionths for the rows of a well, which mostly share their whole
-// units: the text of the whole units is kept from the row before, and the
-// six decimals are written two digits at a time.
-class GridDepthFormatter {
+// Depths below this many millionths have at most seven whole digits.
+constexpr std::int64_t kMostWholeDigits = std::int64_t{10000000} * 1000000 - 1;
+
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536"
+    "37383940414243444546474849505152535455565758596061626364656667686970717273"
+    "7475767778798081828384858687888990919293949596979899";
+
+// The rows of a run at and below depth 0, where a row's whole units and
+// millionths are carried from the row before by integer additions: the text
+// of the whole units is kept while they stay the same, and the six decimals
+// are written two digits at a time.
+class GridRowWriter {
  public:
-  // Writes into |text|, which has room for kMaxMillionthsText bytes.
-  int Format(std::int64_t value, char* text) {
-    if (value < 0) return FormatMillionths(value, text);
-    const std::uint64_t whole = static_cast<std::uint64_t>(value) / 1000000;
-    const std::uint32_t fraction =
-        static_cast<std::uint32_t>(static_cast<std::uint64_t>(value) % 1000000);
+  // Row ends are copied in blocks of this many bytes, which the compiler
+  // turns into a few moves instead of a call.
+  static constexpr std::size_t kCopyBlock = 64;
+
+  GridRowWriter(std::int64_t first, std::int64_t step)
+      : whole_(static_cast<std::uint64_t>(first) / 1000000),
+        fraction_(static_cast<std::uint32_t>(static_cast<std::uint64_t>(first) %
+                                             1000000)),
+        step_whole_(static_cast<std::uint64_t>(step) / 1000000),
+        step_fraction_(static_cast<std::uint32_t>(
+            static_cast<std::uint64_t>(step) % 1000000)) {
+    KeepWhole();
+  }
+
+  // Writes the depth of the current row at |text| (room for
+  // kMaxMillionthsText bytes, 16 of which may be written whatever the
+  // length); returns the end.
+  char* Depth(char* text) const {
+    std::memcpy(text, whole_text_, sizeof whole_text_);
+    char* const decimals = text + whole_length_;
+    std::memcpy(decimals, kPairs + 2 * (fraction_ / 10000), 2);
+    std::memcpy(decimals + 2, kPairs + 2 * (fraction_ / 100 % 100), 2);
+    std::memcpy(decimals + 4, kPairs + 2 * (fraction_ % 100), 2);
+    return decimals + 6;
+  }
+
+  // Goes on to the next row.
+  void Advance() {
+    fraction_ += step_fraction_;
+    std::uint64_t whole = whole_ + step_whole_;
+    if (fraction_ >= 1000000) {
+      fraction_ -= 1000000;
+      ++whole;
+    }
     if (whole != whole_) {
       whole_ = whole;
-      // The whole units and the point, as FormatMillionths writes them.
-      char full[kMaxMillionthsText];
-      const int length =
-          FormatMillionths(static_cast<std::int64_t>(whole) * 1000000, full);
-      whole_length_ = length - 6;
-      std::memcpy(whole_text_, full, static_cast<std::size_t>(whole_length_));
+      KeepWhole();
     }
-    std::memcpy(text, whole_text_, sizeof whole_text_);
-    char* decimals = text + whole_length_;
-    std::memcpy(decimals, kPairs + 2 * (fraction / 10000), 2);
-    std::memcpy(decimals + 2, kPairs + 2 * (fraction / 100 % 100), 2);
-    std::memcpy(decimals + 4, kPairs + 2 * (fraction % 100), 2);
-    return whole_length_ + 6;
   }
 
  private:
-  static constexpr char kPairs[] =
-      "000102030405060708091011121314151617181920212223242526272829303132333435"
-      "36"
-      "373839404142434445464748495051525354555657585960616263646566676869707172"
-      "73"
-      "7475767778798081828384858687888990919293949596979899";
-  std::uint64_t whole_ = ~std::uint64_t{0};
-  // Whole units of a depth in the depth-key range and the point fit.
-  char whole_text_[kMaxMillionthsText - 6] = {};
+  // The whole units and the point, as FormatMillionths writes them.
+  void KeepWhole() {
+    char full[kMaxMillionthsText];
+    const int length =
+        FormatMillionths(static_cast<std::int64_t>(whole_) * 1000000, full);
+    whole_length_ = length - 6;
+    std::memcpy(whole_text_, full, static_cast<std::size_t>(whole_length_));
+  }
+
+  std::uint64_t whole_;
+  std::uint32_t fraction_;
+  const std::uint64_t step_whole_;
+  const std::uint32_t step_fraction_;
+  // The whole units of a depth in the depth-key range (at most seven
+  // digits) and the point.
+  char whole_text_[16] = {};
   int whole_length_ = 0;
 };
 
@@ -147,23 +182,45 @@ class GridDepthFormatter {
 
 void WriteGridRows(GridRows rows, std::int64_t step, const std::string& row_end,
                    BlockWriter& out) {
-  GridDepthFormatter formatter;
   const std::size_t end_length = row_end.size();
-  // A row end too long to share a block with its depth goes piece by piece.
-  const bool whole_rows = end_length <= BlockWriter::kBlockBytes / 2;
-  std::int64_t depth = rows.first * step;
-  for (std::int64_t k = rows.first; k <= rows.last; ++k, depth += step) {
+  std::int64_t k = rows.first;
+  // Rows above depth 0, and every row when the row end is too long to share
+  // a block with its depth or the depths have more than seven whole digits
+  // (beyond the depth-key range), go one by one.
+  const bool whole_rows = end_length <= BlockWriter::kBlockBytes / 2 &&
+                          rows.last <= kMostWholeDigits / step;
+  for (; k <= rows.last && (k * step < 0 || !whole_rows); ++k) {
     if (out.Failed()) return;
-    if (whole_rows) {
-      char* const row = out.Reserve(kMaxMillionthsText + end_length);
-      if (out.Failed()) return;
-      const int length = formatter.Format(depth, row);
-      std::memcpy(row + length, row_end.data(), end_length);
-      out.Commit(row + length + end_length);
-    } else {
-      char text[kMaxMillionthsText];
-      out.Append(text, static_cast<std::size_t>(FormatMillionths(depth, text)));
-      out.Append(row_end.data(), end_length);
-    }
+    char text[kMaxMillionthsText];
+    out.Append(text,
+               static_cast<std::size_t>(FormatMillionths(k * step, text)));
+    out.Append(row_end.data(), end_length);
   }
+  if (k > rows.last || out.Failed()) return;
+  // The row loop of a standard file: the depth, then the row end copied in
+  // whole blocks from a copy with room for the last block's slack, the place
+  // of the next row kept in a register.
+  constexpr std::size_t kBlock = GridRowWriter::kCopyBlock;
+  std::string padded(end_length + kBlock, '\0');
+  std::memcpy(&padded[0], row_end.data(), end_length);
+  const char* const end_text = padded.data();
+  const std::size_t room = kMaxMillionthsText + end_length + kBlock;
+  GridRowWriter writer(k * step, step);
+  char* row = out.Reserve(room);
+  char* limit = out.Limit();
+  if (out.Failed()) return;
+  for (; k <= rows.last; ++k) {
+    if (static_cast<std::size_t>(limit - row) < room) {
+      out.Commit(row);
+      row = out.Reserve(room);
+      limit = out.Limit();
+      if (out.Failed()) return;
+    }
+    char* const row_end_at = writer.Depth(row);
+    for (std::size_t i = 0; i < end_length; i += kBlock)
+      std::memcpy(row_end_at + i, end_text + i, kBlock);
+    row = row_end_at + end_length;
+    writer.Advance();
+  }
+  out.Commit(row);
 }
