@@ -41,8 +41,7 @@ void BlockWriter::Flush() {
   cursor_ = block_.bytes;
   if (size == 0 || failed_) return;
   if (file_ != nullptr) {
-    file_->Write(block_.bytes, size);
-    failed_ = file_->HasFailed();
+    failed_ = !file_->WriteThrough(block_.bytes, size) || file_->HasFailed();
   } else if (sink_ != nullptr) {
     failed_ = !sink_->TakeBlock(block_.bytes, size);
   }

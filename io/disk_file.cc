@@ -129,6 +129,7 @@ bool DiskFile::Adopt(int descriptor, const char* name_text, std::string* err) {
 
 bool DiskFile::SeekTo(std::int64_t offset, std::string* err) {
   if (stream == nullptr) return false;
+  Settle();
   errno = 0;
   if (!platform::SeekFile(stream, offset, SEEK_SET)) {
     if (err != nullptr) *err = std::strerror(errno != 0 ? errno : EIO);
@@ -139,6 +140,7 @@ bool DiskFile::SeekTo(std::int64_t offset, std::string* err) {
 
 bool DiskFile::Rewind(std::string* err) {
   if (stream == nullptr) return false;
+  Settle();
   // A seek alone leaves the end indicator set on some C libraries.
   errno = 0;
   std::rewind(stream);
@@ -151,6 +153,7 @@ bool DiskFile::Rewind(std::string* err) {
 
 bool DiskFile::Truncate(std::int64_t size, std::string* err) {
   if (stream == nullptr) return false;
+  Settle();
   if (!platform::TruncateStream(stream, size, err)) return false;
   SeekEnd();
   return true;
@@ -169,6 +172,7 @@ bool DiskFile::Close(std::string* err) {
   if (std::fclose(stream) != 0 && error == 0) error = LastError();
   stream = nullptr;
   write_error = 0;
+  past_stream = false;
   if (error == 0) return true;
   if (err != nullptr) *err = std::strerror(error);
   return false;
@@ -193,6 +197,7 @@ bool DiskFile::AtEnd() const {
 
 void DiskFile::ReadLine(char* buffer, std::int32_t size) {
   if (stream == nullptr || buffer == nullptr || size < 1) return;
+  Settle();
   if (AtEnd()) {
     buffer[0] = '\0';
     return;
@@ -213,6 +218,7 @@ void DiskFile::ReadLine(String& line) {
 
 void DiskFile::Write(const char* text) {
   if (stream == nullptr || text == nullptr) return;
+  Settle();
   errno = 0;
   if (std::fputs(text, stream) == EOF && write_error == 0) {
     write_error = LastError();
@@ -221,11 +227,34 @@ void DiskFile::Write(const char* text) {
 
 std::size_t DiskFile::Read(char* bytes, std::size_t size) {
   if (stream == nullptr || size == 0) return 0;
+  Settle();
   return std::fread(bytes, 1, size, stream);
+}
+
+bool DiskFile::WriteThrough(const char* bytes, std::size_t size) {
+  if (stream == nullptr) return false;
+  if (bytes == nullptr || size == 0) return write_error == 0;
+  errno = 0;
+  if (std::fflush(stream) != 0) {
+    if (write_error == 0) write_error = LastError();
+    return false;
+  }
+  past_stream = true;
+  const int error = platform::WriteToDescriptor(stream, bytes, size);
+  if (error != 0 && write_error == 0) write_error = error;
+  return error == 0;
+}
+
+void DiskFile::Settle() const {
+  if (!past_stream || stream == nullptr) return;
+  past_stream = false;
+  const std::int64_t offset = platform::DescriptorOffset(stream);
+  if (offset >= 0) platform::SeekFile(stream, offset, SEEK_SET);
 }
 
 void DiskFile::Write(const char* bytes, std::size_t size) {
   if (stream == nullptr || bytes == nullptr || size == 0) return;
+  Settle();
   errno = 0;
   if (std::fwrite(bytes, 1, size, stream) != size && write_error == 0) {
     write_error = LastError();
@@ -234,6 +263,7 @@ void DiskFile::Write(const char* bytes, std::size_t size) {
 
 void DiskFile::Print(const char* format, ...) {
   if (stream == nullptr) return;
+  Settle();
   errno = 0;
   va_list args;
   va_start(args, format);
@@ -244,6 +274,7 @@ void DiskFile::Print(const char* format, ...) {
 
 void DiskFile::SeekTo(std::int64_t offset, int origin) {
   if (stream == nullptr) return;
+  Settle();
   errno = 0;
   // A seek writes out buffered output first; when that fails, its reason is
   // kept for Close.
@@ -261,6 +292,7 @@ void DiskFile::SeekEnd() { SeekTo(0, SEEK_END); }
 
 std::int64_t DiskFile::Tell() const {
   if (stream == nullptr) return -1;
+  Settle();
   return platform::TellFile(stream);
 }
 

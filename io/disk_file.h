@@ -91,6 +91,11 @@ class DiskFile {
   void Write(const char* text);
   // Writes |size| bytes of |bytes|, zero bytes included.
   void Write(const char* bytes, std::size_t size);
+  // Writes |size| bytes of |bytes| straight to the file, past the stream's
+  // buffer (whose bytes go first), for blocks that are large already: each
+  // byte is copied once, into the system. A failure is remembered for Close
+  // like a failed Write, and gives false.
+  bool WriteThrough(const char* bytes, std::size_t size);
   // Formatted output, as fprintf on the stream; a failure is remembered for
   // Close like a failed Write.
   void Print(const char* format, ...)
@@ -137,6 +142,10 @@ class DiskFile {
   void SeekTo(std::int64_t offset, int origin);
   // The name's text, the empty text when the name has no buffer.
   const char* NameText() const;
+  // After WriteThrough, moves the stream to the file's offset, which it does
+  // not know (it may still hold the offset before), before the stream is
+  // used again.
+  void Settle() const;
 
   std::FILE* stream;
   String name;
@@ -145,6 +154,9 @@ class DiskFile {
   // errno of the first failed Write or seek since the open, 0 when none
   // failed; Close reports it.
   int write_error;
+  // True after WriteThrough, until the stream has been told the file's
+  // offset again (see Settle).
+  mutable bool past_stream = false;
   // The stream's buffer from SetBufferSize; declared after the stream, but
   // the destructor closes the stream before any member goes.
   std::vector<char> stream_buffer;

@@ -210,6 +210,41 @@ TEST_F(DiskFileTest, SeekToAToldOffsetOverwritesExactlyThoseBytes) {
             "1000.0 A\n");
 }
 
+// Blocks written past the stream land after what the stream still held, and
+// every later use of the stream (tell, seek, write, cut) starts from where
+// they left the file.
+TEST_F(DiskFileTest, WritesPastTheStreamKeepTheirPlace) {
+  DiskFile file;
+  file.SetName(Path("w1.las").c_str());
+  ASSERT_TRUE(file.OpenWrite(false));
+  file.SetBufferSize(1 << 20);
+  file.Write("~Well\n");
+  const std::int64_t strt_offset = file.Tell();
+  file.Write(" STRT.M 0 :\n~A\n");
+  EXPECT_TRUE(file.WriteThrough("1.0 A\n2.0 A\n", 12));
+  EXPECT_EQ(file.Tell(), 33);
+  file.Write("3.0 A\n");
+  EXPECT_TRUE(file.WriteThrough("4.0 A\n", 6));
+  file.Seek(strt_offset);
+  file.Write(" STRT.M 1 :\n");
+  file.SeekEnd();
+  EXPECT_TRUE(file.WriteThrough("5.0 A\n9.9 CLOSE\n", 16));
+  EXPECT_EQ(file.Tell(), 61);
+  std::string err;
+  EXPECT_TRUE(file.Truncate(51, &err)) << err;
+  EXPECT_EQ(file.Tell(), 51);
+  EXPECT_TRUE(file.Close());
+  EXPECT_EQ(ReadAll(Path("w1.las")),
+            "~Well\n STRT.M 1 :\n~A\n1.0 A\n2.0 A\n3.0 A\n4.0 A\n5.0 A\n");
+
+  if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  DiskFile full("/dev/full");
+  ASSERT_TRUE(full.OpenWrite(false));
+  EXPECT_FALSE(full.WriteThrough("1.0 A\n", 6));
+  EXPECT_FALSE(full.Close(&err));
+  EXPECT_EQ(err, std::strerror(ENOSPC));
+}
+
 TEST_F(DiskFileTest, OffsetsBeyond4GiBAreToldAndReached) {
   std::string err;
   EXPECT_TRUE(CheckLargeOffsets(directory, &err)) << err;

@@ -76,6 +76,16 @@ void SplitPath(const char* path, char* drive, char* directory, char* title,
 bool SeekFile(std::FILE* stream, std::int64_t offset, int origin);
 std::int64_t TellFile(std::FILE* stream);
 
+// Writes |size| bytes straight to the file under |stream|, past the stream's
+// buffer, which must be empty: the bytes are copied once, into the system.
+// Short writes and interrupted calls go on where they stopped. Returns 0, or
+// the system's error number of the write that failed. The stream does not
+// know the file's new offset: DescriptorOffset tells it.
+int WriteToDescriptor(std::FILE* stream, const char* bytes, std::size_t size);
+// The offset of the file under |stream| as the system holds it, -1 when it
+// cannot be told.
+std::int64_t DescriptorOffset(std::FILE* stream);
+
 // Files. Each of these fills |err| with the system's reason on failure; the
 // caller adds the file names.
 

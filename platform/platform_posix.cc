@@ -197,6 +197,27 @@ std::int64_t TellFile(std::FILE* stream) {
   return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
 }
 
+int WriteToDescriptor(std::FILE* stream, const char* bytes, std::size_t size) {
+  const int descriptor = ::fileno(stream);
+  while (size > 0) {
+    const ssize_t written = ::write(descriptor, bytes, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    // A regular file takes at least one byte or says why not.
+    if (written == 0) return EIO;
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+std::int64_t DescriptorOffset(std::FILE* stream) {
+  const off_t offset = ::lseek(::fileno(stream), 0, SEEK_CUR);
+  return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
+}
+
 std::FILE* CreateUniqueFile(const std::string& directory,
                             const std::string& prefix, std::string* path,
                             std::string* err) {

@@ -2,8 +2,6 @@
 // kernel32 and the runtime's path routines.
 
 // Before every other header: the runtime and system headers below want it.
-#include "platform/windows_headers.h"
-
 #include <fcntl.h>
 #include <io.h>
 
@@ -18,6 +16,7 @@
 #include "platform/file_error_win32.h"
 #include "platform/path.h"
 #include "platform/platform.h"
+#include "platform/windows_headers.h"
 
 namespace platform {
 
@@ -246,6 +245,31 @@ bool SeekFile(std::FILE* stream, std::int64_t offset, int origin) {
 
 std::int64_t TellFile(std::FILE* stream) {
   const __int64 offset = _ftelli64(stream);
+  return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
+}
+
+int WriteToDescriptor(std::FILE* stream, const char* bytes, std::size_t size) {
+  // The files written this way are open in binary mode: _write copies their
+  // bytes as they are, with no line feeds turned into CR LF.
+  const int descriptor = _fileno(stream);
+  constexpr std::size_t kMostAtOnce = std::size_t{1} << 30;
+  while (size > 0) {
+    const unsigned part =
+        static_cast<unsigned>(size < kMostAtOnce ? size : kMostAtOnce);
+    const int written = _write(descriptor, bytes, part);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return EIO;
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+std::int64_t DescriptorOffset(std::FILE* stream) {
+  const __int64 offset = _lseeki64(_fileno(stream), 0, SEEK_CUR);
   return offset < 0 ? -1 : static_cast<std::int64_t>(offset);
 }
 
