@@ -38,12 +38,7 @@ void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
 // accumulates.
 void RowsUpToTop(RowBatch& rows, double depth, double step,
                  double below_top_key, double end_row_depth) {
-  const std::int64_t end_row = Printed(end_row_depth);
-  while (!rows.Stopped() && ScaledDepth(depth) <= below_top_key &&
-         Printed(depth) < end_row) {
-    rows.Row(depth);
-    depth = depth + step;
-  }
+  rows.RowsAbove(depth, step, below_top_key, Printed(end_row_depth));
   rows.Row(end_row_depth);
 }
 
@@ -96,8 +91,8 @@ bool ResampleLine(const DataLine& line, WellState& well, BlockWriter& out,
     rows.Row(previous_bottom);
     rows.SetRowEnd(
         {"   ", well.zone_text.GetText(), "   ", null_row_tail.GetText()});
-    RowsUpToTop(rows, previous_bottom + depth_step, depth_step,
-                below_top_key, end_row_depth);
+    RowsUpToTop(rows, previous_bottom + depth_step, depth_step, below_top_key,
+                end_row_depth);
   }
 
   well.zone_text.Assign(line.zone);
@@ -128,8 +123,7 @@ bool ResampleLine(const DataLine& line, WellState& well, BlockWriter& out,
       end_depth = well.bottom - kEndRowOffset;
     rows.Row(end_depth);
   }
-  well.last_depth =
-      sample_depth > well.bottom ? well.bottom : sample_depth;
+  well.last_depth = sample_depth > well.bottom ? well.bottom : sample_depth;
   // A well whose file has failed is reported as such, not for thin lines.
   return has_sample_row || rows.Stopped();
 }

@@ -1,25 +1,5 @@
 #include "convert/row_batch.h"
 
-namespace {
-
-// The six decimals of a depth text as FormatDepth writes it, in whole
-// millionths of a metre; "-0.000000" reads as 0.
-std::int64_t PrintedMillionths(const char* text, int length) {
-  std::int64_t value = 0;
-  for (int i = text[0] == '-' ? 1 : 0; i < length; ++i) {
-    if (text[i] != '.') value = value * 10 + (text[i] - '0');
-  }
-  return text[0] == '-' ? -value : value;
-}
-
-}  // namespace
-
-// The printed value of |depth|, in millionths of a metre.
-std::int64_t Printed(double depth) {
-  char text[kMaxDepthText];
-  return PrintedMillionths(text, FormatDepth(depth, text));
-}
-
 void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
   part_count_ = 0;
   row_end_length_ = 0;
@@ -77,27 +57,36 @@ double RowBatch::FollowingRows(double depth, double step, double last_scaled) {
   return depth;
 }
 
-bool RowBatch::Advances(double depth, const char* text, int length) {
+void RowBatch::RowsAbove(double depth, double step, double last_scaled,
+                         std::int64_t limit) {
+  while (!out_.Failed() && ScaledDepth(depth) <= last_scaled) {
+    if (RowAbove(depth, limit) == kAtLimit) return;
+    depth = depth + step;
+  }
+}
+
+bool RowBatch::Advances(double depth, std::int64_t printed) {
   if (!last_row_printed_) {
     well_.last_row_millionths = Printed(well_.last_row_depth);
     last_row_printed_ = true;
   }
-  const std::int64_t millionths = PrintedMillionths(text, length);
-  if (well_.has_row && millionths <= well_.last_row_millionths) return false;
+  if (well_.has_row && printed <= well_.last_row_millionths) return false;
   well_.has_row = true;
   well_.last_row_depth = depth;
-  well_.last_row_millionths = millionths;
+  well_.last_row_millionths = printed;
   return true;
 }
 
 // A row whose row end is too long to keep assembled: its pieces are taken
 // one after the other.
-bool RowBatch::WriteLongRow(double depth) {
+RowBatch::Outcome RowBatch::LongRowAbove(double depth, std::int64_t limit) {
   char depth_text[kMaxDepthText];
-  const int depth_length = formatter_.Format(depth, depth_text);
-  if (!Advances(depth, depth_text, depth_length)) return false;
+  std::int64_t printed;
+  const int depth_length = formatter_.Format(depth, depth_text, &printed);
+  if (printed >= limit) return kAtLimit;
+  if (!Advances(depth, printed)) return kNotDeeper;
   out_.Append(depth_text, static_cast<std::size_t>(depth_length));
   for (std::size_t i = 0; i < part_count_; ++i)
     out_.Append(parts_[i], part_lengths_[i]);
-  return true;
+  return kWritten;
 }

@@ -18,7 +18,7 @@
 inline double ScaledDepth(double depth) { return depth * 1000.0; }
 
 // The printed value of |depth| (its six decimals), in millionths of a metre.
-std::int64_t Printed(double depth);
+inline std::int64_t Printed(double depth) { return PrintedMillionths(depth); }
 
 // The rows that ResampleLine or WriteClosingRow write, in order. They reach
 // the file through |out|, whose Flush comes before any other use of the
@@ -46,19 +46,13 @@ class RowBatch {
 
   // A row: the depth in "%f" notation, then the row end. False when the
   // depth does not print deeper than the last row, and nothing was written.
-  bool Row(double depth) {
-    if (out_.Failed()) return false;
-    if (!row_end_assembled_) return WriteLongRow(depth);
-    char* const row = out_.Reserve(kRowRoom + row_end_length_);
-    if (out_.Failed()) return false;
-    const int depth_length = formatter_.Format(depth, row);
-    if (!Advances(depth, row, depth_length)) return false;
-    char* const row_end = row + depth_length;
-    for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
-      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
-    out_.Commit(row_end + row_end_length_);
-    return true;
-  }
+  bool Row(double depth) { return RowAbove(depth, kNoLimit) == kWritten; }
+
+  // The rows from |depth| by repeated addition of |step| while depth * 1000
+  // <= |last_scaled| and they print above |limit| millionths: the lead-in
+  // and gap rows, each compared with the row before it.
+  void RowsAbove(double depth, double step, double last_scaled,
+                 std::int64_t limit);
 
   // Rows that follow a row written at |depth| - |step|: at |depth| and on by
   // repeated addition of |step| while depth * 1000 <= |last_scaled|. With
@@ -80,11 +74,32 @@ class RowBatch {
   static constexpr std::size_t kRowRoom =
       static_cast<std::size_t>(kMaxDepthText) + kCopyBlock;
 
-  // True, and the well's last row updated, when |depth|, printed as |text|,
-  // lies below the last row written.
-  bool Advances(double depth, const char* text, int length);
+  enum Outcome { kWritten, kNotDeeper, kAtLimit, kStopped };
+  static constexpr std::int64_t kNoLimit = INT64_MAX;
 
-  bool WriteLongRow(double depth);
+  // A row at |depth| unless it prints at or below |limit| millionths, or not
+  // deeper than the last row.
+  Outcome RowAbove(double depth, std::int64_t limit) {
+    if (out_.Failed()) return kStopped;
+    if (!row_end_assembled_) return LongRowAbove(depth, limit);
+    char* const row = out_.Reserve(kRowRoom + row_end_length_);
+    if (out_.Failed()) return kStopped;
+    std::int64_t printed;
+    const int depth_length = formatter_.Format(depth, row, &printed);
+    if (printed >= limit) return kAtLimit;
+    if (!Advances(depth, printed)) return kNotDeeper;
+    char* const row_end = row + depth_length;
+    for (std::size_t i = 0; i < row_end_length_; i += kCopyBlock)
+      std::memcpy(row_end + i, row_end_ + i, kCopyBlock);
+    out_.Commit(row_end + row_end_length_);
+    return kWritten;
+  }
+
+  // True, and the well's last row updated, when |depth|, printed as
+  // |printed| millionths, lies below the last row written.
+  bool Advances(double depth, std::int64_t printed);
+
+  Outcome LongRowAbove(double depth, std::int64_t limit);
 
   BlockWriter& out_;
   WellState& well_;

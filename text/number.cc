@@ -90,13 +90,32 @@ int FormatSlowly(double depth, char* text) {
   return static_cast<int>(result.ptr - text);
 }
 
+// The six decimals of a depth text as FormatSlowly writes it, in whole
+// millionths of a metre; "-0.000000" reads as 0.
+std::int64_t MillionthsOfText(const char* text, int length) {
+  std::uint64_t value = 0;
+  for (int i = text[0] == '-' ? 1 : 0; i < length; ++i) {
+    if (text[i] >= '0' && text[i] <= '9')
+      value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
+  }
+  return text[0] == '-' ? -static_cast<std::int64_t>(value)
+                        : static_cast<std::int64_t>(value);
+}
+
 }  // namespace
 
 int FormatDepth(double depth, char* text) {
   return DepthFormatter().Format(depth, text);
 }
 
-int DepthFormatter::Format(double depth, char* text) {
+std::int64_t PrintedMillionths(double depth) {
+  char text[kMaxDepthText];
+  std::int64_t printed;
+  DepthFormatter().Format(depth, text, &printed);
+  return printed;
+}
+
+int DepthFormatter::Format(double depth, char* text, std::int64_t* printed) {
   std::uint64_t bits;
   std::memcpy(&bits, &depth, sizeof bits);
   // From 4 m to 2^24 m, where nearly every row of a well lies, a depth is
@@ -110,8 +129,11 @@ int DepthFormatter::Format(double depth, char* text) {
   const unsigned sign_and_exponent = static_cast<unsigned>(bits >> 52);
   if (sign_and_exponent != sign_and_exponent_) {
     const unsigned biased_exponent = sign_and_exponent & 0x7FF;
-    if (biased_exponent < 1025 || biased_exponent > 1046)
-      return FormatSlowly(depth, text);
+    if (biased_exponent < 1025 || biased_exponent > 1046) {
+      const int length = FormatSlowly(depth, text);
+      if (printed != nullptr) *printed = MillionthsOfText(text, length);
+      return length;
+    }
     sign_and_exponent_ = sign_and_exponent;
     shift_ = 1075 - biased_exponent;
     scaled_shift_ = shift_ - 6;
@@ -137,6 +159,11 @@ int DepthFormatter::Format(double depth, char* text) {
     whole_ = whole;
     whole_length_ = static_cast<int>(
         WriteWhole((bits >> 63) != 0, whole, whole_text_) - whole_text_);
+  }
+  if (printed != nullptr) {
+    const std::int64_t value =
+        static_cast<std::int64_t>(whole) * 1000000 + millionths;
+    *printed = (bits >> 63) != 0 ? -value : value;
   }
   // A sign and at most eight digits: the whole block is copied at once.
   std::memcpy(text, whole_text_, sizeof whole_text_);

@@ -14,6 +14,10 @@ constexpr int kMaxDepthText = 320;
 // added) exactly as "%f" prints it; returns the number of bytes.
 int FormatDepth(double depth, char* text);
 
+// The value that FormatDepth prints for |depth|, in whole millionths of a
+// metre, without the text.
+std::int64_t PrintedMillionths(double depth);
+
 // FormatDepth for a run of depths that mostly share their whole metres, as
 // the rows of a well do: the text of the whole metres is kept from the call
 // before and only the decimals are written anew. Writes the same text as
@@ -22,7 +26,10 @@ int FormatDepth(double depth, char* text);
 // be overwritten too.
 class DepthFormatter {
  public:
-  int Format(double depth, char* text);
+  int Format(double depth, char* text) { return Format(depth, text, nullptr); }
+  // Format, and the printed value in whole millionths into |printed|:
+  // "-0.000000" is 0. Exact for depths below 2^63 millionths.
+  int Format(double depth, char* text, std::int64_t* printed);
 
  private:
   // The top twelve bits of the last depth of the short cut (its sign and

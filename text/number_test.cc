@@ -167,6 +167,17 @@ std::string FormattedAfter(DepthFormatter& formatter, double value) {
                      static_cast<std::size_t>(formatter.Format(value, text)));
 }
 
+// The value of the "%f" text in whole millionths, for the depths whose
+// millionths a 64-bit count holds ("-0.000000" is 0).
+bool PrintfMillionths(double value, std::int64_t* millionths) {
+  if (!(std::fabs(value) < 9e12)) return false;
+  std::string digits;
+  for (const char c : Printf(value))
+    if (c != '.') digits += c;
+  *millionths = std::stoll(digits);
+  return true;
+}
+
 double FromBits(std::uint64_t bits) {
   double value;
   std::memcpy(&value, &bits, sizeof value);
@@ -220,6 +231,16 @@ TEST(FormatDepth, GivesThePrintfTextForManyValues) {
   // whole metres, and jumps between signs and magnitudes.
   DepthFormatter formatter;
   auto check = [&mismatches, &formatter](double value) {
+    std::int64_t expected;
+    if (PrintfMillionths(value, &expected)) {
+      char text[kMaxDepthText];
+      std::int64_t printed = -1;
+      formatter.Format(value, text, &printed);
+      if ((printed != expected || PrintedMillionths(value) != expected) &&
+          ++mismatches <= 10)
+        ADD_FAILURE() << std::hexfloat << value << ": " << Printf(value)
+                      << " printed as " << printed << " millionths";
+    }
     if (Printf(value) != Formatted(value) && ++mismatches <= 10)
       ADD_FAILURE() << std::hexfloat << value << ": " << Printf(value)
                     << " != " << Formatted(value);
