@@ -11,6 +11,11 @@
 
 namespace {
 
+// The bytes of kWhiteSpace, which separate the fields of a line.
+bool IsWhiteSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
 // An optional sign, digits with at most one point, at least one digit.
 bool IsDecimalNumber(const char* text) {
   // A field whose text could not be stored has none.
@@ -103,15 +108,21 @@ bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err) {
 
 void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields,
                            std::size_t max_fields) {
-  fields->clear();
-  // The tokenizer's state lives in the String; a copy leaves |line| alone.
-  String text(line);
-  while (fields->size() < max_fields) {
-    String token = text.NextToken(kWhiteSpace);
-    // Only the end of the text gives an empty token.
-    if (token.Length() == 0) break;
-    fields->push_back(std::move(token));
+  // The fields of the line before keep their buffers for this line's.
+  std::size_t count = 0;
+  const char* at = line.GetText();
+  if (at != nullptr) {
+    while (count < max_fields) {
+      while (*at != 0 && IsWhiteSpace(*at)) ++at;
+      if (*at == 0) break;
+      const char* end = at;
+      while (*end != 0 && !IsWhiteSpace(*end)) ++end;
+      if (count == fields->size()) fields->emplace_back(1);
+      (*fields)[count++].Assign(at, static_cast<std::uint32_t>(end - at));
+      at = end;
+    }
   }
+  fields->resize(count);
 }
 
 bool ParseDataFields(const std::vector<String>& fields, int attribute_count,

@@ -22,6 +22,10 @@ TEST(DataLine, SplitsAtTheFourWhiteSpaceBytesOnly) {
   SplitWhiteSpaceFields(String(" W-1\t10.5  12\r\nSand;x  \v0.2 \n"), &fields);
   EXPECT_EQ((std::vector<std::string>{"W-1", "10.5", "12", "Sand;x", "\v0.2"}),
             Texts(fields));
+  // The next line's fields are whole in the same places, longer or shorter.
+  SplitWhiteSpaceFields(String("A-much-longer-well-name 1 2 Z"), &fields, 3);
+  EXPECT_EQ((std::vector<std::string>{"A-much-longer-well-name", "1", "2"}),
+            Texts(fields));
   SplitWhiteSpaceFields(String(" \t\r\n"), &fields);
   EXPECT_TRUE(fields.empty());
 }

@@ -18,17 +18,14 @@ namespace {
 // spaces before each value, and the line feed, assembled in one buffer of
 // its full length, so that a wide line costs in proportion to its width.
 void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
-  std::size_t length = 5;
-  for (const String& value : values)
-    length += 3 + static_cast<std::size_t>(value.Length());
-  std::string text;
-  text.reserve(length);
-  text.append("1   ");
+  // One buffer serves every line, so that a line allocates nothing here.
+  static std::string text;
+  text.assign("1   ");
   for (const String& value : values)
     text.append("   ").append(value.GetText() != nullptr ? value.GetText()
                                                          : "");
   text.push_back('\n');
-  tail.Assign(text.c_str());
+  tail.Assign(text.data(), static_cast<std::uint32_t>(text.size()));
 }
 
 // The lead-in or gap rows from |depth| by |step| while their key lies below

@@ -104,6 +104,15 @@ String& String::Assign(const char* text) {
   return *this;
 }
 
+String& String::Assign(const char* text, std::uint32_t length) {
+  if (flags & 1) ResetTokenizer();
+  if (length + 1 > capacity) SetCapacity(length + 1);
+  if (buffer == nullptr) return *this;
+  std::memcpy(buffer, text, length);
+  buffer[length] = 0;
+  return *this;
+}
+
 String& String::Assign(const String& other) {
   if (&other == this) {
     if (flags & 1) ResetTokenizer();

@@ -31,6 +31,9 @@ class String {
   // Replaces the text; a null text empties the String. Ends a tokenization.
   String& Assign(const char* text);
   String& Assign(const String& other);
+  // Replaces the text with the |length| bytes at |text|, which hold no zero
+  // byte and lie outside this buffer.
+  String& Assign(const char* text, std::uint32_t length);
 
   // The buffer itself; null only for a String without a buffer.
   const char* GetText() const { return buffer; }

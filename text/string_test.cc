@@ -75,6 +75,16 @@ TEST(StringCapacity, NewBufferIsZeroFilled) {
   EXPECT_EQ(0, concatenated.GetText()[4]);
 }
 
+TEST(StringAssign, SizedTextGrowsOnlyWhenItMust) {
+  String s(1);
+  s.Assign("abcdef", 3);
+  EXPECT_EQ("abc", TextOf(s));
+  EXPECT_EQ(4u, s.Capacity());
+  s.Assign("xy", 2);
+  EXPECT_EQ("xy", TextOf(s));
+  EXPECT_EQ(4u, s.Capacity());
+}
+
 TEST(StringAssign, NullTextEmptiesAndKeepsTheBuffer) {
   String s("some text");
   s.Assign(static_cast<const char*>(nullptr));
