@@ -44,7 +44,8 @@ void DelimitedTable::CopyFields(std::vector<String>* fields) const {
   // The Strings of the line before are reused: their buffers only grow.
   fields->resize(raw_fields_.size());
   for (std::size_t i = 0; i < raw_fields_.size(); ++i)
-    (*fields)[i].Assign(raw_fields_[i].c_str());
+    (*fields)[i].Assign(raw_fields_[i].data(),
+                        static_cast<std::uint32_t>(raw_fields_[i].size()));
 }
 
 bool DelimitedTable::SplitHeader(const String& line,

@@ -48,7 +48,7 @@ LineReader::Status LineReader::Next(String* line, std::string* err) {
         (count > 0 && piece[count - 1] == '\n') || file_.AtEnd();
     if (!joined && ends_line && count == 0) return Status::kEnd;
     if (!joined && ends_line && !has_nul) {
-      line->Assign(piece);
+      line->Assign(piece, static_cast<std::uint32_t>(count));
       ++line_number_;
       return Status::kText;
     }
