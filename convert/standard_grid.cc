@@ -152,7 +152,10 @@ class GridRowWriter {
       fraction_ -= 1000000;
       ++whole;
     }
-    if (whole != whole_) {
+    if (whole == whole_ + 1) {
+      whole_ = whole;
+      CountUp();
+    } else if (whole != whole_) {
       whole_ = whole;
       KeepWhole();
     }
@@ -166,6 +169,18 @@ class GridRowWriter {
         FormatMillionths(static_cast<std::int64_t>(whole_) * 1000000, full);
     whole_length_ = length - 6;
     std::memcpy(whole_text_, full, static_cast<std::size_t>(whole_length_));
+  }
+
+  // The kept text after the whole units went up by one: the last digit that
+  // is not a 9 goes up, the 9s after it become 0s.
+  void CountUp() {
+    int i = whole_length_ - 2;  // the last digit, before the point
+    while (i >= 0 && whole_text_[i] == '9') whole_text_[i--] = '0';
+    if (i >= 0) {
+      ++whole_text_[i];
+    } else {
+      KeepWhole();  // 9s only: one digit more
+    }
   }
 
   std::uint64_t whole_;
