@@ -668,9 +668,9 @@ TEST(BadInput, StopSignalsActAtOnce) {
   EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
 }
 
-// Every folder that a well name leads to is held while the run goes on: 700
-// of them need more descriptors than the usual soft limit of 1,024, which
-// the run raises to the hard limit.
+// 700 wells in 700 folders under the usual soft limit of 1,024, which the
+// run raises to the hard limit (see also the test below, under a low hard
+// limit).
 TEST(BadInput, WellsInManyFoldersNeedNoMoreThanTheHardLimit) {
   struct rlimit limit;
   if (ProgramIsWindows() || getrlimit(RLIMIT_NOFILE, &limit) != 0 ||
