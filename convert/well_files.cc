@@ -21,7 +21,6 @@ namespace {
 // rows reach the file in few large writes.
 constexpr std::size_t kOutputBufferBytes = 1 << 20;
 
-
 // |depth| as a table would write it: six decimals at most, no trailing
 // zeros.
 std::string ShortDepth(double depth) {
@@ -146,10 +145,13 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   well.base_name = base_name;
   well.folder = folder;
   platform::FileIdentity identity;
-  if (has_table_identity_ &&
-      folders_.Folder(folder).IdentifyFile(base_name.c_str(), &identity,
-                                           &err) &&
-      identity == table_identity_) {
+  const platform::Directory* place = folders_.Folder(folder, &err);
+  if (place == nullptr) {
+    well.failed = true;
+    refusals_[&well] = "cannot create " + shown_name + ": " + err;
+  } else if (has_table_identity_ &&
+             place->IdentifyFile(base_name.c_str(), &identity, &err) &&
+             identity == table_identity_) {
     well.failed = true;
     refusals_[&well] = FormatText(
         "well \"%s\" would replace the zone table; its lines are skipped",
@@ -450,8 +452,8 @@ void WellFiles::DropFile(Well& well) {
   well.waiting_rows = BlockWriter::Block();
   if (!well.has_file) return;
   std::string ignored;
-  folders_.Partial(well.folder, &ignored)
-      ->RemoveFile(well.base_name.c_str(), &ignored);
+  if (platform::Directory* partial = folders_.Partial(well.folder, &ignored))
+    partial->RemoveFile(well.base_name.c_str(), &ignored);
   well.has_file = false;
 }
 
@@ -468,9 +470,7 @@ void WellFiles::Publish() {
     if (well->failed || !well->has_file) continue;
     PauseBetweenRenames();
     std::string err;
-    if (!folders_.Partial(well->folder, &err)
-             ->MoveOut(well->base_name.c_str(), folders_.Folder(well->folder),
-                       well->base_name.c_str(), &err)) {
+    if (!folders_.MoveIntoPlace(well->folder, well->base_name, &err)) {
       FailWell(*well, "cannot write: " + err);
       continue;
     }

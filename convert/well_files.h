@@ -1,7 +1,8 @@
 // WellFiles keeps the life of every well's LAS file. Every well is written
 // into the run's private directory beside its final place, a directory that
-// the run made itself and holds open, so that nothing another process does to
-// names can redirect a write. A well whose lines stop is completed there
+// the run made itself and holds open (or reopens only as that directory: see
+// WellFolders), so that nothing another process does to names can redirect
+// a write. A well whose lines stop is completed there
 // (closing row, depth range) and closed. When its lines come back, its rows
 // wait in memory, in a block of its own, and its file is reopened and
 // continued in place only when that block is full, when no block is left for

@@ -72,7 +72,8 @@ std::string FlatName(const std::string& well) {
 }
 
 WellFolders::WellFolders(const std::string& output_dir)
-    : output_dir_(output_dir.empty() ? "." : output_dir) {}
+    : output_dir_(output_dir.empty() ? "." : output_dir),
+      most_held_(platform::FoldersToHold()) {}
 
 WellFolders::~WellFolders() { RemovePartials(); }
 
@@ -82,12 +83,42 @@ bool WellFolders::OpenOutputDirectory(std::string* err) {
     output_opened_ = true;
     auto held = std::make_unique<Held>();
     if (held->directory.Open(output_dir_.c_str(), &output_error_)) {
-      folder_by_identity_[held->directory.identity()] = 0;
-      folders_.push_back(std::move(held));
+      Known known;
+      known.shown = output_dir_;
+      known.identity = held->directory.identity();
+      known.held = 0;
+      held->folder = 0;
+      folder_by_identity_[known.identity] = 0;
+      folders_.push_back(known);
+      held_.push_back(std::move(held));
     }
   }
   if (folders_.empty()) *err = output_error_;
   return !folders_.empty();
+}
+
+// A place in held_ for one more folder: a new one while fewer than
+// most_held_ folders are held, else that of the folder used longest ago,
+// which is let go of. The output directory keeps its place.
+std::size_t WellFolders::FreePlace() {
+  std::size_t oldest = 0;
+  for (std::size_t i = 1; i < held_.size(); ++i) {
+    const std::size_t folder = held_[i]->folder;
+    if (folder == kNotHeld) return i;
+    if (folders_[folder].relative.empty()) continue;
+    if (oldest == 0 || held_[i]->last_use < held_[oldest]->last_use) oldest = i;
+  }
+  if (held_.size() <= most_held_ || oldest == 0) {
+    held_.push_back(std::make_unique<Held>());
+    return held_.size() - 1;
+  }
+  Held& held = *held_[oldest];
+  // Closed, not released: a private directory that is empty stays.
+  held.partial.Close();
+  held.directory.Close();
+  folders_[held.folder].held = kNotHeld;
+  held.folder = kNotHeld;
+  return oldest;
 }
 
 // The folder that |directory_part| of a well name leads to, opened once; it
@@ -103,22 +134,37 @@ bool WellFolders::FolderOf(const std::string& directory_part,
     *index = known->second;
     return true;
   }
-  auto held = std::make_unique<Held>();
-  if (!held->directory.Open(folders_[0]->directory, directory_part.c_str(),
-                            err))
+  platform::Directory directory;
+  if (!directory.Open(held_[0]->directory, directory_part.c_str(), err))
     return false;
-  if (!platform::IsInside(held->directory, folders_[0]->directory)) {
+  if (!platform::IsInside(directory, held_[0]->directory)) {
     err->clear();
     return false;
   }
   // Two spellings of one folder are one folder.
-  const auto same = folder_by_identity_.find(held->directory.identity());
+  const auto same = folder_by_identity_.find(directory.identity());
   if (same != folder_by_identity_.end()) {
     *index = same->second;
   } else {
     *index = folders_.size();
-    folder_by_identity_[held->directory.identity()] = *index;
-    folders_.push_back(std::move(held));
+    Known found;
+    found.shown = directory_part;
+    found.identity = directory.identity();
+    // Full paths with links resolved: the folder's starts with the output
+    // directory's. A system that cannot tell leaves the folder held.
+    std::string root = held_[0]->directory.path();
+    if (root.empty() || (root.back() != '/' && root.back() != '\\'))
+      root += '/';
+    const std::string& path = directory.path();
+    if (path.size() > root.size() && path.compare(0, root.size(), root) == 0)
+      found.relative = path.substr(root.size());
+    folder_by_identity_[found.identity] = *index;
+    folders_.push_back(found);
+    const std::size_t place = FreePlace();
+    held_[place]->folder = *index;
+    held_[place]->last_use = ++uses_;
+    held_[place]->directory = std::move(directory);
+    folders_[*index].held = place;
   }
   folder_by_text_[directory_part] = *index;
   return true;
@@ -134,23 +180,73 @@ bool WellFolders::Place(const std::string& file_name, std::size_t* folder,
   *base_name = separator == std::string::npos ? file_name
                                               : file_name.substr(separator + 1);
   if (!FolderOf(directory_part, folder, err)) return false;
-  *key = IdentityKey(Folder(*folder).identity()) +
+  *key = IdentityKey(folders_[*folder].identity) +
          platform::FileNameKey(base_name->c_str());
   return true;
 }
 
+// |folder| held, with its private directory if it has one: reopened if it
+// was let go of, and only if both are still the directories first found.
+WellFolders::Held* WellFolders::Hold(std::size_t folder, std::string* err) {
+  Known& known = folders_[folder];
+  if (known.held == kNotHeld) {
+    const std::size_t place = FreePlace();
+    Held& held = *held_[place];
+    std::string reason;
+    if (!held.directory.Reopen(held_[0]->directory, known.relative,
+                               known.identity, &reason)) {
+      *err = "cannot reopen the folder \"" + known.shown + "\": " + reason;
+      return nullptr;
+    }
+    if (!known.partial_name.empty() &&
+        !held.partial.ReopenPrivate(held.directory, known.partial_name,
+                                    known.partial_identity, &reason)) {
+      held.directory.Close();
+      *err = "cannot reopen the run's private directory in \"" + known.shown +
+             "\": " + reason;
+      return nullptr;
+    }
+    held.folder = folder;
+    known.held = place;
+  }
+  Held* held = held_[known.held].get();
+  held->last_use = ++uses_;
+  return held;
+}
+
+platform::Directory* WellFolders::Folder(std::size_t folder, std::string* err) {
+  Held* held = Hold(folder, err);
+  return held != nullptr ? &held->directory : nullptr;
+}
+
 platform::Directory* WellFolders::Partial(std::size_t folder,
                                           std::string* err) {
-  Held& held = *folders_[folder];
-  if (!held.partial.IsOpen() &&
-      !held.partial.MakePrivate(held.directory, kPartialPrefix, err))
-    return nullptr;
-  return &held.partial;
+  Held* held = Hold(folder, err);
+  if (held == nullptr) return nullptr;
+  if (!held->partial.IsOpen()) {
+    if (!held->partial.MakePrivate(held->directory, kPartialPrefix, err))
+      return nullptr;
+    folders_[folder].partial_name = held->partial.name();
+    folders_[folder].partial_identity = held->partial.identity();
+  }
+  return &held->partial;
+}
+
+bool WellFolders::MoveIntoPlace(std::size_t folder, const std::string& name,
+                                std::string* err) {
+  platform::Directory* partial = Partial(folder, err);
+  return partial != nullptr &&
+         partial->MoveOut(name.c_str(), held_[folders_[folder].held]->directory,
+                          name.c_str(), err);
 }
 
 void WellFolders::RemovePartials() {
-  for (const std::unique_ptr<Held>& held : folders_) {
+  for (std::size_t folder = 0; folder < folders_.size(); ++folder) {
+    if (folders_[folder].partial_name.empty()) continue;
     std::string ignored;
-    if (held->partial.IsOpen()) held->partial.RemoveSelf(&ignored);
+    Held* held = Hold(folder, &ignored);
+    if (held != nullptr && held->partial.IsOpen())
+      held->partial.RemoveSelf(&ignored);
+    folders_[folder].partial_name.clear();
   }
 }

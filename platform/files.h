@@ -10,6 +10,7 @@
 #ifndef ZONE2LAS_PLATFORM_FILES_H_
 #define ZONE2LAS_PLATFORM_FILES_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -82,11 +83,26 @@ class Directory {
   // absolute |path| stands on its own).
   bool Open(const Directory& base, const char* path, std::string* err);
 
+  // Opens again the directory |relative| below |base| (components
+  // separated by "/"; empty for |base| itself) that was first found with
+  // |identity|: one component at a time, no link followed, and only if it
+  // is still that directory ("the directory was replaced" otherwise). For a
+  // directory let go of meanwhile, which another process may have renamed.
+  bool Reopen(const Directory& base, const std::string& relative,
+              const FileIdentity& identity, std::string* err);
+
   // Creates a new directory inside |parent| whose name is |prefix| and 8
   // characters of its own, exclusively (a name that is taken only costs
   // another try), readable and writable by its owner alone, and holds it.
   bool MakePrivate(const Directory& parent, const char* prefix,
                    std::string* err);
+
+  // Opens again the private directory |name| that MakePrivate made in
+  // |parent| with |identity|, and holds it as MakePrivate did: only if it is
+  // still that directory, not a link, and the run's own ("the directory was
+  // replaced" otherwise).
+  bool ReopenPrivate(const Directory& parent, const std::string& name,
+                     const FileIdentity& identity, std::string* err);
 
   bool IsOpen() const { return handle_ != kNoHandle; }
   // The full path that the directory had when it was opened, links
@@ -159,6 +175,14 @@ class Directory {
   std::string name_;
   FileIdentity identity_;
 };
+
+// How many folders below its output directory, each with a private
+// directory in it, a run holds open at once; the others are let go and
+// reopened when needed (Directory::Reopen). A few on POSIX systems, fewer
+// when the limit on open files is low: descriptors are scarce there. Every
+// one on Windows, where handles are not scarce and a held directory cannot
+// be renamed.
+std::size_t FoldersToHold();
 
 // Whether |dir| is |root| or lies somewhere below it, judged on the
 // directories themselves: a link that leads out of |root| leads out.

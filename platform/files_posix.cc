@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +38,17 @@ constexpr int kNameAttempts = 100;
 bool Fail(std::string* err, int code) {
   if (err != nullptr) *err = std::strerror(code);
   return false;
+}
+
+// What a directory reopened by name is when it is not the one first found,
+// or a link or a file stands under its name.
+bool Replaced(std::string* err) {
+  if (err != nullptr) *err = "the directory was replaced";
+  return false;
+}
+
+bool FailOpen(std::string* err, int code) {
+  return code == ELOOP || code == ENOTDIR ? Replaced(err) : Fail(err, code);
 }
 
 int FailDescriptor(std::string* err, int code) {
@@ -145,6 +158,69 @@ bool Directory::OpenAt(std::intptr_t base, const std::string& base_path,
   std::string spelling = path;
   if (path[0] != '/' && !base_path.empty()) spelling = base_path + "/" + path;
   path_ = ResolvedPath(descriptor, spelling);
+  return true;
+}
+
+bool Directory::Reopen(const Directory& base, const std::string& relative,
+                       const FileIdentity& identity, std::string* err) {
+  Close();
+  if (!base.IsOpen()) return Fail(err, EBADF);
+  int descriptor = ::openat(static_cast<int>(base.handle_), ".", kHoldFlags);
+  int code = errno;
+  for (std::size_t start = 0; descriptor >= 0 && start < relative.size();) {
+    const std::size_t end =
+        std::min(relative.find('/', start), relative.size());
+    const std::string part = relative.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    // ".." would climb above a folder that the identity check vouches for.
+    const int next = part == ".." ? -1
+                                  : ::openat(descriptor, part.c_str(),
+                                             kHoldFlags | O_NOFOLLOW);
+    code = part == ".." ? EINVAL : errno;
+    ::close(descriptor);
+    descriptor = next;
+  }
+  if (descriptor < 0) return FailOpen(err, code);
+  struct stat status;
+  if (::fstat(descriptor, &status) != 0 || IdentityOf(status) != identity) {
+    ::close(descriptor);
+    return Replaced(err);
+  }
+  handle_ = descriptor;
+  identity_ = identity;
+  path_ = ResolvedPath(descriptor, base.path_ + "/" + relative);
+  return true;
+}
+
+bool Directory::ReopenPrivate(const Directory& parent, const std::string& name,
+                              const FileIdentity& identity, std::string* err) {
+  Close();
+  if (!parent.IsOpen()) return Fail(err, EBADF);
+  if (!IsPlainName(name.c_str())) return Fail(err, EINVAL);
+  const int parent_descriptor = static_cast<int>(parent.handle_);
+  const int descriptor =
+      ::openat(parent_descriptor, name.c_str(), kHoldFlags | O_NOFOLLOW);
+  if (descriptor < 0) return FailOpen(err, errno);
+  // The same directory, still the run's own: a number that another user's
+  // new directory took over is not enough.
+  struct stat status;
+  if (::fstat(descriptor, &status) != 0 || IdentityOf(status) != identity ||
+      status.st_uid != ::geteuid()) {
+    ::close(descriptor);
+    return Replaced(err);
+  }
+  const int parent_copy = ::fcntl(parent_descriptor, F_DUPFD_CLOEXEC, 0);
+  if (parent_copy < 0) {
+    const int code = errno;
+    ::close(descriptor);
+    return Fail(err, code);
+  }
+  handle_ = descriptor;
+  parent_handle_ = parent_copy;
+  name_ = name;
+  identity_ = identity;
+  path_ = ResolvedPath(descriptor, parent.path_ + "/" + name);
   return true;
 }
 
@@ -302,6 +378,20 @@ void Directory::Close() {
   path_.clear();
   name_.clear();
   identity_ = FileIdentity();
+}
+
+std::size_t FoldersToHold() {
+  // Three descriptors a folder (it, its private directory and that one's
+  // parent), in each of the two sets of folders that a run may keep, beside
+  // the few that the run needs anyway.
+  constexpr std::size_t kMost = 16;
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 ||
+      limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= 32 + 8 * kMost)
+    return kMost;
+  return limit.rlim_cur < 40
+             ? 1
+             : static_cast<std::size_t>((limit.rlim_cur - 32) / 8);
 }
 
 bool IsInside(const Directory& dir, const Directory& root) {

@@ -382,6 +382,64 @@ TEST(Files, AHeldPrivateDirectoryCannotBeRenamedAway) {
 }
 #endif
 
+#ifndef _WIN32
+// A directory let go of is reopened only as the directory first found:
+// never through a link, nor when another one stands under its name. (A run
+// on Windows holds every folder.)
+TEST(Files, ReopeningFindsOnlyTheDirectoryFirstFound) {
+  ScratchDir dir;
+  dir.Write("field/a/W1.las", "rows");
+  platform::Directory work;
+  platform::Directory field;
+  platform::Directory run;
+  std::string err;
+  ASSERT_TRUE(work.Open(dir.path().string().c_str(), &err)) << err;
+  ASSERT_TRUE(field.Open(work, "field/a", &err)) << err;
+  const platform::FileIdentity identity = field.identity();
+  ASSERT_TRUE(run.MakePrivate(field, kPrefix, &err)) << err;
+  const std::string name = run.name();
+  const platform::FileIdentity run_identity = run.identity();
+  run.Close();
+  field.Close();
+
+  ASSERT_TRUE(field.Reopen(work, "field/a", identity, &err)) << err;
+  EXPECT_EQ(field.path(), (dir / "field" / "a").string());
+  ASSERT_TRUE(run.ReopenPrivate(field, name, run_identity, &err)) << err;
+  AppendAndClose(run.CreateNewFile("W2.las", &err), "W2 rows");
+  EXPECT_EQ(dir.Read("field/a/" + name + "/W2.las"), "W2 rows");
+  ASSERT_TRUE(run.RemoveFile("W2.las", &err)) << err;
+  run.Close();
+
+  // A link where a folder stood is not followed, even to that folder.
+  fs::rename(dir / "field", dir / "moved");
+  fs::create_directory_symlink("moved", dir / "field");
+  EXPECT_FALSE(field.Reopen(work, "field/a", identity, &err));
+  EXPECT_EQ(err, "the directory was replaced");
+  EXPECT_FALSE(field.IsOpen());
+  fs::remove(dir / "field");
+  fs::create_directories(dir / "field" / "a");
+  EXPECT_FALSE(field.Reopen(work, "field/a", identity, &err));
+  EXPECT_EQ(err, "the directory was replaced");
+  EXPECT_FALSE(field.Reopen(work, "gone/a", identity, &err));
+  EXPECT_EQ(err, Reason(ENOENT));
+
+  // The same for the private directory.
+  ASSERT_TRUE(field.Reopen(work, "moved/a", identity, &err)) << err;
+  const fs::path moved = dir / "moved" / "a";
+  fs::rename(moved / name, moved / "away");
+  fs::create_directory(moved / name);
+  EXPECT_FALSE(run.ReopenPrivate(field, name, run_identity, &err));
+  EXPECT_EQ(err, "the directory was replaced");
+  fs::remove(moved / name);
+  fs::create_directory_symlink("away", moved / name);
+  EXPECT_FALSE(run.ReopenPrivate(field, name, run_identity, &err));
+  EXPECT_EQ(err, "the directory was replaced");
+  ASSERT_TRUE(run.ReopenPrivate(field, "away", run_identity, &err)) << err;
+  EXPECT_TRUE(run.RemoveSelf(&err)) << err;
+  EXPECT_FALSE(fs::exists(moved / "away"));
+}
+#endif
+
 TEST(Files, InsideIsJudgedOnTheDirectoriesNotOnTheirNames) {
   ScratchDir dir;
   fs::create_directories(dir / "work/logs/2024");

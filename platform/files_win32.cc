@@ -43,6 +43,11 @@ bool FailSystem(std::string* err, DWORD code) {
   return false;
 }
 
+bool Replaced(std::string* err) {
+  if (err != nullptr) *err = "the directory was replaced";
+  return false;
+}
+
 int FailDescriptor(std::string* err, int code) {
   Fail(err, code);
   return -1;
@@ -293,6 +298,36 @@ bool Directory::OpenAt(std::intptr_t base, const std::string& /*base_path*/,
   return true;
 }
 
+// A run on Windows holds every folder (FoldersToHold): these two serve only
+// a caller that let go of one. The identity check is what keeps them safe.
+bool Directory::Reopen(const Directory& base, const std::string& relative,
+                       const FileIdentity& identity, std::string* err) {
+  if (!Open(base, relative.empty() ? "." : relative.c_str(), err)) return false;
+  if (identity_ == identity) return true;
+  Close();
+  return Replaced(err);
+}
+
+bool Directory::ReopenPrivate(const Directory& parent, const std::string& name,
+                              const FileIdentity& identity, std::string* err) {
+  Close();
+  if (!parent.IsOpen()) return Fail(err, EBADF);
+  if (!IsPlainName(name.c_str())) return Fail(err, EINVAL);
+  FileIdentity found;
+  HANDLE handle = OpenDirectoryHandle(PathIn(parent.handle_, name.c_str()),
+                                      kHoldAccess | DELETE, true, &found, err);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (found != identity) {
+    CloseHandle(handle);
+    return Replaced(err);
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(handle);
+  name_ = name;
+  identity_ = found;
+  path_ = Narrow(UserPath(FinalPath(handle)));
+  return true;
+}
+
 bool Directory::MakePrivate(const Directory& parent, const char* prefix,
                             std::string* err) {
   Close();
@@ -426,6 +461,8 @@ void Directory::Close() {
   name_.clear();
   identity_ = FileIdentity();
 }
+
+std::size_t FoldersToHold() { return static_cast<std::size_t>(-1); }
 
 bool IsInside(const Directory& dir, const Directory& root) {
   if (!dir.IsOpen() || !root.IsOpen()) return false;

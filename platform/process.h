@@ -13,9 +13,10 @@ namespace platform {
 // nothing.
 void EnsureStandardStreams();
 
-// Raises the process's soft limit on open files to its hard limit: every
-// folder that well names lead to is held open while the run goes on. Does
-// nothing where there is no such limit (Windows).
+// Raises the process's soft limit on open files to its hard limit, so that
+// the run can hold more of the folders that well names lead to at once (see
+// FoldersToHold in platform/files.h). Does nothing where there is no such
+// limit (Windows).
 void RaiseOpenFileLimit();
 
 // From now on an interrupt (SIGINT), a request to terminate (SIGTERM) or a
