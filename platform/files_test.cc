@@ -124,6 +124,7 @@ TEST(Files, FileNameKeysFoldAsTheFileSystemDoes) {
       // Both ends of the letters, and the bytes just outside them: "@" and
       // "[" stand either side of "A" to "Z", "`" and "{" of "a" to "z".
       {"A.las", "a.las", true, true},
+      {"Z.las", "z.las", true, true},
       {"WZ.las", "wz.las", true, true},
       {"@.las", "`.las", false, false},
       {"@.las", "A.las", false, false},
