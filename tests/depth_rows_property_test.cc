@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -102,10 +101,10 @@ Micro OffTheEdge(Micro depth, bool whole_millimetres) {
   return !whole_millimetres && depth % kMillimetre == 0 ? depth + 1 : depth;
 }
 
-// "WZ2" with each letter in either case: names that differ only in the case
-// of their letters, at both ends of the alphabet, are one well.
+// "AZ2" with each letter in either case: names that differ only in the case
+// of their letters, the first and the last letter here, are one well.
 std::string Spelling(int well, bool mixed_case, Random& random) {
-  std::string name = "WZ" + std::to_string(well + 1);
+  std::string name = "AZ" + std::to_string(well + 1);
   if (mixed_case) {
     for (std::size_t i = 0; i < 2; ++i) {
       if (random.OneIn(2)) name[i] = static_cast<char>(name[i] - 'A' + 'a');
@@ -125,8 +124,8 @@ Table MakeTable(Random& random, bool whole_millimetres) {
                                        "0.25",  "0.3",   "0.5",  "1"};
   Table table;
   table.step = kSteps[random.Between(0, 11)];
-  // Half the tables are tidy, as most real ones are: depths on whole
-  // decimetres and a step that divides them.
+  // Half the tables are tidy, as most real ones are: depths a whole number
+  // of decimetres apart and a step that divides them.
   const bool tidy = random.OneIn(2);
   if (tidy) table.step = kSteps[random.Between(4, 6)];
   const Micro step = ReadDepth(table.step);
