@@ -354,9 +354,10 @@ ModelRows WellRows(const std::vector<const Line*>& lines, Micro step,
     // Every step from the top while the row lies at least 0.01 m above the
     // bottom, then the end row 0.01 m above the first sample past them,
     // kept above the bottom.
+    const Micro last_row_key = Key(bottom) - kEndOffset / kMillimetre;
     bool has_row = false;
     Micro sample = top;
-    for (; Key(sample) <= Key(bottom) - Key(kEndOffset); sample += step)
+    for (; Key(sample) <= last_row_key; sample += step)
       has_row = rows.Row(sample, interval_end) || has_row;
     if (has_row) {
       Micro end = sample - kEndOffset;
