@@ -516,10 +516,10 @@ TEST(DepthRows, FollowTheRulesForGeneratedTables) {
 // where the program today decides by the rounding of its binary arithmetic
 // rather than by the millimetres. It refuses "W1 1 1.7" then "W1 1.6995 2"
 // as an overlap, although 1.6995 and 1.7 share a millimetre (while it
-// accepts "W1 100 100.5" then "W1 100.4999 101"); and for "W1 2469.5 2472.1"
-// at step 0.07 it leaves out the row at 2472.09, 0.01 m above the bottom,
-// and ends the file at 2472.09 instead of 2472.1. Run with
-// --gtest_also_run_disabled_tests.
+// accepts "W1 100 100.5" then "W1 100.4999 101"). At step 0.1, "W1 100
+// 100.31" ends in rows at 100.3 and 100.31, but "W1 0 0.31" leaves out the
+// row at 0.3, 0.01 m above its bottom, writes 0.29 instead and ends the
+// file at 0.3. Run with --gtest_also_run_disabled_tests.
 TEST(DepthRows, DISABLED_FollowTheRulesOnWholeMillimetres) {
   CheckGeneratedTables(true, ProgramIsWindows() ? 20 : 200, 20261212);
 }
