@@ -121,7 +121,21 @@ TEST(Files, FileNameKeysFoldAsTheFileSystemDoes) {
       {"W1.las", "w1.LAS", true, true},
       {"W1.las", "W2.las", false, false},
       {"W-1.las", "W_1.las", false, false},
+      // Both ends of the letters, and the bytes just outside them: "@" and
+      // "[" stand either side of "A" to "Z", "`" and "{" of "a" to "z".
+      {"A.las", "a.las", true, true},
+      {"Z.las", "z.las", true, true},
+      {"WZ.las", "wz.las", true, true},
       {"@.las", "`.las", false, false},
+      {"@.las", "A.las", false, false},
+      {"@.las", "a.las", false, false},
+      {"`.las", "A.las", false, false},
+      {"`.las", "a.las", false, false},
+      {"[.las", "{.las", false, false},
+      {"[.las", "Z.las", false, false},
+      {"[.las", "z.las", false, false},
+      {"{.las", "Z.las", false, false},
+      {"{.las", "z.las", false, false},
       // Latin-1 E acute, upper and lower case.
       {"\xC9"
        "1.las",
