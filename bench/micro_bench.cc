@@ -9,6 +9,7 @@
 
 #include "convert/data_line.h"
 #include "convert/resample.h"
+#include "convert/table_input.h"
 #include "convert/well_state.h"
 #include "io/disk_file.h"
 #include "text/number.h"
@@ -116,6 +117,76 @@ void BM_ParseDataLine(benchmark::State& state) {
     benchmark::DoNotOptimize(ParseDataLine(text, 4, 0.1, &line, &err));
 }
 BENCHMARK(BM_ParseDataLine);
+
+// A line of a whitespace table as the conversion takes it apart: one record
+// and one set of fields serve every line.
+void BM_TakeApartLine(benchmark::State& state) {
+  TableHeader header;
+  std::string err;
+  if (!ParseHeaderLine(String("WELL TOP BOTTOM ZONE PORO PERM SW VSH"), &header,
+                       &err)) {
+    state.SkipWithError(err.c_str());
+    return;
+  }
+  for (const char* name :
+       {"WELL", "TOP", "BOTTOM", "ZONE", "PORO", "PERM", "SW", "VSH"})
+    header.column_names.push_back(name);
+  const String text("W-17 1000.25 1000.45 Sand_2 0.213 1234.5 0.456 0.123\n");
+  std::optional<DelimitedTable> delimited;
+  std::vector<String> fields;
+  DataLine line;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(
+        TakeApart(text, header, delimited, 0.1, &fields, &line, &err));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TakeApartLine);
+
+// One thin interval's line after another in a well (0.2 m at step 0.1): the
+// line taken apart and its two rows and end row made, as in a table of
+// core-scale facies.
+void BM_ThinIntervalLines(benchmark::State& state) {
+  DiskFile file;
+  file.SetName("/dev/null");
+  if (!file.OpenWrite(false)) {
+    state.SkipWithError("cannot open /dev/null");
+    return;
+  }
+  TableHeader header;
+  std::string err;
+  ParseHeaderLine(String("WELL TOP BOTTOM ZONE PORO PERM SW VSH"), &header,
+                  &err);
+  for (const char* name :
+       {"WELL", "TOP", "BOTTOM", "ZONE", "PORO", "PERM", "SW", "VSH"})
+    header.column_names.push_back(name);
+  const String null_row_tail("0   -9999.0  -9999.0  -9999.0  -9999.0  \n");
+  std::optional<DelimitedTable> delimited;
+  std::vector<String> fields;
+  DataLine line;
+  // A well of 5,000 such lines, converted again and again.
+  std::vector<String> texts;
+  for (int i = 0; i < 5000; ++i) {
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "W-17 %.1f %.1f Sand_2 0.213 1234.5 0.456 0.123\n",
+                  1000.0 + 0.2 * i, 1000.2 + 0.2 * i);
+    texts.emplace_back(text);
+  }
+  BlockWriter rows;
+  rows.SetFile(&file);
+  WellState well;
+  std::size_t next = 0;
+  for (auto _ : state) {
+    if (next == texts.size()) {
+      next = 0;
+      well = WellState();
+    }
+    TakeApart(texts[next++], header, delimited, 0.1, &fields, &line, &err);
+    ResampleLine(line, well, rows, 0.1, null_row_tail);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ThinIntervalLines);
 
 void BM_IntervalRows(benchmark::State& state) {
   Rows(state, "W 1000 1100 Sand_2 0.213 1234.5 0.456 0.123", 1001);
