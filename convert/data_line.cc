@@ -125,9 +125,10 @@ void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields,
   fields->resize(count);
 }
 
-bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
+bool ParseDataFields(std::vector<String>* taken_fields, int attribute_count,
                      double depth_step, DataLine* out, std::string* err,
                      bool pick, int* not_a_number) {
+  std::vector<String>& fields = *taken_fields;
   if (not_a_number != nullptr) *not_a_number = 0;
   const int expected = kFixedColumns + attribute_count;
   const int found = static_cast<int>(fields.size());
@@ -151,19 +152,21 @@ bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
                       bottom.GetText() != nullptr ? bottom.GetText() : "");
     return false;
   }
-  out->well.Assign(fields[0]);
-  out->top_text.Assign(top);
-  out->bottom_text.Assign(bottom);
   // The depths come from the program's own parser, whose rounding decides
   // the rows they fall on.
   out->top = top.ToDouble();
   out->bottom = bottom.ToDouble();
+  // The texts are taken over, not copied: the line's record and its fields
+  // exchange their buffers.
+  out->well.Swap(fields[0]);
+  out->top_text.Swap(fields[1]);
+  out->bottom_text.Swap(fields[2]);
   *err = DepthRangeFault(*out, depth_step, pick);
   if (!err->empty()) return false;
-  out->zone.Assign(fields[3]);
+  out->zone.Swap(fields[3]);
   out->values.resize(static_cast<std::size_t>(attribute_count));
   for (int i = 0; i < attribute_count; ++i)
-    out->values[static_cast<std::size_t>(i)].Assign(fields[kFixedColumns + i]);
+    out->values[static_cast<std::size_t>(i)].Swap(fields[kFixedColumns + i]);
   return true;
 }
 
@@ -172,5 +175,5 @@ bool ParseDataLine(const String& line, int attribute_count, double depth_step,
   std::vector<String> fields;
   fields.reserve(static_cast<std::size_t>(kFixedColumns + attribute_count));
   SplitWhiteSpaceFields(line, &fields);
-  return ParseDataFields(fields, attribute_count, depth_step, out, err);
+  return ParseDataFields(&fields, attribute_count, depth_step, out, err);
 }

@@ -72,7 +72,10 @@ void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields,
 // |pick| (a line of a tops table) has its top in the bottom's place too, and
 // no interval yet. |not_a_number|, when given, gets the field (1 top, 2
 // bottom) that is not a decimal number, or 0.
-bool ParseDataFields(const std::vector<String>& fields, int attribute_count,
+//
+// The texts of a line that is taken move into |out|: |fields| then holds
+// texts of no use, whose buffers serve the next line's fields.
+bool ParseDataFields(std::vector<String>* fields, int attribute_count,
                      double depth_step, DataLine* out, std::string* err,
                      bool pick = false, int* not_a_number = nullptr);
 

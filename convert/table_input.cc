@@ -107,15 +107,14 @@ int ParseHeader(const String& line, const Options& options, Reporter& reporter,
   header->well_name = options.well_name;
   header->picks = options.columns.tops;
   if (delimited->has_value()) {
-    (*delimited)->SetColumns(header->column_of, header->well_name,
-                             names.size());
+    (*delimited)
+        ->SetColumns(header->column_of, header->well_name, names.size());
     if (!(*delimited)->SplitHeader(line, &fields, err)) return kExitFailure;
   } else if (!header->column_of.empty()) {
     std::vector<String> scratch;
     ArrangeFields(header->column_of, "WELL", &fields, &scratch);
   }
-  return ParseHeaderFields(&fields, header, err) ? kExitSuccess
-                                                 : kExitFailure;
+  return ParseHeaderFields(&fields, header, err) ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
@@ -174,7 +173,7 @@ std::string DepthColumnHint(const TableHeader& header, int field,
   std::string hint = FormatText(
       " (column %d, \"%s\")", static_cast<int>(column) + 1,
       column < header.column_names.size() ? header.column_names[column].c_str()
-                                           : "");
+                                          : "");
   if (!*hinted) {
     *hinted = true;
     hint += header.picks ? "; choose the column with --top-column"
@@ -190,9 +189,9 @@ std::string DepthColumnHint(const TableHeader& header, int field,
 // line before, reused) and checks them the same way whatever the delimiter.
 // False, with the reason in |err|, for a line that cannot be converted.
 bool TakeApart(const String& line, const TableHeader& header,
-               std::optional<DelimitedTable>& delimited,
-               double depth_step, std::vector<String>* fields, DataLine* data,
-               std::string* err, LineFacts* facts) {
+               std::optional<DelimitedTable>& delimited, double depth_step,
+               std::vector<String>* fields, DataLine* data, std::string* err,
+               LineFacts* facts) {
   if (delimited) {
     if (!delimited->SplitData(line, header.attribute_count(), fields, err))
       return false;
@@ -210,7 +209,7 @@ bool TakeApart(const String& line, const TableHeader& header,
                     &in_table_order);
     }
   }
-  return ParseDataFields(*fields, header.attribute_count(), depth_step, data,
+  return ParseDataFields(fields, header.attribute_count(), depth_step, data,
                          err, header.picks,
                          facts != nullptr ? &facts->not_a_number : nullptr);
 }

@@ -126,6 +126,17 @@ String& String::Assign(const String& other) {
   return Assign(other.buffer);
 }
 
+void String::Swap(String& other) {
+  char* const other_buffer = other.buffer;
+  const std::uint32_t other_capacity = other.capacity;
+  other.buffer = buffer;
+  other.capacity = capacity;
+  buffer = other_buffer;
+  capacity = other_capacity;
+  ResetTokenizer();
+  other.ResetTokenizer();
+}
+
 int String::Length() const {
   return buffer != nullptr ? platform::TextLength(buffer) : 0;
 }

@@ -35,6 +35,10 @@ class String {
   // byte and lie outside this buffer.
   String& Assign(const char* text, std::uint32_t length);
 
+  // Exchanges the texts of the two Strings, buffers and all; both
+  // tokenizations end.
+  void Swap(String& other);
+
   // The buffer itself; null only for a String without a buffer.
   const char* GetText() const { return buffer; }
   int Length() const;

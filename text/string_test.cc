@@ -85,6 +85,20 @@ TEST(StringAssign, SizedTextGrowsOnlyWhenItMust) {
   EXPECT_EQ(4u, s.Capacity());
 }
 
+TEST(StringSwap, ExchangesTextsAndBuffersAndEndsTokenizations) {
+  String a("first");
+  String b(64);
+  b.Assign("x");
+  a.NextToken(kWhiteSpace);
+  a.Swap(b);
+  EXPECT_EQ("x", TextOf(a));
+  EXPECT_EQ(64u, a.Capacity());
+  EXPECT_EQ("first", TextOf(b));
+  EXPECT_EQ(6u, b.Capacity());
+  EXPECT_FALSE(a.IsTokenizing());
+  EXPECT_FALSE(b.IsTokenizing());
+}
+
 TEST(StringAssign, NullTextEmptiesAndKeepsTheBuffer) {
   String s("some text");
   s.Assign(static_cast<const char*>(nullptr));
