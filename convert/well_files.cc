@@ -447,6 +447,8 @@ void WellFiles::DropFile(Well& well) {
   if (&well == current_) {
     rows_.Discard();
     output_.Close();
+    // A failed reopen goes with the well, not to the well after it.
+    continue_error_.clear();
   }
   rows_.Recycle(well.waiting_rows);
   well.waiting_rows = BlockWriter::Block();

@@ -208,6 +208,28 @@ TEST_F(WellFilesTest, WaitingRowsNeverFollowALinkPutInPlaceOfTheirFile) {
   EXPECT_TRUE(reporter_.failed());
 }
 
+// A well whose file cannot be reopened and that is then set aside takes the
+// reason with it: the well that goes on after it is published untouched.
+TEST_F(WellFilesTest, AWellSetAsideTakesItsReopenFailureWithIt) {
+  dir_.Write("secret.txt", "secret\n");
+  ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
+  ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
+  std::filesystem::path partial;
+  for (const std::string& name : dir_.List())
+    if (name.rfind("zone2las-partial-", 0) == 0) partial = dir_ / name;
+  ASSERT_FALSE(partial.empty());
+  std::filesystem::remove(partial / "W1.las");
+  std::filesystem::create_symlink("../secret.txt", partial / "W1.las");
+  // More than a block of rows: the file is reopened, and cannot be.
+  ASSERT_TRUE(Line(4, "W1 10.5 1200 C 3"));
+  wells_->Defer(String("W1"));
+  ASSERT_TRUE(Line(5, "W2 50.5 50.6 Y 8"));
+  wells_->Publish();
+  EXPECT_EQ("", messages_);
+  EXPECT_THAT(dir_.List(), ElementsAre("W2.las", "secret.txt"));
+  EXPECT_EQ("secret\n", dir_.Read("secret.txt"));
+}
+
 // Wells that take turns give the files of the same lines grouped by well,
 // whether their rows wait in memory, fill a block after coming back (the
 // last interval of W2, 1000 m, is about 600 KB of rows), are written out

@@ -3,22 +3,16 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
-// The file's buffer, terminator included: a line arrives in pieces of at
-// most 2047 bytes.
-constexpr int kPieceBufferSize = 2048;
-
-}  // namespace
-
 LineReader::Status LineReader::Next(String* line, std::string* err) {
-  char piece[kPieceBufferSize];
+  char* const piece = piece_;
   bool joined = false;
   bool has_nul = false;
   bool too_long = false;
   for (;;) {
-    std::memset(piece, '\n', sizeof piece);
-    file_.ReadLine(piece, kPieceBufferSize);
+    // Only the bytes the read before may have changed are filled again.
+    std::memset(piece, '\n', dirty_);
+    dirty_ = kPieceBufferSize;
+    file_.ReadLine(piece, static_cast<std::int32_t>(kPieceBufferSize));
     if (file_.HasFailed()) {
       *err = std::string("cannot read: ") +
              (errno != 0 ? std::strerror(errno) : "unknown error");
@@ -29,16 +23,23 @@ LineReader::Status LineReader::Next(String* line, std::string* err) {
     // and any zero before it is a NUL byte of the data.
     std::size_t count = 0;
     const char* first_zero =
-        static_cast<const char*>(std::memchr(piece, '\0', sizeof piece));
-    if (first_zero) {
+        static_cast<const char*>(std::memchr(piece, '\0', kPieceBufferSize));
+    if (first_zero != nullptr && first_zero != piece &&
+        first_zero[-1] == '\n') {
+      // A line feed before the first zero: the read stopped there, so the
+      // zero is the terminator, and no byte past it was written.
+      count = static_cast<std::size_t>(first_zero - piece);
+      dirty_ = count + 1;
+    } else if (first_zero != nullptr) {
       const char* terminator = first_zero;
       const char* after = first_zero + 1;
-      if (std::memchr(after, '\0',
-                      static_cast<std::size_t>(piece + sizeof piece - after))) {
+      if (std::memchr(
+              after, '\0',
+              static_cast<std::size_t>(piece + kPieceBufferSize - after))) {
         // NUL bytes in the data: the terminator is the last zero, found from
         // the end, so that a piece of NULs costs one pass and not one search
         // per byte.
-        terminator = piece + sizeof piece - 1;
+        terminator = piece + kPieceBufferSize - 1;
         while (*terminator != '\0') --terminator;
         has_nul = true;
       }

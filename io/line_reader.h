@@ -46,6 +46,13 @@ class LineReader {
   long line_number_ = 0;
   // The pieces of a line longer than one read.
   std::string long_line_;
+  // The file's buffer, terminator included: a line arrives in pieces of at
+  // most 2047 bytes. Before each read every byte is a line feed, so that the
+  // zeros after it are the terminator and the NUL bytes of the data.
+  static constexpr std::size_t kPieceBufferSize = 2048;
+  char piece_[kPieceBufferSize];
+  // The bytes from the start that the last read may have changed.
+  std::size_t dirty_ = kPieceBufferSize;
 };
 
 #endif  // ZONE2LAS_IO_LINE_READER_H_
