@@ -3,8 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/scratch.h"
@@ -626,6 +628,34 @@ TEST(EndToEnd, AdjacentNamesAreOneWellOnlyWhenTheyReachOneFile) {
     EXPECT_THAT(Rows(dir.Read("field/W1.las")), HasSubstr("A   1"));
     EXPECT_THAT(Rows(dir.Read("field/W1.las")), Not(HasSubstr("C   1")));
     EXPECT_THAT(Rows(dir.Read("FIELD/W1.las")), HasSubstr("C   1"));
+  }
+  // Names that a comparison of text by language may take for one (a sharp
+  // s and "SS", a soft hyphen, a ligature; Latin-1 bytes) reach the files
+  // that the file system makes of them, adjacent or apart.
+  const std::pair<std::string, std::string> kLookAlikes[] = {
+      {"GRO\xDF" "E-1", "GROSSE-1"},
+      {"W1", "W\xAD" "1"},
+      {"\xC6-1", "AE-1"},
+  };
+  for (const auto& [first, second] : kLookAlikes) {
+    SCOPED_TRACE(first + " and " + second);
+    ScratchDir adjacent;
+    adjacent.Write("zones.txt", "WELL TOP BOTTOM ZONE V\n" + first +
+                                    " 10 10.3 A 1\n" + second +
+                                    " 20 20.3 C 3\n");
+    ScratchDir apart;
+    apart.Write("zones.txt", "WELL TOP BOTTOM ZONE V\n" + first +
+                                 " 10 10.3 A 1\nW9 1 1.2 B 2\n" + second +
+                                 " 20 20.3 C 3\n");
+    ASSERT_EQ(0, RunProgram(adjacent, {"zones.txt"}).status);
+    ASSERT_EQ(0, RunProgram(apart, {"zones.txt"}).status);
+    std::vector<std::string> files = apart.List();
+    files.erase(std::remove(files.begin(), files.end(), "W9.las"), files.end());
+    EXPECT_EQ(files, adjacent.List());
+    for (const std::string& name : files) {
+      if (name != "zones.txt")
+        EXPECT_EQ(apart.Read(name), adjacent.Read(name)) << name;
+    }
   }
 }
 
