@@ -653,8 +653,9 @@ TEST(EndToEnd, AdjacentNamesAreOneWellOnlyWhenTheyReachOneFile) {
     files.erase(std::remove(files.begin(), files.end(), "W9.las"), files.end());
     EXPECT_EQ(files, adjacent.List());
     for (const std::string& name : files) {
-      if (name != "zones.txt")
+      if (name != "zones.txt") {
         EXPECT_EQ(apart.Read(name), adjacent.Read(name)) << name;
+      }
     }
   }
 }
