@@ -38,6 +38,18 @@ class WellFilesTest : public ::testing::Test {
 
   // Offers line |number| of the table to the wells, as the loop does; true
   // when its rows were written.
+  // Puts a link to |target| in place of the file |name| in the run's
+  // private directory; false when there is no private directory.
+  bool LinkInPlaceOf(const std::string& name, const std::string& target) {
+    std::filesystem::path partial;
+    for (const std::string& entry : dir_.List())
+      if (entry.rfind("zone2las-partial-", 0) == 0) partial = dir_ / entry;
+    if (partial.empty()) return false;
+    std::filesystem::remove(partial / name);
+    std::filesystem::create_symlink(target, partial / name);
+    return true;
+  }
+
   bool Line(long number, const char* text) { return Offer(*wells_, number, text); }
 
   bool Offer(WellFiles& wells, long number, const char* text) {
@@ -194,12 +206,7 @@ TEST_F(WellFilesTest, WaitingRowsNeverFollowALinkPutInPlaceOfTheirFile) {
   ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
   ASSERT_TRUE(Line(4, "W1 10.5 10.6 C 3"));  // its rows wait in memory
   ASSERT_TRUE(Line(5, "W2 50.5 50.6 Y 8"));
-  std::filesystem::path partial;
-  for (const std::string& name : dir_.List())
-    if (name.rfind("zone2las-partial-", 0) == 0) partial = dir_ / name;
-  ASSERT_FALSE(partial.empty());
-  std::filesystem::remove(partial / "W1.las");
-  std::filesystem::create_symlink("../secret.txt", partial / "W1.las");
+  ASSERT_TRUE(LinkInPlaceOf("W1.las", "../secret.txt"));
   wells_->Publish();
   EXPECT_THAT(messages_,
               MatchesRegex("zone2las: W1.las: cannot continue: [^\n]+\n"));
@@ -214,12 +221,7 @@ TEST_F(WellFilesTest, AWellSetAsideTakesItsReopenFailureWithIt) {
   dir_.Write("secret.txt", "secret\n");
   ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
   ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
-  std::filesystem::path partial;
-  for (const std::string& name : dir_.List())
-    if (name.rfind("zone2las-partial-", 0) == 0) partial = dir_ / name;
-  ASSERT_FALSE(partial.empty());
-  std::filesystem::remove(partial / "W1.las");
-  std::filesystem::create_symlink("../secret.txt", partial / "W1.las");
+  ASSERT_TRUE(LinkInPlaceOf("W1.las", "../secret.txt"));
   // More than a block of rows: the file is reopened, and cannot be.
   ASSERT_TRUE(Line(4, "W1 10.5 1200 C 3"));
   wells_->Defer(String("W1"));
