@@ -5,17 +5,21 @@
 // the standard library's distributions differ between implementations.
 //
 //   make_zone_table <output> [--wells N] [--intervals N] [--size F] [--seed S]
-//                   [--interleave] [--thin]
+//                   [--interleave | --reverse | --shuffle] [--thin]
 //
 // --size multiplies the number of wells (default 200 wells x 60 intervals).
-// --interleave writes the same lines ordered by interval number, each well's
-// own lines still in depth order, as exports sorted by formation are.
+// The same lines in other orders: --interleave by interval number, each
+// well's own lines still in depth order, as exports sorted by formation are;
+// --reverse each well's lines from the bottom up, as logs listed from the
+// deepest interval are; --shuffle every line in a random order of its own
+// (the same for the same seed).
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -69,6 +73,8 @@ struct Options {
   double size = 1.0;
   std::uint64_t seed = 1;
   bool interleave = false;
+  bool reverse = false;
+  bool shuffle = false;
   bool thin = false;
 };
 
@@ -86,6 +92,10 @@ bool ParseOptions(int argc, char* argv[], Options* options) {
       options->seed = std::strtoull(argv[++i], nullptr, 10);
     else if (std::strcmp(arg, "--interleave") == 0)
       options->interleave = true;
+    else if (std::strcmp(arg, "--reverse") == 0)
+      options->reverse = true;
+    else if (std::strcmp(arg, "--shuffle") == 0)
+      options->shuffle = true;
     else if (std::strcmp(arg, "--thin") == 0)
       options->thin = true;
     else if (arg[0] != '-' && !options->output)
@@ -93,8 +103,10 @@ bool ParseOptions(int argc, char* argv[], Options* options) {
     else
       return false;
   }
+  const int orders = (options->interleave ? 1 : 0) +
+                     (options->reverse ? 1 : 0) + (options->shuffle ? 1 : 0);
   return options->output && options->wells > 0 && options->intervals > 0 &&
-         options->size > 0.0;
+         options->size > 0.0 && orders <= 1;
 }
 
 }  // namespace
@@ -104,7 +116,8 @@ int main(int argc, char* argv[]) {
   if (!ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr,
                  "usage: make_zone_table <output> [--wells N] [--intervals N] "
-                 "[--size F] [--seed S] [--interleave] [--thin]\n");
+                 "[--size F] [--seed S] [--interleave | --reverse | "
+                 "--shuffle] [--thin]\n");
     return 2;
   }
   const long wells = static_cast<long>(
@@ -117,7 +130,8 @@ int main(int argc, char* argv[]) {
   Random random(options.seed);
   std::fprintf(out, "WELL TOP BOTTOM ZONE PORO PERM SW VSH\n");
   long lines = 0;
-  // Every well's lines, kept when they are written interleaved.
+  // Every well's lines, kept when they are written in another order.
+  const bool hold = options.interleave || options.reverse || options.shuffle;
   std::vector<std::vector<std::string>> held;
   for (long w = 0; w < wells; ++w) {
     char well[32];
@@ -132,17 +146,16 @@ int main(int argc, char* argv[]) {
     std::vector<std::int64_t> gap(static_cast<std::size_t>(intervals));
     std::int64_t span = 0;
     for (long i = 0; i < intervals; ++i) {
-      thickness[i] = options.thin ? random.Between(5, 30)
-                                  : random.Between(100, 8000);
-      gap[i] = random.Chance(12)
-                   ? random.Between(10, options.thin ? 150 : 1500)
-                   : 0;
+      thickness[i] =
+          options.thin ? random.Between(5, 30) : random.Between(100, 8000);
+      gap[i] =
+          random.Chance(12) ? random.Between(10, options.thin ? 150 : 1500) : 0;
       span += thickness[i] + (i + 1 < intervals ? gap[i] : 0);
     }
     const std::int64_t room = 300000 - span;
     std::int64_t top = 100000 + (room > 0 ? random.Between(0, room) : 0);
     int unit = 1;
-    if (options.interleave) held.emplace_back();
+    if (hold) held.emplace_back();
     for (long i = 0; i < intervals; ++i) {
       const std::int64_t bottom = top + thickness[i];
       const char* formation = kFormations[random.Between(0, 5)];
@@ -157,7 +170,7 @@ int main(int argc, char* argv[]) {
                     Centi(random.Between(1, 200000)).c_str(),
                     static_cast<int>(random.Between(0, 999)),
                     static_cast<int>(random.Between(0, 999)));
-      if (options.interleave)
+      if (hold)
         held.back().push_back(line);
       else
         std::fputs(line, out);
@@ -170,6 +183,22 @@ int main(int argc, char* argv[]) {
        ++i) {
     for (const std::vector<std::string>& well_lines : held)
       std::fputs(well_lines[i].c_str(), out);
+  }
+  for (std::size_t w = 0; options.reverse && w < held.size(); ++w) {
+    for (auto line = held[w].rbegin(); line != held[w].rend(); ++line)
+      std::fputs(line->c_str(), out);
+  }
+  if (options.shuffle) {
+    std::vector<const std::string*> order;
+    for (const std::vector<std::string>& well_lines : held)
+      for (const std::string& line : well_lines) order.push_back(&line);
+    // Fisher-Yates, from a generator of its own: the lines are those of the
+    // grouped table with the same seed.
+    Random shuffle(options.seed ^ 0x5DEECE66Dull);
+    for (std::size_t i = order.size(); i > 1; --i)
+      std::swap(order[i - 1], order[static_cast<std::size_t>(shuffle.Between(
+                                  0, static_cast<std::int64_t>(i - 1)))]);
+    for (const std::string* line : order) std::fputs(line->c_str(), out);
   }
   const bool write_failed = std::ferror(out) != 0;
   if (std::fclose(out) != 0 || write_failed) {
