@@ -86,9 +86,10 @@ bool LockPublication(WellFiles& wells, const Options& options,
     if (wells.LockPublication(true, &busy, &err)) return true;
     if (platform::PendingInterrupt() != 0) return false;
   }
-  reporter.Note("%s: cannot take the lock between runs (%s); the files are "
-                "published without it",
-                folder, err.c_str());
+  reporter.Note(
+      "%s: cannot take the lock between runs (%s); the files are "
+      "published without it",
+      folder, err.c_str());
   return true;
 }
 
@@ -112,10 +113,34 @@ void WriteRows(const DataLine& data, long line_number, WellFiles& wells,
   }
 }
 
-// A line of a well set aside, kept for the end of the run.
+// A line kept for the end of the run (of a well set aside, or a pick): its
+// text, taken apart again when it is written, and what ordering it needs,
+// so that a held line costs little more than its text.
 struct HeldLine {
+  HeldLine(long line_number, const String& line, const DataLine& data)
+      : number(line_number),
+        text(line.GetText() != nullptr ? line.GetText() : ""),
+        well(data.well),
+        top(data.top),
+        top_text(data.top_text.GetText() != nullptr ? data.top_text.GetText()
+                                                    : "") {}
+
   long number;
-  DataLine data;
+  std::string text;
+  String well;
+  double top;
+  std::string top_text;
+  // A pick's unit runs to the top of the next pick that starts a unit.
+  bool has_unit_bottom = false;
+  double unit_bottom = 0.0;
+  std::string unit_bottom_text;
+};
+
+// The table's way of taking a held line apart again.
+struct LineParts {
+  const TableHeader& header;
+  std::optional<DelimitedTable>& delimited;
+  double depth_step;
 };
 
 // The lines of the wells set aside, read anew from the table into |held|
@@ -152,7 +177,7 @@ bool ReadDeferredLines(TableCopy& copy, DiskFile& table, long header_line,
     if (TakeApart(line, header, delimited, options.depth_step, &fields, &data,
                   &err) &&
         wells.IsDeferred(data.well))
-      held->push_back(HeldLine{reader.line_number(), data});
+      held->emplace_back(reader.line_number(), line, data);
   }
 }
 
@@ -188,15 +213,16 @@ void PicksToUnits(const std::vector<std::size_t>& order,
     const HeldLine& first = held[order.front()];
     if (notes->lonely++ == 0) {
       notes->lonely_line = first.number;
-      notes->lonely_well = first.data.well.GetText();
+      notes->lonely_well = first.well.GetText();
     }
     return;
   }
   for (std::size_t n = 0; n + 1 < starts.size(); ++n) {
-    DataLine& unit = held[starts[n]].data;
-    const DataLine& next = held[starts[n + 1]].data;
-    unit.bottom = next.top;
-    unit.bottom_text.Assign(next.top_text);
+    HeldLine& unit = held[starts[n]];
+    const HeldLine& next = held[starts[n + 1]];
+    unit.has_unit_bottom = true;
+    unit.unit_bottom = next.top;
+    unit.unit_bottom_text = next.top_text;
     units->push_back(starts[n]);
   }
 }
@@ -226,7 +252,7 @@ void ReportPickNotes(const PickNotes& notes, Reporter& reporter) {
 // line comes before, stably sorted by top, as if the table had held them
 // so; each file keeps the spelling of its well's first line. |picks|: the
 // lines are a tops table's picks, made into units first.
-void WriteHeldLines(std::deque<HeldLine>& held, bool picks,
+void WriteHeldLines(std::deque<HeldLine>& held, const LineParts& parts,
                     const Options& options, WellFiles& wells,
                     std::optional<StandardRun>& standard,
                     const String& null_row_tail,
@@ -237,9 +263,9 @@ void WriteHeldLines(std::deque<HeldLine>& held, bool picks,
   std::vector<std::size_t> first(held.size());
   std::vector<std::int32_t> top_key(held.size());
   for (std::size_t i = 0; i < held.size(); ++i) {
-    first[i] = first_of_well.emplace(wells.Identity(held[i].data.well), i)
-                   .first->second;
-    top_key[i] = DepthKey(held[i].data.top);
+    first[i] =
+        first_of_well.emplace(wells.Identity(held[i].well), i).first->second;
+    top_key[i] = DepthKey(held[i].top);
   }
   std::vector<std::size_t> order(held.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -248,15 +274,15 @@ void WriteHeldLines(std::deque<HeldLine>& held, bool picks,
                      if (first[a] != first[b]) return first[a] < first[b];
                      return top_key[a] < top_key[b];
                    });
-  if (picks) {
+  if (parts.header.picks) {
     PickNotes notes;
     std::vector<std::size_t> units;
     for (std::size_t n = 0; n < order.size();) {
       std::size_t end = n;
       while (end < order.size() && first[order[end]] == first[order[n]]) ++end;
-      PicksToUnits(std::vector<std::size_t>(order.begin() + n,
-                                            order.begin() + end),
-                   top_key, held, &units, &notes);
+      PicksToUnits(
+          std::vector<std::size_t>(order.begin() + n, order.begin() + end),
+          top_key, held, &units, &notes);
       n = end;
     }
     order = units;
@@ -265,24 +291,37 @@ void WriteHeldLines(std::deque<HeldLine>& held, bool picks,
   wells.EndDeferral();
   std::string err;
   long previous_number = 0;
+  String text;
+  std::vector<String> fields;
+  DataLine data;
   for (std::size_t n = 0; n < order.size(); ++n) {
     if (platform::PendingInterrupt() != 0) return;
     const HeldLine& held_line = held[order[n]];
     const std::size_t well_first = first[order[n]];
     if (n == 0 || well_first != first[order[n - 1]]) previous_number = 0;
     reporter.SetLineNumber(held_line.number);
-    if (!wells.Accepts(held_line.data, &err)) {
+    // The line was taken apart once already, and is again alike.
+    text.Assign(held_line.text.data(),
+                static_cast<std::uint32_t>(held_line.text.size()));
+    if (!TakeApart(text, parts.header, parts.delimited, parts.depth_step,
+                   &fields, &data, &err))
+      continue;
+    if (held_line.has_unit_bottom) {
+      data.bottom = held_line.unit_bottom;
+      data.bottom_text.Assign(held_line.unit_bottom_text.c_str());
+    }
+    if (!wells.Accepts(data, &err)) {
       reporter.ReportLine("%s (line %ld)", err.c_str(), previous_number);
       continue;
     }
     previous_number = held_line.number;
     // The file's WELL line spells the well as its first line does.
-    if (!wells.SwitchTo(held[well_first].data.well)) continue;
-    const auto deferred = deferred_at.find(wells.Identity(held_line.data.well));
-    WriteRows(held_line.data, held_line.number, wells, standard,
-              options.depth_step, null_row_tail, reporter,
-              deferred != deferred_at.end() &&
-                  held_line.number < deferred->second);
+    if (!wells.SwitchTo(held[well_first].well)) continue;
+    const auto deferred = deferred_at.find(wells.Identity(held_line.well));
+    WriteRows(
+        data, held_line.number, wells, standard, options.depth_step,
+        null_row_tail, reporter,
+        deferred != deferred_at.end() && held_line.number < deferred->second);
   }
 }
 
@@ -371,10 +410,9 @@ int ConvertTable(const Options& options, Reporter& reporter) {
       continue;
     any_data_line = true;
     LineFacts facts;
-    const bool taken =
-        status == LineReader::Status::kText &&
-        TakeApart(line, header, delimited, options.depth_step, &fields, &data,
-                  &err, &facts);
+    const bool taken = status == LineReader::Status::kText &&
+                       TakeApart(line, header, delimited, options.depth_step,
+                                 &fields, &data, &err, &facts);
     if (facts.wide && wide_lines++ == 0) first_wide_line = reader.line_number();
     if (!taken) {
       if (facts.not_a_number != 0)
@@ -385,7 +423,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     // A tops table's picks wait for the whole table: a unit runs to the
     // next pick of its well, wherever it stands.
     if (header.picks) {
-      held.push_back(HeldLine{reader.line_number(), data});
+      held.emplace_back(reader.line_number(), line, data);
       continue;
     }
     // A line above its well's line before: the well goes upward or
@@ -407,8 +445,9 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     return kExitFailure;
   }
   if (!held.empty())
-    WriteHeldLines(held, header.picks, options, wells, standard,
-                   null_row_tail, deferred_at, reporter);
+    WriteHeldLines(held, LineParts{header, delimited, options.depth_step},
+                   options, wells, standard, null_row_tail, deferred_at,
+                   reporter);
   if (!LockPublication(wells, options, reporter))
     return Interrupted(platform::PendingInterrupt());
   // From here on a stop signal waits until every file is in place.
