@@ -13,6 +13,7 @@
 
 #include "convert/data_line.h"
 #include "convert/delimited_table.h"
+#include "convert/held_lines.h"
 #include "convert/las_format.h"
 #include "convert/report.h"
 #include "convert/resample.h"
@@ -20,30 +21,12 @@
 #include "convert/table_copy.h"
 #include "convert/table_input.h"
 #include "convert/well_files.h"
+#include "convert/well_names.h"
 #include "io/disk_file.h"
 #include "io/line_reader.h"
-#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "text/string.h"
-
-namespace {
-
-// Every row outside an interval ends in this tail: DEFINTERV 0 and a NULL in
-// every attribute cell.
-// Assembled once in a buffer of its full length, so that a header of any
-// width costs time in proportion to it.
-String NullRowTail(int attribute_count) {
-  const std::size_t cell = std::strlen(kNullText) + 2;
-  std::string tail;
-  tail.reserve(4 + cell * static_cast<std::size_t>(attribute_count) + 1);
-  tail.append("0   ");
-  for (int i = 0; i < attribute_count; ++i) tail.append(kNullText).append("  ");
-  tail.push_back('\n');
-  return String(tail.c_str());
-}
-
-}  // namespace
 
 namespace {
 
@@ -61,14 +44,11 @@ int Interrupted(int signal) { return 128 + signal; }
 // The folder that receives the wells' files must be there before the run
 // starts; false once the failure is reported.
 bool CheckOutputDirectory(const char* output_dir, Reporter& reporter) {
-  if (output_dir == nullptr) return true;
-  platform::Directory directory;
   std::string err;
-  if (!directory.Open(output_dir, &err)) {
-    reporter.Report("output directory \"%s\": %s", output_dir, err.c_str());
-    return false;
-  }
-  return true;
+  if (output_dir == nullptr || OutputDirectoryOpens(output_dir, &err))
+    return true;
+  reporter.Report("output directory \"%s\": %s", output_dir, err.c_str());
+  return false;
 }
 
 // Runs that publish into one folder take turns, so that the last to publish
@@ -113,140 +93,12 @@ void WriteRows(const DataLine& data, long line_number, WellFiles& wells,
   }
 }
 
-// A line kept for the end of the run (of a well set aside, or a pick): its
-// text, taken apart again when it is written, and what ordering it needs,
-// so that a held line costs little more than its text.
-struct HeldLine {
-  HeldLine(long line_number, const String& line, const DataLine& data)
-      : number(line_number),
-        text(line.GetText() != nullptr ? line.GetText() : ""),
-        well(data.well),
-        top(data.top),
-        top_text(data.top_text.GetText() != nullptr ? data.top_text.GetText()
-                                                    : "") {}
-
-  long number;
-  std::string text;
-  String well;
-  double top;
-  std::string top_text;
-  // A pick's unit runs to the top of the next pick that starts a unit.
-  bool has_unit_bottom = false;
-  double unit_bottom = 0.0;
-  std::string unit_bottom_text;
-};
-
 // The table's way of taking a held line apart again.
 struct LineParts {
   const TableHeader& header;
   std::optional<DelimitedTable>& delimited;
   double depth_step;
 };
-
-// The lines of the wells set aside, read anew from the table into |held|
-// (quietly: each was reported on the first reading). False once a failure
-// is reported (the table cannot be read again).
-bool ReadDeferredLines(TableCopy& copy, DiskFile& table, long header_line,
-                       const Options& options, const TableHeader& header,
-                       std::optional<DelimitedTable>& delimited,
-                       WellFiles& wells, std::deque<HeldLine>* held,
-                       Reporter& reporter) {
-  std::string err;
-  if (!copy.Rewind(table, &err)) {
-    reporter.Report("%s: cannot read it again: %s", options.table_name,
-                    err.c_str());
-    return false;
-  }
-  LineReader reader(copy.Source(table));
-  String line;
-  DataLine data;
-  std::vector<String> fields;
-  for (;;) {
-    const LineReader::Status status = reader.Next(&line, &err);
-    if (status == LineReader::Status::kEnd) return true;
-    if (status == LineReader::Status::kFailed) {
-      reporter.Report("%s: cannot read it again: %s", options.table_name,
-                      err.c_str());
-      return false;
-    }
-    // The header, and the lines before it, were read once.
-    if (reader.line_number() <= header_line) continue;
-    if (status != LineReader::Status::kText || line.IsBlank() ||
-        IsComment(line, options.comment))
-      continue;
-    if (TakeApart(line, header, delimited, options.depth_step, &fields, &data,
-                  &err) &&
-        wells.IsDeferred(data.well))
-      held->emplace_back(reader.line_number(), line, data);
-  }
-}
-
-// What picks of a tops table give no unit, for one note each per run.
-struct PickNotes {
-  long hidden = 0;  // picks at the depth of a later pick of their well
-  long hidden_line = 0;
-  long lonely = 0;  // wells with fewer than two picks at different depths
-  long lonely_line = 0;
-  std::string lonely_well;
-};
-
-// Makes the picks of one well, |order| (by depth, equal depths in table
-// order), into units: each pick's unit runs to the next deeper pick and the
-// last pick at a depth gives it. Appends the picks that start a unit to
-// |units|, their bottoms set.
-void PicksToUnits(const std::vector<std::size_t>& order,
-                  const std::vector<std::int32_t>& top_key,
-                  std::deque<HeldLine>& held, std::vector<std::size_t>* units,
-                  PickNotes* notes) {
-  std::vector<std::size_t> starts;
-  for (std::size_t n = 0; n < order.size(); ++n) {
-    const bool last_at_depth =
-        n + 1 == order.size() || top_key[order[n + 1]] != top_key[order[n]];
-    if (last_at_depth) {
-      starts.push_back(order[n]);
-      continue;
-    }
-    if (notes->hidden++ == 0 || held[order[n]].number < notes->hidden_line)
-      notes->hidden_line = held[order[n]].number;
-  }
-  if (starts.size() < 2) {
-    const HeldLine& first = held[order.front()];
-    if (notes->lonely++ == 0) {
-      notes->lonely_line = first.number;
-      notes->lonely_well = first.well.GetText();
-    }
-    return;
-  }
-  for (std::size_t n = 0; n + 1 < starts.size(); ++n) {
-    HeldLine& unit = held[starts[n]];
-    const HeldLine& next = held[starts[n + 1]];
-    unit.has_unit_bottom = true;
-    unit.unit_bottom = next.top;
-    unit.unit_bottom_text = next.top_text;
-    units->push_back(starts[n]);
-  }
-}
-
-void ReportPickNotes(const PickNotes& notes, Reporter& reporter) {
-  if (notes.hidden > 0) {
-    reporter.SetLineNumber(notes.hidden_line);
-    reporter.NoteLine(
-        "%ld pick%s stand%s at the depth of a later pick of %s well and "
-        "give%s no unit: the last pick at a depth gives its unit",
-        notes.hidden, notes.hidden == 1 ? "" : "s",
-        notes.hidden == 1 ? "s" : "", notes.hidden == 1 ? "its" : "their",
-        notes.hidden == 1 ? "s" : "");
-  }
-  if (notes.lonely > 0) {
-    reporter.SetLineNumber(notes.lonely_line);
-    reporter.NoteLine(
-        "well \"%s\" has fewer than two picks at different depths and gets "
-        "no file; %ld well%s of this run get%s none (a last pick at total "
-        "depth gives the deepest unit its base)",
-        notes.lonely_well.c_str(), notes.lonely, notes.lonely == 1 ? "" : "s",
-        notes.lonely == 1 ? "s" : "");
-  }
-}
 
 // Writes |held|: each well's lines after those of the wells whose first
 // line comes before, stably sorted by top, as if the table had held them

@@ -41,6 +41,18 @@ void RowsUpToTop(RowBatch& rows, double depth, double step,
 
 }  // namespace
 
+// Assembled once in a buffer of its full length, so that a header of any
+// width costs time in proportion to it.
+String NullRowTail(int attribute_count) {
+  const std::size_t cell = std::strlen(kNullText) + 2;
+  std::string tail;
+  tail.reserve(4 + cell * static_cast<std::size_t>(attribute_count) + 1);
+  tail.append("0   ");
+  for (int i = 0; i < attribute_count; ++i) tail.append(kNullText).append("  ");
+  tail.push_back('\n');
+  return String(tail.c_str());
+}
+
 bool DepthKeyFits(double depth) {
   const double key = std::ceil(ScaledDepth(depth));
   return key >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&

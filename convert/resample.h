@@ -16,6 +16,10 @@ std::int32_t DepthKey(double depth);
 // True when |depth|'s key fits in a signed 32-bit integer.
 bool DepthKeyFits(double depth);
 
+// The tail of every row outside an interval: DEFINTERV 0 and a NULL in each
+// of |attribute_count| attribute cells, then the line feed.
+String NullRowTail(int attribute_count);
+
 // Writes the rows of one checked data line: the lead-in (first line of a
 // well) or the rows that bridge a gap from the previous bottom, then the
 // interval rows and the interval end row. The line's bottom lies below its

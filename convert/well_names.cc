@@ -71,6 +71,11 @@ std::string FlatName(const std::string& well) {
   return flat;
 }
 
+bool OutputDirectoryOpens(const char* output_dir, std::string* err) {
+  platform::Directory directory;
+  return directory.Open(output_dir, err);
+}
+
 WellFolders::WellFolders(const std::string& output_dir)
     : output_dir_(output_dir.empty() ? "." : output_dir),
       most_held_(platform::FoldersToHold()) {}

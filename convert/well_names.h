@@ -30,6 +30,10 @@ std::string FlatName(const std::string& well);
 // folders needs few descriptors. One let go of is reopened when needed, and
 // only if it and its private directory are still the directories first
 // found: nothing done to names meanwhile can redirect a write.
+// Whether the folder |output_dir| can be opened, as the run will open it;
+// the reason in |err| when it cannot.
+bool OutputDirectoryOpens(const char* output_dir, std::string* err);
+
 class WellFolders {
  public:
   // |output_dir|: the working directory when empty.
