@@ -9,6 +9,7 @@
 
 #include "convert/data_line.h"
 #include "convert/resample.h"
+#include "convert/standard_grid.h"
 #include "convert/table_input.h"
 #include "convert/well_state.h"
 #include "io/disk_file.h"
@@ -186,6 +187,25 @@ void BM_ThinIntervalLines(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ThinIntervalLines);
+
+// Rows of a standard file's grid, 1,001 a call, to /dev/null.
+void BM_GridRows(benchmark::State& state) {
+  DiskFile file;
+  file.SetName("/dev/null");
+  if (!file.OpenWrite(false)) {
+    state.SkipWithError("cannot open /dev/null");
+    return;
+  }
+  BlockWriter rows;
+  rows.SetFile(&file);
+  const std::string row_end = "   3   1   0.213   1234.5   0.456   0.123\n";
+  GridRows grid;
+  grid.first = 10000;
+  grid.last = 11000;
+  for (auto _ : state) WriteGridRows(grid, 100000, row_end, rows);
+  state.SetItemsProcessed(state.iterations() * 1001);
+}
+BENCHMARK(BM_GridRows);
 
 void BM_IntervalRows(benchmark::State& state) {
   Rows(state, "W 1000 1100 Sand_2 0.213 1234.5 0.456 0.123", 1001);
