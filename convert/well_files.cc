@@ -92,6 +92,20 @@ WellFiles::Well& WellFiles::Lookup(const String& name) {
   const char* text = name.GetText() != nullptr ? name.GetText() : "";
   if (looked_up_ != nullptr && looked_up_name_ == text) return *looked_up_;
   looked_up_name_ = text;
+  const auto known = by_spelling_.find(looked_up_name_);
+  if (known != by_spelling_.end()) {
+    looked_up_ = known->second;
+    return *looked_up_;
+  }
+  Well& well = LookUpAnew(name);
+  by_spelling_.emplace(looked_up_name_, &well);
+  return well;
+}
+
+// Lookup for a spelling not looked up before: where its file goes, and the
+// well of that file.
+WellFiles::Well& WellFiles::LookUpAnew(const String& name) {
+  const char* text = name.GetText() != nullptr ? name.GetText() : "";
   const std::string file_name =
       (flat_names_ ? FlatName(looked_up_name_) : looked_up_name_) + ".las";
   // Messages name the file as the user would reach it.
@@ -165,9 +179,8 @@ const WellState* WellFiles::Find(const String& well) {
   if (current_ == nullptr || !SameBytes(well, current_well_name_))
     found = &Lookup(well);
   if (found == current_) return writing_ ? &well_ : nullptr;
-  return found->failed || found->deferred || !found->has_file
-             ? nullptr
-             : &found->state;
+  return found->failed || found->deferred || !found->has_file ? nullptr
+                                                              : &found->state;
 }
 
 bool WellFiles::Accepts(const DataLine& line, std::string* err) {

@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "convert/data_line.h"
@@ -123,17 +124,18 @@ class WellFiles : private BlockWriter::Sink {
     std::size_t folder = 0;
     std::int64_t rows_end = 0;  // where its rows end in its file
     std::int64_t size = 0;      // of its file, in bytes
-    bool completed = false;  // its file ends in its closing row and is whole
-    bool continued = false;  // its lines came back after another well's
-    bool deferred = false;   // its lines wait for the end of the run
+    bool completed = false;     // its file ends in its closing row and is whole
+    bool continued = false;     // its lines came back after another well's
+    bool deferred = false;      // its lines wait for the end of the run
     // Under flat names: the name that first reached the file, until another
     // spelling reaches it too and is noted.
     std::string flat_source;
-    WellState state;         // before its closing row
+    WellState state;                  // before its closing row
     BlockWriter::Block waiting_rows;  // rows not yet in its file
   };
 
   Well& Lookup(const String& name);
+  Well& LookUpAnew(const String& name);
   Well* RefusedWell(const std::string& file_name, const std::string& message);
   void StartWell(Well& well);
   bool OpenInPartial(const Well& well, bool reopened, std::string* err);
@@ -173,9 +175,11 @@ class WellFiles : private BlockWriter::Sink {
   String current_well_name_;
   WellState well_;
   int allocation_failures_at_start_ = 0;
-  // The last name looked up, and its well.
+  // The last name looked up, and its well; and every spelling looked up,
+  // for tables whose wells take turns.
   std::string looked_up_name_;
   Well* looked_up_ = nullptr;
+  std::unordered_map<std::string, Well*> by_spelling_;
 
   // Wells by the file they reach, and in the order they came.
   std::map<std::string, Well> wells_;
