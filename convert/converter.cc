@@ -93,6 +93,10 @@ void WriteRows(const DataLine& data, long line_number, WellFiles& wells,
   }
 }
 
+// The most gap rows a well that comes back after other wells' lines has
+// made at once; see WellFiles::ReturnsAcrossGap.
+constexpr double kMostBridgedRows = 1000.0;
+
 // The table's way of taking a held line apart again.
 struct LineParts {
   const TableHeader& header;
@@ -281,6 +285,16 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     // A line above its well's line before: the well goes upward or
     // overlaps, and is taken again in depth order at the end.
     if (!wells.Accepts(data, &err)) {
+      wells.Defer(data.well);
+      deferred_at.emplace(wells.Identity(data.well), reader.line_number());
+      continue;
+    }
+    // A well that comes back far below its last line (a shuffled table):
+    // rather than bridge the gap with rows that its later lines may replace,
+    // it is taken again at the end too. The files are the same either way.
+    if (wells.ReturnsAcrossGap(
+            data, static_cast<std::int64_t>(kMostBridgedRows *
+                                            options.depth_step * 1000.0))) {
       wells.Defer(data.well);
       deferred_at.emplace(wells.Identity(data.well), reader.line_number());
       continue;

@@ -196,6 +196,16 @@ bool WellFiles::Accepts(const DataLine& line, std::string* err) {
   return false;
 }
 
+bool WellFiles::ReturnsAcrossGap(const DataLine& line, std::int64_t most_keys) {
+  if (current_ != nullptr && SameBytes(line.well, current_well_name_))
+    return false;
+  const Well& well = Lookup(line.well);
+  if (&well == current_ || !well.has_file || well.deferred || well.failed)
+    return false;
+  return std::int64_t{DepthKey(line.top)} - DepthKey(well.state.bottom) >
+         most_keys;
+}
+
 void WellFiles::Defer(const String& name) {
   Well& well = Lookup(name);
   if (well.deferred || well.failed) return;

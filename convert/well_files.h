@@ -69,6 +69,12 @@ class WellFiles : private BlockWriter::Sink {
   // is finished or started. False, with the reason in |err|, otherwise.
   bool Accepts(const DataLine& line, std::string* err);
 
+  // Whether |line| comes back to its well after other wells' lines and
+  // leaves more than |most_keys| depth keys (millimetres) below the well's
+  // last line: its rows would bridge a gap that the table's later lines may
+  // well fill, as in a table whose lines are shuffled.
+  bool ReturnsAcrossGap(const DataLine& line, std::int64_t most_keys);
+
   // File names without folders: every character that a file name cannot
   // hold on some system becomes '_' (see FlatName); the WELL line keeps the
   // name as written.

@@ -50,7 +50,9 @@ class WellFilesTest : public ::testing::Test {
     return true;
   }
 
-  bool Line(long number, const char* text) { return Offer(*wells_, number, text); }
+  bool Line(long number, const char* text) {
+    return Offer(*wells_, number, text);
+  }
 
   bool Offer(WellFiles& wells, long number, const char* text) {
     reporter_.SetLineNumber(number);
@@ -122,6 +124,25 @@ TEST_F(WellFilesTest, AWellsLastBottomIsFoundWhileItRunsAndOnceItIsFinished) {
   ASSERT_TRUE(Line(4, "w1 10.5 10.6 C 3"));
   EXPECT_EQ(10.6, wells_->Find(String("W1"))->bottom);
   EXPECT_EQ(50.3, wells_->Find(String("W2"))->bottom);
+}
+
+// Only a well that comes back after another well's lines, far below its
+// last line, returns across a gap; the current well never does.
+TEST_F(WellFilesTest, AWellReturnsAcrossAGapOnlyAfterOtherWellsAndFarBelow) {
+  const auto across = [this](const char* text) {
+    DataLine line;
+    std::string err;
+    EXPECT_TRUE(ParseDataLine(String(text), 1, 0.1, &line, &err)) << err;
+    return wells_->ReturnsAcrossGap(line, 100000);  // 100 m
+  };
+  ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
+  EXPECT_FALSE(across("W1 500 501 B 2"));  // the current well
+  ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
+  EXPECT_FALSE(across("W3 500 501 B 2"));    // a well not seen yet
+  EXPECT_FALSE(across("w1 110.2 111 B 2"));  // 100 m below: not more
+  EXPECT_TRUE(across("w1 110.201 111 B 2"));
+  wells_->Defer(String("W1"));
+  EXPECT_FALSE(across("W1 500 501 B 2"));  // set aside already
 }
 
 TEST_F(WellFilesTest, RefusedWellsAreReportedOnceAndTheirLinesSkipped) {
@@ -245,8 +266,8 @@ TEST_F(WellFilesTest, WellsTakingTurnsGiveTheFilesOfGroupedLines) {
     for (const char* name : names) {
       const double top = 100 + 10 * turn;
       const double bottom = top + (name[1] == '2' && turn == 3 ? 1000 : 7.35);
-      by_turns.push_back(FormatText("%s %g %g Z%d %d", name, top, bottom,
-                                    turn, turn));
+      by_turns.push_back(
+          FormatText("%s %g %g Z%d %d", name, top, bottom, turn, turn));
     }
   }
   for (const char* name : names) {
@@ -254,8 +275,8 @@ TEST_F(WellFilesTest, WellsTakingTurnsGiveTheFilesOfGroupedLines) {
       if (line.compare(0, 3, std::string(name) + " ") == 0)
         by_well.push_back(line);
   }
-  for (const std::size_t waiting_blocks : {std::size_t{0}, std::size_t{2},
-                                           WellFiles::kWaitingBlocks}) {
+  for (const std::size_t waiting_blocks :
+       {std::size_t{0}, std::size_t{2}, WellFiles::kWaitingBlocks}) {
     SCOPED_TRACE(waiting_blocks);
     const std::string turns = "turns" + std::to_string(waiting_blocks);
     Convert(by_turns, turns, waiting_blocks);
@@ -273,4 +294,3 @@ TEST_F(WellFilesTest, WellsTakingTurnsGiveTheFilesOfGroupedLines) {
 }
 
 }  // namespace
-
