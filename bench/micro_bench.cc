@@ -80,15 +80,20 @@ void BM_DepthFormatter(benchmark::State& state) {
 }
 BENCHMARK(BM_DepthFormatter);
 
+// Opens |file| on /dev/null, where the benchmarks' rows go; false, with the
+// benchmark skipped, when it cannot be had.
+bool OpenNullDevice(DiskFile& file, benchmark::State& state) {
+  file.SetName("/dev/null");
+  if (file.OpenWrite(false)) return true;
+  state.SkipWithError("cannot open /dev/null");
+  return false;
+}
+
 // Rows of one data line, written to /dev/null: 1,000 interval rows and the
 // interval end row, or (with a gap before the line) 1,000 gap rows too.
 void Rows(benchmark::State& state, const char* data_line, long rows_per_line) {
   DiskFile file;
-  file.SetName("/dev/null");
-  if (!file.OpenWrite(false)) {
-    state.SkipWithError("cannot open /dev/null");
-    return;
-  }
+  if (!OpenNullDevice(file, state)) return;
   const String null_row_tail("0   -9999.0  -9999.0  -9999.0  -9999.0  \n");
   DataLine line;
   std::string err;
@@ -152,11 +157,7 @@ BENCHMARK(BM_TakeApartLine);
 // core-scale facies.
 void BM_ThinIntervalLines(benchmark::State& state) {
   DiskFile file;
-  file.SetName("/dev/null");
-  if (!file.OpenWrite(false)) {
-    state.SkipWithError("cannot open /dev/null");
-    return;
-  }
+  if (!OpenNullDevice(file, state)) return;
   const TableHeader header = BenchHeader();
   std::string err;
   const String null_row_tail("0   -9999.0  -9999.0  -9999.0  -9999.0  \n");
@@ -191,11 +192,7 @@ BENCHMARK(BM_ThinIntervalLines);
 // Rows of a standard file's grid, 1,001 a call, to /dev/null.
 void BM_GridRows(benchmark::State& state) {
   DiskFile file;
-  file.SetName("/dev/null");
-  if (!file.OpenWrite(false)) {
-    state.SkipWithError("cannot open /dev/null");
-    return;
-  }
+  if (!OpenNullDevice(file, state)) return;
   BlockWriter rows;
   rows.SetFile(&file);
   const std::string row_end = "   3   1   0.213   1234.5   0.456   0.123\n";

@@ -225,6 +225,9 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     }
   }
 
+  // See kMostBridgedRows, in depth keys at this step.
+  const auto most_bridged_keys =
+      static_cast<std::int64_t>(kMostBridgedRows * options.depth_step * 1000.0);
   bool any_data_line = false;
   // Each well set aside and the line that set it aside: its lines before
   // that one were written, and noted, once already.
@@ -292,9 +295,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     // A well that comes back far below its last line (a shuffled table):
     // rather than bridge the gap with rows that its later lines may replace,
     // it is taken again at the end too. The files are the same either way.
-    if (wells.ReturnsAcrossGap(
-            data, static_cast<std::int64_t>(kMostBridgedRows *
-                                            options.depth_step * 1000.0))) {
+    if (wells.ReturnsAcrossGap(data, most_bridged_keys)) {
       wells.Defer(data.well);
       deferred_at.emplace(wells.Identity(data.well), reader.line_number());
       continue;

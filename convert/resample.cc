@@ -35,7 +35,7 @@ void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
 // accumulates.
 void RowsUpToTop(RowBatch& rows, double depth, double step,
                  double below_top_key, double end_row_depth) {
-  rows.RowsAbove(depth, step, below_top_key, Printed(end_row_depth));
+  rows.RowsAbove(depth, step, below_top_key, PrintedMillionths(end_row_depth));
   rows.Row(end_row_depth);
 }
 

@@ -67,7 +67,7 @@ void RowBatch::RowsAbove(double depth, double step, double last_scaled,
 
 bool RowBatch::Advances(double depth, std::int64_t printed) {
   if (!last_row_printed_) {
-    well_.last_row_millionths = Printed(well_.last_row_depth);
+    well_.last_row_millionths = PrintedMillionths(well_.last_row_depth);
     last_row_printed_ = true;
   }
   if (well_.has_row && printed <= well_.last_row_millionths) return false;

@@ -17,9 +17,6 @@
 // double, and K(depth) <= K for a whole K is ScaledDepth(depth) <= K.
 inline double ScaledDepth(double depth) { return depth * 1000.0; }
 
-// The printed value of |depth| (its six decimals), in millionths of a metre.
-inline std::int64_t Printed(double depth) { return PrintedMillionths(depth); }
-
 // The rows that ResampleLine or WriteClosingRow write, in order. They reach
 // the file through |out|, whose Flush comes before any other use of the
 // file (the depth range, the close). A row that would not print deeper than
@@ -34,7 +31,7 @@ class RowBatch {
   RowBatch(BlockWriter& out, WellState& well) : out_(out), well_(well) {}
   ~RowBatch() {
     if (!last_row_printed_)
-      well_.last_row_millionths = Printed(well_.last_row_depth);
+      well_.last_row_millionths = PrintedMillionths(well_.last_row_depth);
   }
 
   RowBatch(const RowBatch&) = delete;
