@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <map>
 #include <new>
 #include <optional>
@@ -225,9 +226,12 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     }
   }
 
-  // See kMostBridgedRows, in depth keys at this step.
-  const auto most_bridged_keys =
-      static_cast<std::int64_t>(kMostBridgedRows * options.depth_step * 1000.0);
+  // See kMostBridgedRows, in depth keys at this step. A step so large that
+  // the gap cannot be held in a key difference bridges every gap.
+  const double bridged = kMostBridgedRows * options.depth_step * 1000.0;
+  const std::int64_t most_bridged_keys =
+      bridged < 0x1p62 ? static_cast<std::int64_t>(bridged)
+                       : std::numeric_limits<std::int64_t>::max();
   bool any_data_line = false;
   // Each well set aside and the line that set it aside: its lines before
   // that one were written, and noted, once already.

@@ -142,6 +142,25 @@ TEST(EndToEnd, AMillimetreStepPlacesEveryRow) {
       rows.substr(rows.size() < 122 ? 0 : rows.size() - 122));
 }
 
+// A step whose lead-in reaches past the handled depths refuses each line,
+// however large it is: nothing in the run may overflow on it.
+TEST(EndToEnd, AStepTooCoarseForAnyDepthRefusesEachLine) {
+  for (const char* step : {"5000000", "1e17", "4e300"}) {
+    SCOPED_TRACE(step);
+    ScratchDir dir;
+    dir.Write("zones.txt", "W T B Z\nW1 10 10.2 A\nW1 5010 5011 B\n");
+    const ProgramResult result = RunProgram(dir, {"zones.txt", step});
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ(
+        "zone2las: zones.txt:2: depths 10 to 10.2 with lead-in and step lie "
+        "outside the handled range of -2147483.647 to 2147483.647 m\n"
+        "zone2las: zones.txt:3: depths 5010 to 5011 with lead-in and step "
+        "lie outside the handled range of -2147483.647 to 2147483.647 m\n",
+        result.err);
+    EXPECT_THAT(dir.List(), ElementsAre("zones.txt"));
+  }
+}
+
 TEST(EndToEnd, AcceptsStepsInEveryDecimalForm) {
   for (const char* step : {".1", "1e-1", "0.10"}) {
     SCOPED_TRACE(step);
