@@ -1,6 +1,7 @@
 #include "convert/columns.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "convert/delimited.h"
 #include "convert/report.h"
@@ -34,18 +35,17 @@ std::string Folded(std::string text) {
 }
 
 // The header's names, for a message: "WELL", "TOP", ...
-std::string NameList(const std::vector<std::string>& names) {
+std::string NameList(const Fields& names) {
   std::string list;
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (i > 0) list += ", ";
-    list += FormatText("%d \"%s\"", static_cast<int>(i) + 1,
-                       names[i].c_str());
+    list += FormatText("%d \"%s\"", static_cast<int>(i) + 1, names[i]);
   }
   return list;
 }
 
 // The column that |chosen| names, from 0.
-bool FindColumn(const std::vector<std::string>& names, const std::string& chosen,
+bool FindColumn(const Fields& names, const std::string& chosen,
                 const char* option, int* column, std::string* err) {
   if (IsNumber(chosen)) {
     const unsigned long number = std::strtoul(chosen.c_str(), nullptr, 10);
@@ -53,8 +53,8 @@ bool FindColumn(const std::vector<std::string>& names, const std::string& chosen
       *column = static_cast<int>(number) - 1;
       return true;
     }
-    *err = FormatText("%s %s: the header line has columns 1 to %d: %s",
-                      option, chosen.c_str(), static_cast<int>(names.size()),
+    *err = FormatText("%s %s: the header line has columns 1 to %d: %s", option,
+                      chosen.c_str(), static_cast<int>(names.size()),
                       NameList(names).c_str());
     return false;
   }
@@ -87,9 +87,8 @@ int LeastColumns(const ColumnChoice& choice) {
   return kRoleCount - (choice.one_well ? 1 : 0) - (choice.tops ? 1 : 0);
 }
 
-bool ChooseColumns(const std::vector<std::string>& names,
-                   const ColumnChoice& choice, std::vector<int>* column_of,
-                   std::string* err) {
+bool ChooseColumns(const Fields& names, const ColumnChoice& choice,
+                   std::vector<int>* column_of, std::string* err) {
   const char* chosen[kRoleCount] = {choice.well, choice.top, choice.bottom,
                                     choice.zone};
   const bool has_column[kRoleCount] = {!choice.one_well, true, !choice.tops,
@@ -107,10 +106,11 @@ bool ChooseColumns(const std::vector<std::string>& names,
       const char* what = [&](int r) {
         return r < kRoleCount ? kRoles[r].what : "a value column";
       }(other);
-      const char* now = role < kRoleCount ? kRoles[role].what : "a value column";
+      const char* now =
+          role < kRoleCount ? kRoles[role].what : "a value column";
       *err = FormatText(
           "column %d (\"%s\") is both %s and %s; choose %s's column with %s",
-          column + 1, names[column].c_str(), what, now,
+          column + 1, names[column], what, now,
           moved < kRoleCount ? kRoles[moved].what : "the values",
           moved < kRoleCount ? kRoles[moved].option : "--value-columns");
       return false;
@@ -147,8 +147,9 @@ bool ChooseColumns(const std::vector<std::string>& names,
     std::size_t start = 0;
     for (;;) {
       const std::size_t comma = list.find(',', start);
-      const std::string one = list.substr(
-          start, comma == std::string::npos ? std::string::npos : comma - start);
+      const std::string one =
+          list.substr(start, comma == std::string::npos ? std::string::npos
+                                                        : comma - start);
       int column = 0;
       if (!FindColumn(names, one, "--value-columns", &column, err) ||
           !take(column, kRoleCount, true))
@@ -168,4 +169,25 @@ bool InPlace(const std::vector<int>& column_of) {
   for (std::size_t i = 0; i < column_of.size(); ++i)
     if (column_of[i] != static_cast<int>(i)) return false;
   return true;
+}
+
+void ArrangeFields(const std::vector<int>& column_of, const char* well_name,
+                   Fields* fields, std::vector<std::uint32_t>* order) {
+  const std::size_t in_table = fields->size();
+  order->clear();
+  for (const int column : column_of) {
+    if (column == kNoColumn) {
+      if (order->empty()) {
+        fields->Add(well_name != nullptr ? well_name : "",
+                    well_name != nullptr ? std::strlen(well_name) : 0);
+        order->push_back(static_cast<std::uint32_t>(fields->size() - 1));
+      } else {
+        order->push_back(order->back());
+      }
+      continue;
+    }
+    if (static_cast<std::size_t>(column) >= in_table) break;
+    order->push_back(static_cast<std::uint32_t>(column));
+  }
+  fields->Reorder(*order);
 }

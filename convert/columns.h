@@ -7,11 +7,11 @@
 #define ZONE2LAS_CONVERT_COLUMNS_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "text/string.h"
+#include "text/fields.h"
 
 // The columns the command line chose; null where it chose none.
 struct ColumnChoice {
@@ -40,42 +40,18 @@ int LeastColumns(const ColumnChoice& choice);
 // False, with the reason in |err| (the header's names listed), for a name
 // the header lacks or holds twice, a number past the last column, or a
 // column given two roles.
-bool ChooseColumns(const std::vector<std::string>& names,
-                   const ColumnChoice& choice, std::vector<int>* column_of,
-                   std::string* err);
+bool ChooseColumns(const Fields& names, const ColumnChoice& choice,
+                   std::vector<int>* column_of, std::string* err);
 
 // Whether every role's column stands in its place: no arranging needed.
 bool InPlace(const std::vector<int>& column_of);
 
-inline void SetText(std::string* field, const char* text) {
-  field->assign(text);
-}
-inline void SetText(String* field, const char* text) { field->Assign(text); }
-
-// Puts |fields| in the order of the roles, through |scratch|. The well with
-// no column is |well_name|; the bottom with no column is the top (a pick,
-// which its unit's bottom replaces later). A line whose fields end before a
-// role's column is cut short before that role, for the field count to
-// refuse it.
-template <typename Field>
+// Puts |fields| in the order of the roles, through |order|, which keeps its
+// buffer for the next line. The well with no column is |well_name|; the bottom
+// with no column is the top (a pick, which its unit's bottom replaces later). A
+// line whose fields end before a role's column is cut short before that role,
+// for the field count to refuse it.
 void ArrangeFields(const std::vector<int>& column_of, const char* well_name,
-                   std::vector<Field>* fields, std::vector<Field>* scratch) {
-  scratch->resize(column_of.size());
-  std::size_t count = 0;
-  for (; count < column_of.size(); ++count) {
-    const int column = column_of[count];
-    if (column == kNoColumn) {
-      if (count == 0)
-        SetText(&(*scratch)[count], well_name != nullptr ? well_name : "");
-      else
-        (*scratch)[count] = (*scratch)[count - 1];
-      continue;
-    }
-    if (static_cast<std::size_t>(column) >= fields->size()) break;
-    (*scratch)[count] = (*fields)[static_cast<std::size_t>(column)];
-  }
-  scratch->resize(count);
-  std::swap(*fields, *scratch);
-}
+                   Fields* fields, std::vector<std::uint32_t>* order);
 
 #endif  // ZONE2LAS_CONVERT_COLUMNS_H_

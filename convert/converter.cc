@@ -149,7 +149,6 @@ void WriteHeldLines(std::deque<HeldLine>& held, const LineParts& parts,
   std::string err;
   long previous_number = 0;
   String text;
-  std::vector<String> fields;
   DataLine data;
   for (std::size_t n = 0; n < order.size(); ++n) {
     if (platform::PendingInterrupt() != 0) return;
@@ -160,8 +159,8 @@ void WriteHeldLines(std::deque<HeldLine>& held, const LineParts& parts,
     // The line was taken apart once already, and is again alike.
     text.Assign(held_line.text.data(),
                 static_cast<std::uint32_t>(held_line.text.size()));
-    if (!TakeApart(text, parts.header, parts.delimited, parts.depth_step,
-                   &fields, &data, &err))
+    if (!TakeApart(text, parts.header, parts.delimited, parts.depth_step, &data,
+                   &err))
       continue;
     if (held_line.has_unit_bottom) {
       data.bottom = held_line.unit_bottom;
@@ -246,7 +245,6 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   bool hinted = false;
   String line;
   DataLine data;
-  std::vector<String> fields;
   std::string err;
   for (;;) {
     const LineReader::Status status = reader.Next(&line, &err);
@@ -275,7 +273,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     LineFacts facts;
     const bool taken = status == LineReader::Status::kText &&
                        TakeApart(line, header, delimited, options.depth_step,
-                                 &fields, &data, &err, &facts);
+                                 &data, &err, &facts);
     if (facts.wide && wide_lines++ == 0) first_wide_line = reader.line_number();
     if (!taken) {
       if (facts.not_a_number != 0)

@@ -68,8 +68,7 @@ std::string DepthRangeFault(const DataLine& line, double depth_step,
 
 }  // namespace
 
-bool ParseHeaderFields(std::vector<String>* fields, TableHeader* out,
-                       std::string* err) {
+bool ParseHeaderFields(Fields* fields, TableHeader* out, std::string* err) {
   if (fields->size() < static_cast<std::size_t>(kFixedColumns)) {
     *err = FormatText(
         "the header line names %d columns; it needs at least 4 (well, top, "
@@ -78,8 +77,7 @@ bool ParseHeaderFields(std::vector<String>* fields, TableHeader* out,
     return false;
   }
   for (std::size_t i = kFixedColumns; i < fields->size(); ++i) {
-    const char* name =
-        (*fields)[i].GetText() != nullptr ? (*fields)[i].GetText() : "";
+    const char* name = (*fields)[i];
     const int column = static_cast<int>(i) + 1;
     if (name[0] == '\0') {
       *err = FormatText("column %d of the header line has no name", column);
@@ -93,42 +91,37 @@ bool ParseHeaderFields(std::vector<String>* fields, TableHeader* out,
       return false;
     }
   }
-  out->attribute_names.clear();
-  for (std::size_t i = kFixedColumns; i < fields->size(); ++i)
-    out->attribute_names.push_back(std::move((*fields)[i]));
-  fields->clear();
+  fields->DropFront(kFixedColumns);
+  out->attribute_names.Swap(*fields);
+  fields->Clear();
   return true;
 }
 
 bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err) {
-  std::vector<String> fields;
+  Fields fields;
   SplitWhiteSpaceFields(line, &fields);
   return ParseHeaderFields(&fields, out, err);
 }
 
-void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields,
+void SplitWhiteSpaceFields(const String& line, Fields* fields,
                            std::size_t max_fields) {
-  // The fields of the line before keep their buffers for this line's.
-  std::size_t count = 0;
+  fields->Clear();
   const char* at = line.GetText();
-  if (at != nullptr) {
-    while (count < max_fields) {
-      while (*at != 0 && IsWhiteSpace(*at)) ++at;
-      if (*at == 0) break;
-      const char* end = at;
-      while (*end != 0 && !IsWhiteSpace(*end)) ++end;
-      if (count == fields->size()) fields->emplace_back(1);
-      (*fields)[count++].Assign(at, static_cast<std::uint32_t>(end - at));
-      at = end;
-    }
+  if (at == nullptr) return;
+  for (std::size_t count = 0; count < max_fields; ++count) {
+    while (*at != 0 && IsWhiteSpace(*at)) ++at;
+    if (*at == 0) break;
+    const char* end = at;
+    while (*end != 0 && !IsWhiteSpace(*end)) ++end;
+    fields->Add(at, static_cast<std::size_t>(end - at));
+    at = end;
   }
-  fields->resize(count);
 }
 
-bool ParseDataFields(std::vector<String>* taken_fields, int attribute_count,
+bool ParseDataFields(Fields* taken_fields, int attribute_count,
                      double depth_step, DataLine* out, std::string* err,
                      bool pick, int* not_a_number) {
-  std::vector<String>& fields = *taken_fields;
+  Fields& fields = *taken_fields;
   if (not_a_number != nullptr) *not_a_number = 0;
   const int expected = kFixedColumns + attribute_count;
   const int found = static_cast<int>(fields.size());
@@ -138,42 +131,42 @@ bool ParseDataFields(std::vector<String>* taken_fields, int attribute_count,
         expected, attribute_count, found);
     return false;
   }
-  const String& top = fields[1];
-  const String& bottom = fields[2];
-  if (!IsDecimalNumber(top.GetText())) {
+  const char* top = fields[1];
+  const char* bottom = fields[2];
+  if (!IsDecimalNumber(top)) {
     if (not_a_number != nullptr) *not_a_number = 1;
-    *err = FormatText("top depth \"%s\" is not a decimal number",
-                      top.GetText() != nullptr ? top.GetText() : "");
+    *err = FormatText("top depth \"%s\" is not a decimal number", top);
     return false;
   }
-  if (!IsDecimalNumber(bottom.GetText())) {
+  if (!IsDecimalNumber(bottom)) {
     if (not_a_number != nullptr) *not_a_number = 2;
-    *err = FormatText("bottom depth \"%s\" is not a decimal number",
-                      bottom.GetText() != nullptr ? bottom.GetText() : "");
+    *err = FormatText("bottom depth \"%s\" is not a decimal number", bottom);
     return false;
   }
+  const auto length = [&fields](std::size_t i) {
+    return static_cast<std::uint32_t>(fields.Length(i));
+  };
+  out->well.Assign(fields[0], length(0));
+  out->top_text.Assign(top, length(1));
+  out->bottom_text.Assign(bottom, length(2));
   // The depths come from the program's own parser, whose rounding decides
   // the rows they fall on.
-  out->top = top.ToDouble();
-  out->bottom = bottom.ToDouble();
-  // The texts are taken over, not copied: the line's record and its fields
-  // exchange their buffers.
-  out->well.Swap(fields[0]);
-  out->top_text.Swap(fields[1]);
-  out->bottom_text.Swap(fields[2]);
+  out->top = out->top_text.ToDouble();
+  out->bottom = out->bottom_text.ToDouble();
   *err = DepthRangeFault(*out, depth_step, pick);
   if (!err->empty()) return false;
-  out->zone.Swap(fields[3]);
-  out->values.resize(static_cast<std::size_t>(attribute_count));
-  for (int i = 0; i < attribute_count; ++i)
-    out->values[static_cast<std::size_t>(i)].Swap(fields[kFixedColumns + i]);
+  out->zone.Assign(fields[3], length(3));
+  // The values are taken over, not copied: the line's record and its fields
+  // exchange their buffers.
+  fields.Truncate(static_cast<std::size_t>(expected));
+  fields.DropFront(kFixedColumns);
+  if (&fields != &out->values) out->values.Swap(fields);
   return true;
 }
 
 bool ParseDataLine(const String& line, int attribute_count, double depth_step,
                    DataLine* out, std::string* err) {
-  std::vector<String> fields;
-  fields.reserve(static_cast<std::size_t>(kFixedColumns + attribute_count));
+  Fields fields;
   SplitWhiteSpaceFields(line, &fields);
   return ParseDataFields(&fields, attribute_count, depth_step, out, err);
 }

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "text/fields.h"
 #include "text/string.h"
 
 // The zone table's header line: well, top, bottom, zone, then one name per
 // attribute column.
 struct TableHeader {
   // The names of the attribute columns, the curves after DEFINTERV.
-  std::vector<String> attribute_names;
+  Fields attribute_names;
   // The unit of the table's depths, given on the command line: 'M' (metres)
   // or 'F' (feet).
   char depth_unit = 'M';
@@ -27,8 +28,10 @@ struct TableHeader {
   const char* well_name = nullptr;
   // A tops table: each line a pick, one depth, the top of a unit.
   bool picks = false;
-  // The names of the table's columns as the header writes them.
-  std::vector<std::string> column_names;
+  // The number of the table's columns, and the names of those that give the
+  // top and the bottom depth as the header writes them ("" for none).
+  std::size_t column_count = 0;
+  std::string depth_column_names[2];
 
   int attribute_count() const {
     return static_cast<int>(attribute_names.size());
@@ -41,8 +44,7 @@ struct TableHeader {
 // is empty, starts with '~' or '#' or holds ':': in the LAS file's curve
 // section such a name would start a section or a comment, or end the
 // curve's unit early.
-bool ParseHeaderFields(std::vector<String>* fields, TableHeader* out,
-                       std::string* err);
+bool ParseHeaderFields(Fields* fields, TableHeader* out, std::string* err);
 
 // SplitWhiteSpaceFields, then ParseHeaderFields.
 bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err);
@@ -57,13 +59,13 @@ struct DataLine {
   double top = 0.0;     // metres, read by the program's own parser
   double bottom = 0.0;  // metres
   String zone;
-  std::vector<String> values;  // one per attribute column
+  Fields values;  // one per attribute column
 };
 
 // Splits |line| at spaces, tabs, line feeds and carriage returns into
 // |fields|, which it replaces: the first |max_fields| fields, so that a line
 // of many fields costs no memory for those past them.
-void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields,
+void SplitWhiteSpaceFields(const String& line, Fields* fields,
                            std::size_t max_fields = SIZE_MAX);
 
 // Checks and converts the fields of a data line for a table of
@@ -73,11 +75,12 @@ void SplitWhiteSpaceFields(const String& line, std::vector<String>* fields,
 // no interval yet. |not_a_number|, when given, gets the field (1 top, 2
 // bottom) that is not a decimal number, or 0.
 //
-// The texts of a line that is taken move into |out|: |fields| then holds
-// texts of no use, whose buffers serve the next line's fields.
-bool ParseDataFields(std::vector<String>* fields, int attribute_count,
-                     double depth_step, DataLine* out, std::string* err,
-                     bool pick = false, int* not_a_number = nullptr);
+// The values of a line that is taken move into |out|: |fields| then holds
+// the buffers of the line before, which serve the next line's fields.
+// |fields| may be |out|'s values themselves, split in place.
+bool ParseDataFields(Fields* fields, int attribute_count, double depth_step,
+                     DataLine* out, std::string* err, bool pick = false,
+                     int* not_a_number = nullptr);
 
 // SplitWhiteSpaceFields, then ParseDataFields.
 bool ParseDataLine(const String& line, int attribute_count, double depth_step,

@@ -8,9 +8,9 @@
 
 namespace {
 
-std::vector<std::string> Texts(const std::vector<String>& strings) {
+std::vector<std::string> Texts(const Fields& fields) {
   std::vector<std::string> texts;
-  for (const String& s : strings) texts.push_back(s.GetText());
+  for (std::size_t i = 0; i < fields.size(); ++i) texts.push_back(fields[i]);
   return texts;
 }
 
@@ -18,7 +18,8 @@ std::vector<std::string> Texts(const std::vector<String>& strings) {
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(DataLine, SplitsAtTheFourWhiteSpaceBytesOnly) {
-  std::vector<String> fields(3);  // replaced, not added to
+  Fields fields;
+  fields.Add("old", 3);  // replaced, not added to
   SplitWhiteSpaceFields(String(" W-1\t10.5  12\r\nSand;x  \v0.2 \n"), &fields);
   EXPECT_EQ((std::vector<std::string>{"W-1", "10.5", "12", "Sand;x", "\v0.2"}),
             Texts(fields));
@@ -161,12 +162,9 @@ TEST(HeaderLine, RefusesCurveNamesThatBreakTheLasFile) {
     EXPECT_EQ(c.err[0] == '\0', ParseHeaderLine(String(c.line), &header, &err));
     EXPECT_EQ(c.err, err);
   }
-  std::vector<String> fields;
-  fields.emplace_back("W");
-  fields.emplace_back("T");
-  fields.emplace_back("B");
-  fields.emplace_back("Z");
-  fields.emplace_back("");
+  Fields fields;
+  for (const char* name : {"W", "T", "B", "Z", ""})
+    fields.Add(name, std::strlen(name));
   TableHeader header;
   std::string err;
   EXPECT_FALSE(ParseHeaderFields(&fields, &header, &err));

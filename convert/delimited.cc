@@ -41,44 +41,74 @@ const char* Find(const char* from, const char* end, char c) {
   return found == nullptr ? end : static_cast<const char*>(found);
 }
 
-// The next field of |field_count| (counted from 1) and its text, or only the
-// count when |fields| is null or already holds |max_fields|.
-std::string* NextField(std::vector<std::string>* fields,
-                       std::size_t field_count, std::size_t max_fields) {
-  if (fields == nullptr || field_count > max_fields) return nullptr;
-  if (field_count > fields->size()) fields->emplace_back();
-  std::string* field = &(*fields)[field_count - 1];
-  field->clear();
-  return field;
-}
+// Where the scan puts the fields it keeps. Start(n) begins field n (from 1)
+// and says whether it is kept; Append adds bytes to the field begun last;
+// End(n) follows the last of n fields.
+struct CountOnly {
+  bool Start(std::size_t) { return false; }
+  void Append(const char*, std::size_t) {}
+  void End(std::size_t) {}
+};
+
+// Each field a text of its own; the texts of the line before are reused.
+struct IntoTexts {
+  std::vector<std::string>* fields;
+  std::size_t max_fields;
+  std::string* field = nullptr;
+  bool Start(std::size_t count) {
+    if (count > max_fields) return false;
+    if (count > fields->size()) fields->emplace_back();
+    field = &(*fields)[count - 1];
+    field->clear();
+    return true;
+  }
+  void Append(const char* text, std::size_t length) {
+    field->append(text, length);
+  }
+  void End(std::size_t count) { fields->resize(std::min(count, max_fields)); }
+};
+
+struct IntoFields {
+  Fields* fields;
+  std::size_t max_fields;
+  bool Start(std::size_t count) {
+    if (count == 1) fields->Clear();
+    if (count > max_fields) return false;
+    fields->Add("", 0);
+    return true;
+  }
+  void Append(const char* text, std::size_t length) {
+    fields->Extend(text, length);
+  }
+  void End(std::size_t) {}
+};
 
 // The one pass over a line behind both the splitter and the detection.
-// |fields| null: count only. |err| null: the lenient walk of the detection,
-// in which a quote left open takes the rest of the line and text after a
-// closing quote belongs to that field; otherwise both are errors.
-bool ScanFields(const char* line, std::size_t length, char delimiter,
-                std::vector<std::string>* fields, std::size_t* field_count,
-                std::string* err, std::size_t max_fields = SIZE_MAX) {
+// |err| null: the lenient walk of the detection, in which a quote left open
+// takes the rest of the line and text after a closing quote belongs to that
+// field; otherwise both are errors.
+template <typename Out>
+bool ScanFields(const char* line, std::size_t length, char delimiter, Out& out,
+                std::size_t* field_count, std::string* err) {
   const char* p = line;
   const char* const end = line + LineContentLength(line, length);
   std::size_t count = 0;
   for (;;) {
-    std::string* field = NextField(fields, ++count, max_fields);
+    const bool kept = out.Start(++count);
     while (p < end && IsBlank(*p, delimiter)) ++p;
     if (p < end && *p == '"') {
       ++p;
       bool closed = false;
       while (p < end) {
         const char* quote = Find(p, end, '"');
-        if (field != nullptr)
-          field->append(p, static_cast<std::size_t>(quote - p));
+        if (kept) out.Append(p, static_cast<std::size_t>(quote - p));
         if (quote == end) {
           p = end;
           break;
         }
         p = quote + 1;
         if (p < end && *p == '"') {
-          if (field != nullptr) field->push_back('"');
+          if (kept) out.Append("\"", 1);
           ++p;
           continue;
         }
@@ -107,40 +137,41 @@ bool ScanFields(const char* line, std::size_t length, char delimiter,
       const char* start = p;
       p = Find(p, end, delimiter);
       // Inside the line's content, outside quotes: no line end.
-      if (err != nullptr && std::memchr(start, '\r', static_cast<std::size_t>(
-                                                         p - start)) != nullptr) {
+      if (err != nullptr &&
+          std::memchr(start, '\r', static_cast<std::size_t>(p - start)) !=
+              nullptr) {
         *err = kMixedLineEndsReason;
         return false;
       }
       const char* stop = p;
       while (stop > start && IsBlank(stop[-1], delimiter)) --stop;
-      if (field != nullptr)
-        field->assign(start, static_cast<std::size_t>(stop - start));
+      if (kept) out.Append(start, static_cast<std::size_t>(stop - start));
     }
     if (p == end) break;
     ++p;  // The delimiter.
   }
-  if (fields != nullptr) fields->resize(std::min(count, max_fields));
+  out.End(count);
   *field_count = count;
   return true;
 }
 
 std::size_t CountFields(const char* line, std::size_t length, char delimiter) {
   std::size_t count = 0;
-  ScanFields(line, length, delimiter, nullptr, &count, nullptr);
+  CountOnly out;
+  ScanFields(line, length, delimiter, out, &count, nullptr);
   return count;
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The end of the run of digits that starts at |i|.
-std::size_t SkipDigits(const std::string& text, std::size_t i) {
-  while (i < text.size() && IsDigit(text[i])) ++i;
+std::size_t SkipDigits(const char* text, std::size_t length, std::size_t i) {
+  while (i < length && IsDigit(text[i])) ++i;
   return i;
 }
 
-std::size_t SkipSign(const std::string& text, std::size_t i) {
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+std::size_t SkipSign(const char* text, std::size_t length, std::size_t i) {
+  if (i < length && (text[i] == '+' || text[i] == '-')) ++i;
   return i;
 }
 
@@ -189,41 +220,59 @@ bool SplitDelimitedFields(const char* line, std::size_t length, char delimiter,
                           std::vector<std::string>* fields, std::string* err,
                           std::size_t max_fields) {
   std::size_t count = 0;
-  return ScanFields(line, length, delimiter, fields, &count, err, max_fields);
+  IntoTexts out{fields, max_fields};
+  return ScanFields(line, length, delimiter, out, &count, err);
 }
 
-bool DecimalCommaToPoint(std::string* text) {
-  const std::string& t = *text;
-  const std::size_t integer_start = SkipSign(t, 0);
-  const std::size_t comma = SkipDigits(t, integer_start);
-  if (comma == t.size() || t[comma] != ',') return false;
-  std::size_t i = SkipDigits(t, comma + 1);
+bool SplitDelimitedFields(const char* line, std::size_t length, char delimiter,
+                          Fields* fields, std::string* err,
+                          std::size_t max_fields) {
+  std::size_t count = 0;
+  IntoFields out{fields, max_fields};
+  return ScanFields(line, length, delimiter, out, &count, err);
+}
+
+bool DecimalCommaToPoint(char* text, std::size_t length) {
+  const std::size_t integer_start = SkipSign(text, length, 0);
+  const std::size_t comma = SkipDigits(text, length, integer_start);
+  if (comma == length || text[comma] != ',') return false;
+  std::size_t i = SkipDigits(text, length, comma + 1);
   if (i - integer_start == 1)  // The comma alone, without a digit.
     return false;
-  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-    const std::size_t exponent_start = SkipSign(t, i + 1);
-    i = SkipDigits(t, exponent_start);
+  if (i < length && (text[i] == 'e' || text[i] == 'E')) {
+    const std::size_t exponent_start = SkipSign(text, length, i + 1);
+    i = SkipDigits(text, length, exponent_start);
     if (i == exponent_start) return false;
   }
-  if (i != t.size()) return false;
-  (*text)[comma] = '.';
+  if (i != length) return false;
+  text[comma] = '.';
   return true;
 }
 
-bool JoinWhiteSpaceRuns(std::string* text) {
-  std::string& t = *text;
+bool DecimalCommaToPoint(std::string* text) {
+  return DecimalCommaToPoint(&(*text)[0], text->size());
+}
+
+bool JoinWhiteSpaceRuns(char* text, std::size_t* length) {
   std::size_t out = 0;
   bool changed = false;
-  for (std::size_t in = 0; in < t.size();) {
-    if (!IsWhiteSpace(t[in])) {
-      t[out++] = t[in++];
+  for (std::size_t in = 0; in < *length;) {
+    if (!IsWhiteSpace(text[in])) {
+      text[out++] = text[in++];
       continue;
     }
     // Past the run before the '_' is written: |out| may stand at its start.
-    while (in < t.size() && IsWhiteSpace(t[in])) ++in;
-    t[out++] = '_';
+    while (in < *length && IsWhiteSpace(text[in])) ++in;
+    text[out++] = '_';
     changed = true;
   }
-  t.resize(out);
+  *length = out;
+  return changed;
+}
+
+bool JoinWhiteSpaceRuns(std::string* text) {
+  std::size_t length = text->size();
+  const bool changed = JoinWhiteSpaceRuns(&(*text)[0], &length);
+  text->resize(length);
   return changed;
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "text/fields.h"
+
 enum class Delimiter { kSpace, kComma, kSemicolon, kTab };
 
 // Reads the value of the delimiter option: "space", "comma", "semicolon" or
@@ -29,9 +31,9 @@ char DelimiterByte(Delimiter delimiter);
 
 // The delimiter of a table whose header line is |header| (its line end is
 // ignored): a comma or a semicolon when splitting the header on it,
-// outside double quotes, gives at least |least_fields| fields, the one giving more if both
-// do (the comma on a tie); otherwise kSpace. A tab is never guessed: a tab
-// table reads as a whitespace table unless the option names it.
+// outside double quotes, gives at least |least_fields| fields, the one giving
+// more if both do (the comma on a tie); otherwise kSpace. A tab is never
+// guessed: a tab table reads as a whitespace table unless the option names it.
 Delimiter DetectDelimiter(const char* header, std::size_t length,
                           int least_fields = 4);
 
@@ -57,6 +59,9 @@ Delimiter DetectDelimiter(const char* header, std::size_t length,
 bool SplitDelimitedFields(const char* line, std::size_t length, char delimiter,
                           std::vector<std::string>* fields, std::string* err,
                           std::size_t max_fields = SIZE_MAX);
+bool SplitDelimitedFields(const char* line, std::size_t length, char delimiter,
+                          Fields* fields, std::string* err,
+                          std::size_t max_fields = SIZE_MAX);
 
 // Where a comma is the decimal mark (semicolon tables): a number written with
 // one, such as "1012,5", "-0,24", ",5" or "1,5E-3" (an optional sign, digits,
@@ -64,10 +69,14 @@ bool SplitDelimitedFields(const char* line, std::size_t length, char delimiter,
 // gets a point in its place. Any other text is left as it is. Returns whether
 // |text| changed.
 bool DecimalCommaToPoint(std::string* text);
+bool DecimalCommaToPoint(char* text, std::size_t length);
 
 // Replaces each run of white space (space, tab, CR, LF, vertical tab, form
 // feed) in |text| by one '_', so that a name or value read from a quoted
 // field stays one token in a LAS row. Returns whether |text| changed.
 bool JoinWhiteSpaceRuns(std::string* text);
+// The same on the |*length| bytes at |text|, in place; |*length| gets the
+// joined text's length.
+bool JoinWhiteSpaceRuns(char* text, std::size_t* length);
 
 #endif  // ZONE2LAS_CONVERT_DELIMITED_H_

@@ -1,6 +1,7 @@
 #include "convert/delimited_table.h"
 
 #include <cstddef>
+#include <cstdint>
 
 #include "convert/columns.h"
 #include "convert/las_format.h"
@@ -13,76 +14,75 @@ constexpr const char* kFixedColumnNames[kFixedColumns] = {"well", "top",
 
 }  // namespace
 
-bool DelimitedTable::Split(const String& line, std::string* err) {
+bool DelimitedTable::Split(const String& line, Fields* fields,
+                           std::string* err) {
   const char* text = line.GetText() != nullptr ? line.GetText() : "";
   if (!SplitDelimitedFields(text, static_cast<std::size_t>(line.Length()),
-                            delimiter_, &raw_fields_, err, max_fields_))
+                            delimiter_, fields, err, max_fields_))
     return false;
   if (!column_of_.empty())
-    ArrangeFields(column_of_, well_name_, &raw_fields_, &arranged_);
+    ArrangeFields(column_of_, well_name_, fields, &order_);
   return true;
 }
 
-bool DelimitedTable::SplitNames(const String& line,
-                                std::vector<std::string>* names,
+bool DelimitedTable::SplitNames(const String& line, Fields* names,
                                 std::string* err) {
   const char* text = line.GetText() != nullptr ? line.GetText() : "";
   return SplitDelimitedFields(text, static_cast<std::size_t>(line.Length()),
                               delimiter_, names, err);
 }
 
-void DelimitedTable::JoinWhiteSpace(const char* what, std::string* text) {
-  before_.assign(*text);
-  if (!JoinWhiteSpaceRuns(text)) return;
+void DelimitedTable::JoinWhiteSpace(const char* what, Fields* fields,
+                                    std::size_t i) {
+  std::size_t length = fields->Length(i);
+  before_.assign((*fields)[i], length);
+  if (!JoinWhiteSpaceRuns(fields->Mutable(i), &length)) return;
+  fields->SetLength(i, length);
   if (noted_.insert(std::string(what) + '\n' + before_).second) {
     reporter_.NoteLine("%s \"%s\" written as %s", what, before_.c_str(),
-                       text->c_str());
+                       (*fields)[i]);
   }
 }
 
-void DelimitedTable::CopyFields(std::vector<String>* fields) const {
-  // The Strings of the line before are reused: their buffers only grow.
-  fields->resize(raw_fields_.size());
-  for (std::size_t i = 0; i < raw_fields_.size(); ++i)
-    (*fields)[i].Assign(raw_fields_[i].data(),
-                        static_cast<std::uint32_t>(raw_fields_[i].size()));
-}
-
-bool DelimitedTable::SplitHeader(const String& line,
-                                 std::vector<String>* fields,
-                                 std::string* err) {
-  if (!Split(line, err)) return false;
+void DelimitedTable::ArrangeHeader(Fields* names) {
+  if (!column_of_.empty())
+    ArrangeFields(column_of_, well_name_, names, &order_);
   // Only the attribute columns' names are written, as curve names.
-  for (std::size_t i = kFixedColumns; i < raw_fields_.size(); ++i)
-    JoinWhiteSpace("column name", &raw_fields_[i]);
-  CopyFields(fields);
-  return true;
+  for (std::size_t i = kFixedColumns; i < names->size(); ++i)
+    JoinWhiteSpace("column name", names, i);
 }
 
 bool DelimitedTable::SplitData(const String& line, int attribute_count,
-                               std::vector<String>* fields, std::string* err) {
-  if (!Split(line, err)) return false;
+                               Fields* fields, std::string* err) {
+  if (!Split(line, fields, err)) return false;
   const std::size_t columns =
       static_cast<std::size_t>(kFixedColumns + attribute_count);
+  // Every empty value shares one copy of the NULL text.
+  std::size_t null_field = SIZE_MAX;
   // A line short of fields is refused by the data line's own count.
-  for (std::size_t i = 0; i < raw_fields_.size() && i < columns; ++i) {
-    std::string& field = raw_fields_[i];
+  for (std::size_t i = 0; i < fields->size() && i < columns; ++i) {
+    const bool empty = (*fields)[i][0] == '\0';
     // The well and the depths are needed; an empty zone or value is the
     // NULL text.
-    if (i < static_cast<std::size_t>(kFixedColumns) - 1 && field.empty()) {
+    if (i < static_cast<std::size_t>(kFixedColumns) - 1 && empty) {
       *err = FormatText("the %s field is empty", kFixedColumnNames[i]);
       return false;
     }
     if (i == 0)
       continue;  // A well's name keeps its spaces, in the file's name too.
-    if (field.empty()) {
-      field = kNullText;
+    if (empty) {
+      if (null_field == SIZE_MAX) {
+        fields->Replace(i, kNullText);
+        null_field = i;
+      } else {
+        fields->Share(i, null_field);
+      }
       continue;
     }
-    if (decimal_comma_ && i != 3) DecimalCommaToPoint(&field);
+    if (decimal_comma_ && i != 3)
+      DecimalCommaToPoint(fields->Mutable(i), fields->Length(i));
     // A depth with white space inside is refused as it was written.
-    if (i >= 3) JoinWhiteSpace(i == 3 ? "zone" : "value", &field);
+    if (i >= 3) JoinWhiteSpace(i == 3 ? "zone" : "value", fields, i);
   }
-  CopyFields(fields);
   return true;
 }

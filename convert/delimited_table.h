@@ -14,6 +14,7 @@
 
 #include "convert/delimited.h"
 #include "convert/report.h"
+#include "text/fields.h"
 #include "text/string.h"
 
 class DelimitedTable {
@@ -27,8 +28,7 @@ class DelimitedTable {
 
   // The column names of the header line as written, quotes removed, into
   // |names|. False, with the reason in |err|, for a quote that is not closed.
-  bool SplitNames(const String& line, std::vector<std::string>* names,
-                  std::string* err);
+  bool SplitNames(const String& line, Fields* names, std::string* err);
   // The columns of each role (see convert/columns.h), a well name for a
   // table without a well column, before the header is split; none: each
   // stands in its place.
@@ -40,29 +40,27 @@ class DelimitedTable {
     max_fields_ = columns;
   }
 
-  // The column names of the header line into |fields|, in the order of the
-  // roles. False, with the reason in |err|, for a quote that is not closed.
-  bool SplitHeader(const String& line, std::vector<String>* fields,
-                   std::string* err);
+  // The column names that SplitNames gave, put in the order of the roles,
+  // the attribute columns' names with their white space joined.
+  void ArrangeHeader(Fields* names);
 
   // The fields of a data line of a table with |attribute_count| attribute
-  // columns into |fields|. False, with the reason in |err|, for a quote that
-  // is not closed or an empty well, top, bottom or zone.
-  bool SplitData(const String& line, int attribute_count,
-                 std::vector<String>* fields, std::string* err);
+  // columns into |fields|, whose buffers are reused. False, with
+  // the reason in |err|, for a quote that is not closed or an empty well,
+  // top, bottom or zone.
+  bool SplitData(const String& line, int attribute_count, Fields* fields,
+                 std::string* err);
 
  private:
-  bool Split(const String& line, std::string* err);
-  // Joins the white space of |text|, noting the change as |what|'s.
-  void JoinWhiteSpace(const char* what, std::string* text);
-  // Replaces |fields| by the texts of raw_fields_.
-  void CopyFields(std::vector<String>* fields) const;
+  bool Split(const String& line, Fields* fields, std::string* err);
+  // Joins the white space of field |i| of |fields|, noting the change as
+  // |what|'s.
+  void JoinWhiteSpace(const char* what, Fields* fields, std::size_t i);
 
   const char delimiter_;
   const bool decimal_comma_;
   Reporter& reporter_;
-  std::vector<std::string> raw_fields_;
-  std::vector<std::string> arranged_;
+  std::vector<std::uint32_t> order_;
   std::vector<int> column_of_;
   const char* well_name_ = nullptr;
   std::size_t max_fields_ = SIZE_MAX;

@@ -9,10 +9,10 @@
 
 namespace {
 
-std::string Joined(const std::vector<String>& fields) {
+std::string Joined(const Fields& fields) {
   std::string joined;
   for (std::size_t i = 0; i < fields.size(); ++i)
-    joined += std::string(i == 0 ? "" : "|") + fields[i].GetText();
+    joined += std::string(i == 0 ? "" : "|") + fields[i];
   return joined;
 }
 
@@ -41,7 +41,7 @@ TEST(DelimitedTable, GivesTheFieldsOfTheWhitespaceLine) {
     std::string notes;
     Reporter reporter("t.csv", &notes);
     DelimitedTable table(c.delimiter, reporter);
-    std::vector<String> fields;
+    Fields fields;
     std::string err;
     ASSERT_TRUE(table.SplitData(String(c.line), 2, &fields, &err)) << err;
     EXPECT_EQ(c.fields, Joined(fields));
@@ -65,7 +65,7 @@ TEST(DelimitedTable, RefusesEmptyFixedFieldsAndOpenQuotes) {
     std::string notes;
     Reporter reporter("t.csv", &notes);
     DelimitedTable table(Delimiter::kComma, reporter);
-    std::vector<String> fields;
+    Fields fields;
     std::string err;
     EXPECT_FALSE(table.SplitData(String(c.line), 1, &fields, &err));
     EXPECT_EQ(c.err, err);
@@ -76,11 +76,12 @@ TEST(DelimitedTable, NotesEachChangedTextOnce) {
   std::string notes;
   Reporter reporter("t.csv", &notes);
   DelimitedTable table(Delimiter::kComma, reporter);
-  std::vector<String> fields;
+  Fields fields;
   std::string err;
   reporter.SetLineNumber(1);
-  ASSERT_TRUE(table.SplitHeader(String("Well Name,Top,Bottom,Zone,\"K mD\"\n"),
-                                &fields, &err));
+  ASSERT_TRUE(table.SplitNames(String("Well Name,Top,Bottom,Zone,\"K mD\"\n"),
+                               &fields, &err));
+  table.ArrangeHeader(&fields);
   // The fixed columns' names are not written, and keep their spaces.
   EXPECT_EQ("Well Name|Top|Bottom|Zone|K_mD", Joined(fields));
   for (long line = 2; line <= 4; ++line) {

@@ -17,7 +17,6 @@ bool ReadDeferredLines(TableCopy& copy, DiskFile& table, long header_line,
   LineReader reader(copy.Source(table));
   String line;
   DataLine data;
-  std::vector<String> fields;
   for (;;) {
     const LineReader::Status status = reader.Next(&line, &err);
     if (status == LineReader::Status::kEnd) return true;
@@ -31,8 +30,7 @@ bool ReadDeferredLines(TableCopy& copy, DiskFile& table, long header_line,
     if (status != LineReader::Status::kText || line.IsBlank() ||
         IsComment(line, options.comment))
       continue;
-    if (TakeApart(line, header, delimited, options.depth_step, &fields, &data,
-                  &err) &&
+    if (TakeApart(line, header, delimited, options.depth_step, &data, &err) &&
         wells.IsDeferred(data.well))
       held->emplace_back(reader.line_number(), line, data);
   }

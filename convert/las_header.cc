@@ -37,8 +37,8 @@ std::int64_t WriteLasHeader(DiskFile& file, const TableHeader& header,
   file.Print("DEPT.%c :\n", header.depth_unit);
   file.Write("ZONELOG. :\n");
   file.Write("DEFINTERV. :\n");
-  for (const String& name : header.attribute_names) {
-    file.Write(name.GetText());
+  for (std::size_t i = 0; i < header.attribute_names.size(); ++i) {
+    file.Write(header.attribute_names[i]);
     file.Write(". :\n");
   }
   file.Write("~Ascii\n");

@@ -17,15 +17,21 @@ namespace {
 // Writes the line's attribute values into |tail|: "1   " (DEFINTERV), three
 // spaces before each value, and the line feed, assembled in one buffer of
 // its full length, so that a wide line costs in proportion to its width.
-void ReadIntervalRowTail(const std::vector<String>& values, String& tail) {
-  // One buffer serves every line, so that a line allocates nothing here.
-  static std::string text;
-  text.assign("1   ");
-  for (const String& value : values)
-    text.append("   ").append(value.GetText() != nullptr ? value.GetText()
-                                                         : "");
-  text.push_back('\n');
-  tail.Assign(text.data(), static_cast<std::uint32_t>(text.size()));
+void ReadIntervalRowTail(const Fields& values, String& tail) {
+  std::size_t length = 5;
+  for (std::size_t i = 0; i < values.size(); ++i)
+    length += 3 + values.Length(i);
+  char* out = tail.Overwrite(static_cast<std::uint32_t>(length));
+  if (out == nullptr) return;  // reported: the run is given up
+  std::memcpy(out, "1   ", 4);
+  out += 4;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::size_t value_length = values.Length(i);
+    std::memcpy(out, "   ", 3);
+    std::memcpy(out + 3, values[i], value_length);
+    out += 3 + value_length;
+  }
+  *out = '\n';
 }
 
 // The lead-in or gap rows from |depth| by |step| while their key lies below
@@ -44,13 +50,20 @@ void RowsUpToTop(RowBatch& rows, double depth, double step,
 // Assembled once in a buffer of its full length, so that a header of any
 // width costs time in proportion to it.
 String NullRowTail(int attribute_count) {
-  const std::size_t cell = std::strlen(kNullText) + 2;
-  std::string tail;
-  tail.reserve(4 + cell * static_cast<std::size_t>(attribute_count) + 1);
-  tail.append("0   ");
-  for (int i = 0; i < attribute_count; ++i) tail.append(kNullText).append("  ");
-  tail.push_back('\n');
-  return String(tail.c_str());
+  const std::size_t null_length = std::strlen(kNullText);
+  const std::size_t cell = null_length + 2;
+  String tail;
+  char* out = tail.Overwrite(static_cast<std::uint32_t>(
+      4 + cell * static_cast<std::size_t>(attribute_count) + 1));
+  if (out == nullptr) return tail;  // reported: the run is given up
+  std::memcpy(out, "0   ", 4);
+  out += 4;
+  for (int i = 0; i < attribute_count; ++i, out += cell) {
+    std::memcpy(out, kNullText, null_length);
+    std::memcpy(out + null_length, "  ", 2);
+  }
+  *out = '\n';
+  return tail;
 }
 
 bool DepthKeyFits(double depth) {
@@ -138,7 +151,12 @@ bool ResampleLine(const DataLine& line, WellState& well, BlockWriter& out,
 }
 
 double WriteClosingRow(const WellState& well, BlockWriter& out) {
-  WellState after = well;
+  // Only the last row's place is carried over: the row's texts, as wide as
+  // the line's values, are not copied.
+  WellState after;
+  after.has_row = well.has_row;
+  after.last_row_depth = well.last_row_depth;
+  after.last_row_millionths = well.last_row_millionths;
   {
     RowBatch rows(out, after);
     rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",

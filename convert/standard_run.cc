@@ -64,10 +64,10 @@ bool IsLasNumber(const char* text) {
   return true;
 }
 
-bool IsNull(const String& text) {
-  return text.GetText() == nullptr ||
-         std::strcmp(text.GetText(), kNullText) == 0;
+bool IsNull(const char* text) {
+  return text == nullptr || std::strcmp(text, kNullText) == 0;
 }
+bool IsNull(const String& text) { return IsNull(text.GetText()); }
 
 std::string Upper(std::string text) {
   for (char& c : text)
@@ -88,8 +88,7 @@ void WriteItem(DiskFile& file, const std::string& name_and_unit,
 void Remember(std::map<std::string, FirstSeen>* seen, const char* text,
               const FirstSeen& where) {
   const auto found = seen->emplace(text, where);
-  if (!found.second && where < found.first->second)
-    found.first->second = where;
+  if (!found.second && where < found.first->second) found.first->second = where;
 }
 
 // Sections are told apart by their first letter.
@@ -143,7 +142,6 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
   }
   String line;
   DataLine data;
-  std::vector<String> fields;
   std::string cached_name;
   Well* cached = nullptr;
   std::string reason;
@@ -155,8 +153,8 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
         IsComment(line, options_.comment))
       continue;
     if (platform::PendingInterrupt() != 0) return false;
-    if (!TakeApart(line, *header, delimited, options_.depth_step, &fields,
-                   &data, &reason))
+    if (!TakeApart(line, *header, delimited, options_.depth_step, &data,
+                   &reason))
       continue;
     const char* name =
         data.well.GetText() != nullptr ? data.well.GetText() : "";
@@ -188,11 +186,9 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
 
 // Sorts the texts by the order their files are written in, and numbers them
 // from 1.
-void StandardRun::AssignCodes(
-    const std::map<std::string, FirstSeen>& seen,
-    std::map<std::string, long long>* codes) const {
-  std::vector<std::pair<FirstSeen, const std::string*>>
-      order;
+void StandardRun::AssignCodes(const std::map<std::string, FirstSeen>& seen,
+                              std::map<std::string, long long>* codes) const {
+  std::vector<std::pair<FirstSeen, const std::string*>> order;
   for (const auto& entry : seen) order.push_back({entry.second, &entry.first});
   std::sort(order.begin(), order.end());
   long long code = 0;
@@ -205,9 +201,9 @@ bool StandardRun::SetColumns(const TableHeader& header, long header_line) {
   std::vector<std::pair<std::string, std::string>> mnemonics = {
       {"DEPT", ""}, {"ZONELOG", ""}, {"DEFINTERV", ""}};
   std::vector<std::pair<std::string, std::string>> items;
-  for (const String& name : header.attribute_names) {
+  for (std::size_t n = 0; n < header.attribute_names.size(); ++n) {
     Column column;
-    column.name = name.GetText() != nullptr ? name.GetText() : "";
+    column.name = header.attribute_names[n];
     column.mnemonic = column.name.substr(0, column.name.find('.'));
     column.item = ItemIndex(column.mnemonic);
     if (column.item >= 0) column.role = Role::kItem;
@@ -250,22 +246,22 @@ void StandardRun::FirstPass(const DataLine& line, Well& well, long number) {
              FirstSeen(well.order, DepthKey(line.top), number));
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     Column& column = columns_[i];
-    const String& value = line.values[i];
+    const char* value = line.values[i];
     if (IsNull(value)) continue;
     if (column.role == Role::kItem) {
       std::string& item = well.items[column.item];
       if (item.empty()) {
-        item = value.GetText();
-      } else if (item != value.GetText() && !item_note_given_) {
+        item = value;
+      } else if (item != value && !item_note_given_) {
         item_note_given_ = true;
         reporter_.SetLineNumber(number);
         reporter_.NoteLine(
             "%s \"%s\" of well \"%s\" differs from \"%s\" on an earlier "
             "line; the first stands",
-            kWellItems[column.item].mnemonic, value.GetText(),
-            well.first_name.c_str(), item.c_str());
+            kWellItems[column.item].mnemonic, value, well.first_name.c_str(),
+            item.c_str());
       }
-    } else if (column.role == Role::kCurve && !IsLasNumber(value.GetText())) {
+    } else if (column.role == Role::kCurve && !IsLasNumber(value)) {
       column.role = Role::kCoded;
     }
   }
@@ -310,7 +306,7 @@ int StandardRun::Prepare(DiskFile& table) {
         [this](const DataLine& line, Well& well, long number) {
           for (std::size_t i = 0; i < columns_.size(); ++i) {
             if (columns_[i].role == Role::kCoded && !IsNull(line.values[i]))
-              Remember(&columns_[i].seen, line.values[i].GetText(),
+              Remember(&columns_[i].seen, line.values[i],
                        FirstSeen(well.order, DepthKey(line.top), number));
           }
         });
@@ -542,14 +538,14 @@ std::string StandardRun::RowEnd(const DataLine& line) const {
   row_end.append("   1");
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     const Column& column = columns_[i];
-    const String& value = line.values[i];
+    const char* value = line.values[i];
     if (column.role == Role::kItem) continue;
     row_end.append("   ");
     if (column.role == Role::kCurve || IsNull(value)) {
-      row_end.append(value.GetText() != nullptr ? value.GetText() : kNullText);
+      row_end.append(value);
       continue;
     }
-    const auto code = column.codes.find(value.GetText());
+    const auto code = column.codes.find(value);
     row_end.append(code != column.codes.end() ? std::to_string(code->second)
                                               : std::string(kNullText));
   }

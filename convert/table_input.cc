@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "convert/columns.h"
@@ -80,11 +82,11 @@ int ParseHeader(const String& line, const Options& options, Reporter& reporter,
           ? *options.delimiter
           : DetectDelimiter(line.GetText(),
                             static_cast<std::size_t>(line.Length()), least);
-  std::vector<String> fields;
-  std::vector<std::string> names;
+  // The names take no more room than the line.
+  Fields names;
+  names.Reserve(static_cast<std::size_t>(line.Length()) + 1);
   if (delimiter == Delimiter::kSpace) {
-    SplitWhiteSpaceFields(line, &fields);
-    for (const String& field : fields) names.push_back(field.GetText());
+    SplitWhiteSpaceFields(line, &names);
   } else {
     delimited->emplace(delimiter, reporter);
     if (!(*delimited)->SplitNames(line, &names, err)) return kExitFailure;
@@ -102,19 +104,26 @@ int ParseHeader(const String& line, const Options& options, Reporter& reporter,
   std::vector<int> column_of;
   if (!ChooseColumns(names, options.columns, &column_of, err))
     return kExitUsage;
-  if (!InPlace(column_of)) header->column_of = column_of;
-  header->column_names = names;
+  if (!InPlace(column_of)) header->column_of = std::move(column_of);
   header->well_name = options.well_name;
   header->picks = options.columns.tops;
+  header->column_count = names.size();
+  for (int field = 1; field <= 2; ++field) {
+    const std::size_t column = static_cast<std::size_t>(
+        header->column_of.empty() ? field : header->column_of[field]);
+    header->depth_column_names[field - 1] =
+        column < names.size() ? names[column] : "";
+  }
+  // The names become the curves' names, in the order of the roles.
   if (delimited->has_value()) {
     (*delimited)
         ->SetColumns(header->column_of, header->well_name, names.size());
-    if (!(*delimited)->SplitHeader(line, &fields, err)) return kExitFailure;
+    (*delimited)->ArrangeHeader(&names);
   } else if (!header->column_of.empty()) {
-    std::vector<String> scratch;
-    ArrangeFields(header->column_of, "WELL", &fields, &scratch);
+    std::vector<std::uint32_t> order;
+    ArrangeFields(header->column_of, "WELL", &names, &order);
   }
-  return ParseHeaderFields(&fields, header, err) ? kExitSuccess : kExitFailure;
+  return ParseHeaderFields(&names, header, err) ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
@@ -170,10 +179,9 @@ std::string DepthColumnHint(const TableHeader& header, int field,
       header.column_of.empty()
           ? static_cast<std::size_t>(field)
           : static_cast<std::size_t>(header.column_of[field]);
-  std::string hint = FormatText(
-      " (column %d, \"%s\")", static_cast<int>(column) + 1,
-      column < header.column_names.size() ? header.column_names[column].c_str()
-                                          : "");
+  std::string hint =
+      FormatText(" (column %d, \"%s\")", static_cast<int>(column) + 1,
+                 header.depth_column_names[field - 1].c_str());
   if (!*hinted) {
     *hinted = true;
     hint += header.picks ? "; choose the column with --top-column"
@@ -185,13 +193,13 @@ std::string DepthColumnHint(const TableHeader& header, int field,
   return hint;
 }
 
-// Splits a data line by the table's delimiter into |fields| (those of the
-// line before, reused) and checks them the same way whatever the delimiter.
-// False, with the reason in |err|, for a line that cannot be converted.
+// Splits a data line by the table's delimiter into |data|'s buffers and
+// checks the fields the same way whatever the delimiter. False, with the
+// reason in |err|, for a line that cannot be converted.
 bool TakeApart(const String& line, const TableHeader& header,
                std::optional<DelimitedTable>& delimited, double depth_step,
-               std::vector<String>* fields, DataLine* data, std::string* err,
-               LineFacts* facts) {
+               DataLine* data, std::string* err, LineFacts* facts) {
+  Fields* fields = &data->values;
   if (delimited) {
     if (!delimited->SplitData(line, header.attribute_count(), fields, err))
       return false;
@@ -200,13 +208,12 @@ bool TakeApart(const String& line, const TableHeader& header,
                       err))
       return false;
     // One field past the header's tells a line with more.
-    SplitWhiteSpaceFields(line, fields, header.column_names.size() + 1);
-    if (facts != nullptr)
-      facts->wide = fields->size() > header.column_names.size();
+    SplitWhiteSpaceFields(line, fields, header.column_count + 1);
+    if (facts != nullptr) facts->wide = fields->size() > header.column_count;
     if (!header.column_of.empty()) {
-      std::vector<String> in_table_order;
-      ArrangeFields(header.column_of, header.well_name, fields,
-                    &in_table_order);
+      // One buffer serves every line.
+      static std::vector<std::uint32_t> order;
+      ArrangeFields(header.column_of, header.well_name, fields, &order);
     }
   }
   return ParseDataFields(fields, header.attribute_count(), depth_step, data,

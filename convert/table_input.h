@@ -38,20 +38,19 @@ struct LineFacts {
   int not_a_number = 0;
 };
 
-// Splits a data line by the table's delimiter into |fields| (those of the
-// line before, reused), puts them in the order of the roles and checks them
-// the same way whatever the delimiter. False, with the reason in |err|, for
-// a line that cannot be converted; |facts|, when given, gets what else was
-// found.
+// Splits a data line by the table's delimiter into |data| (its buffers,
+// those of the line before, reused: the fields are split into the buffers
+// of its values), puts them in the order of the roles and checks them the
+// same way whatever the delimiter. False, with the reason in |err|, for a
+// line that cannot be converted, whose record is then of no use; |facts|,
+// when given, gets what else was found.
 bool TakeApart(const String& line, const TableHeader& header,
                std::optional<DelimitedTable>& delimited, double depth_step,
-               std::vector<String>* fields, DataLine* data, std::string* err,
-               LineFacts* facts = nullptr);
+               DataLine* data, std::string* err, LineFacts* facts = nullptr);
 
 // Where the depth |field| (1 top, 2 bottom) that is not a number came from:
 // " (column 2, \"TOP\")", and the first time in a run (|hinted| false) how
 // to choose other columns.
-std::string DepthColumnHint(const TableHeader& header, int field,
-                            bool* hinted);
+std::string DepthColumnHint(const TableHeader& header, int field, bool* hinted);
 
 #endif  // ZONE2LAS_CONVERT_TABLE_INPUT_H_

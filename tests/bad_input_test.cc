@@ -428,6 +428,47 @@ TEST(BadInput, LinesOfManyFieldsCostMemoryInProportion) {
   }
 }
 
+// A header of many named columns, and lines with a value for each: the
+// fields of a line are kept as offsets into one buffer, so that the run needs
+// no more than 8 bytes of address space per byte of its longest line, beside
+// the program's own and the two texts that every row of the file is copied
+// from (a null row and the line's row, each as long as a row of the file).
+TEST(BadInput, WideHeadersCostMemoryInProportion) {
+  if (kSanitized || ProgramIsWindows())
+    GTEST_SKIP() << "no address-space limit here";
+  constexpr int kColumns = 500000;
+  std::string names, ones, empties;
+  for (int i = 0; i < kColumns; ++i) {
+    names += " C" + std::to_string(i);
+    ones += " 1";
+    empties += ",";
+  }
+  std::string csv_names = names;
+  std::replace(csv_names.begin(), csv_names.end(), ' ', ',');
+  struct Case {
+    const char* name;
+    std::string table;
+    std::size_t row;  // the length of a row of the file
+  };
+  const Case kCases[] = {
+      {"zones.txt", "W T B Z" + names + "\nW1 1 2 A" + ones + "\n",
+       4 * std::size_t{kColumns}},
+      {"zones.csv", "W,T,B,Z" + csv_names + "\nW1,1,2,A" + empties + "\n",
+       10 * std::size_t{kColumns}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.Write(c.name, c.table);
+    const std::size_t longest = names.size() + 8;
+    const std::size_t limit_kb = (8 * longest + 2 * c.row) / 1024 + 16384;
+    const ProgramResult result =
+        RunWithLimits(dir, {c.name}, "ulimit -v " + std::to_string(limit_kb));
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_TRUE(dir.Exists("W1.las"));
+  }
+}
+
 // Wells whose lines take turns convert under the same limit on address
 // space as the same lines grouped: rows that would wait in memory go to
 // their files when no room can be set aside for them.
@@ -436,15 +477,14 @@ TEST(BadInput, WellsTakingTurnsNeedNoMoreAddressSpace) {
     GTEST_SKIP() << "no address-space limit here";
   std::string grouped = kHeader, interleaved = kHeader;
   for (int w = 0; w < 300; ++w)
-    for (int i = 0; i < 8; ++i)
-      grouped += FormatWellLine(w, i);
+    for (int i = 0; i < 8; ++i) grouped += FormatWellLine(w, i);
   for (int i = 0; i < 8; ++i)
     for (int w = 0; w < 300; ++w) interleaved += FormatWellLine(w, i);
   ScratchDir apart, together;
   apart.Write("zones.txt", interleaved);
   together.Write("zones.txt", grouped);
-  ASSERT_EQ(0, RunWithLimits(together, {"zones.txt"}, "ulimit -v 30000")
-                   .status);
+  ASSERT_EQ(0,
+            RunWithLimits(together, {"zones.txt"}, "ulimit -v 30000").status);
   const ProgramResult result =
       RunWithLimits(apart, {"zones.txt"}, "ulimit -v 30000");
   EXPECT_EQ(0, result.status) << result.err;

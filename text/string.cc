@@ -113,6 +113,14 @@ String& String::Assign(const char* text, std::uint32_t length) {
   return *this;
 }
 
+char* String::Overwrite(std::uint32_t length) {
+  if (flags & 1) ResetTokenizer();
+  if (length + 1 > capacity) SetCapacity(length + 1);
+  if (buffer == nullptr) return nullptr;
+  buffer[length] = 0;
+  return buffer;
+}
+
 String& String::Assign(const String& other) {
   if (&other == this) {
     if (flags & 1) ResetTokenizer();

@@ -35,6 +35,11 @@ class String {
   // byte and lie outside this buffer.
   String& Assign(const char* text, std::uint32_t length);
 
+  // Makes the text |length| bytes long and returns the buffer, for the
+  // caller to write those bytes (none of them zero); null when the buffer
+  // could not be had. Ends a tokenization.
+  char* Overwrite(std::uint32_t length);
+
   // Exchanges the texts of the two Strings, buffers and all; both
   // tokenizations end.
   void Swap(String& other);

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -83,6 +84,18 @@ TEST(StringAssign, SizedTextGrowsOnlyWhenItMust) {
   s.Assign("xy", 2);
   EXPECT_EQ("xy", TextOf(s));
   EXPECT_EQ(4u, s.Capacity());
+}
+
+// A text written in place is ended where it was said to end, in a buffer
+// that grew to exactly that length.
+TEST(StringOverwrite, EndsTheTextAtItsLengthAndGrowsOnlyWhenItMust) {
+  String s("abcdef");
+  std::memcpy(s.Overwrite(2), "xy", 2);
+  EXPECT_EQ("xy", TextOf(s));
+  EXPECT_EQ(7u, s.Capacity());
+  std::memcpy(s.Overwrite(9), "123456789", 9);
+  EXPECT_EQ("123456789", TextOf(s));
+  EXPECT_EQ(10u, s.Capacity());
 }
 
 TEST(StringSwap, ExchangesTextsAndBuffersAndEndsTokenizations) {

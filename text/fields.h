@@ -1,0 +1,64 @@
+// The fields of one line of text: their texts one after another in one
+// buffer, each ended by a zero byte, and where each starts. A line of a
+// million short fields costs its bytes and four more a field, not a text
+// object and a heap block each; the buffers of one line serve the next.
+#ifndef ZONE2LAS_TEXT_FIELDS_H_
+#define ZONE2LAS_TEXT_FIELDS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Fields {
+ public:
+  std::size_t size() const { return starts_.size(); }
+  bool empty() const { return starts_.empty(); }
+  // Field |i|'s text, zero-terminated; it holds no zero byte.
+  const char* operator[](std::size_t i) const {
+    return text_.data() + starts_[i];
+  }
+  std::size_t Length(std::size_t i) const;
+
+  // No fields; the buffers are kept for the next line.
+  void Clear() {
+    text_.clear();
+    starts_.clear();
+  }
+  // A new last field of the |length| bytes at |text| (none of them zero).
+  void Add(const char* text, std::size_t length);
+  // |length| more bytes at the end of the last field added.
+  void Extend(const char* text, std::size_t length);
+  // Field |i| becomes a copy of |text|, or the text of field |other|.
+  void Replace(std::size_t i, const char* text);
+  void Share(std::size_t i, std::size_t other) { starts_[i] = starts_[other]; }
+  // Field |i|'s bytes, to be changed in place; SetLength ends the text early.
+  char* Mutable(std::size_t i) { return &text_[starts_[i]]; }
+  void SetLength(std::size_t i, std::size_t length) {
+    text_[starts_[i] + length] = '\0';
+  }
+
+  // Keeps the first |count| fields (no more than there are).
+  void Truncate(std::size_t count) { starts_.resize(count); }
+  // Leaves out the first |count| fields (no more than there are).
+  void DropFront(std::size_t count);
+  // The fields in a new order: field k becomes the old field |order|[k].
+  void Reorder(const std::vector<std::uint32_t>& order);
+
+  // Room for fields of |bytes| bytes in all, zero bytes included.
+  void Reserve(std::size_t bytes) { text_.reserve(bytes); }
+
+  void Swap(Fields& other) {
+    text_.swap(other.text_);
+    starts_.swap(other.starts_);
+    spare_.swap(other.spare_);
+  }
+
+ private:
+  std::string text_;
+  std::vector<std::uint32_t> starts_;
+  // The starts of the order before a Reorder; kept for the next line.
+  std::vector<std::uint32_t> spare_;
+};
+
+#endif  // ZONE2LAS_TEXT_FIELDS_H_
