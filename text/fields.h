@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 class Fields {
@@ -16,24 +18,31 @@ class Fields {
   bool empty() const { return starts_.empty(); }
   // Field |i|'s text, zero-terminated; it holds no zero byte.
   const char* operator[](std::size_t i) const {
-    return text_.data() + starts_[i];
+    return text_.get() + starts_[i];
   }
   std::size_t Length(std::size_t i) const;
 
   // No fields; the buffers are kept for the next line.
   void Clear() {
-    text_.clear();
+    size_ = 0;
     starts_.clear();
   }
   // A new last field of the |length| bytes at |text| (none of them zero).
-  void Add(const char* text, std::size_t length);
+  void Add(const char* text, std::size_t length) {
+    if (length + 1 > capacity_ - size_) Reserve(size_ + length + 1);
+    starts_.push_back(static_cast<std::uint32_t>(size_));
+    std::memcpy(text_.get() + size_, text, length);
+    size_ += length;
+    text_[size_++] = '\0';
+  }
   // |length| more bytes at the end of the last field added.
   void Extend(const char* text, std::size_t length);
-  // Field |i| becomes a copy of |text|, or the text of field |other|.
+  // Field |i| becomes a copy of |text| (which lies outside the fields), or
+  // the text of field |other|.
   void Replace(std::size_t i, const char* text);
   void Share(std::size_t i, std::size_t other) { starts_[i] = starts_[other]; }
   // Field |i|'s bytes, to be changed in place; SetLength ends the text early.
-  char* Mutable(std::size_t i) { return &text_[starts_[i]]; }
+  char* Mutable(std::size_t i) { return text_.get() + starts_[i]; }
   void SetLength(std::size_t i, std::size_t length) {
     text_[starts_[i] + length] = '\0';
   }
@@ -45,17 +54,22 @@ class Fields {
   // The fields in a new order: field k becomes the old field |order|[k].
   void Reorder(const std::vector<std::uint32_t>& order);
 
-  // Room for fields of |bytes| bytes in all, zero bytes included.
-  void Reserve(std::size_t bytes) { text_.reserve(bytes); }
+  // Room for fields of |bytes| bytes in all, zero bytes included: exactly
+  // that for the first fields, at least twice the room before when it grows.
+  void Reserve(std::size_t bytes);
 
   void Swap(Fields& other) {
     text_.swap(other.text_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
     starts_.swap(other.starts_);
     spare_.swap(other.spare_);
   }
 
  private:
-  std::string text_;
+  std::unique_ptr<char[]> text_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
   std::vector<std::uint32_t> starts_;
   // The starts of the order before a Reorder; kept for the next line.
   std::vector<std::uint32_t> spare_;
