@@ -5,7 +5,8 @@
 //
 // Besides the sanitizers' findings, a run is a fault when it ends with a
 // status the program does not have, leaves a file in progress behind, leaves
-// a LAS file that is not whole, or changes the table.
+// a LAS file that is not whole, changes the table, or leaves a descriptor
+// open.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -224,6 +225,16 @@ void CheckLeftovers(const std::string& table) {
   if (error) Fail("cannot list the scratch directory: " + error.message());
 }
 
+// The descriptors the process holds open.
+int OpenDescriptors() {
+  std::error_code error;
+  int count = 0;
+  for (fs::directory_iterator it("/proc/self/fd", error), end;
+       !error && it != end; it.increment(error))
+    ++count;
+  return count;
+}
+
 void RemoveScratch() {
   std::error_code ignored;
   if (!scratch.empty()) fs::remove_all(scratch, ignored);
@@ -291,8 +302,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     stdout = null_stream;
     stderr = null_stream;
   }
+  const int descriptors_before = OpenDescriptors();
   const int status =
       RunZone2Las(static_cast<int>(argv.size()) - 1, argv.data());
+  const int descriptors_after = OpenDescriptors();
   std::fflush(stdout);
   stdout = saved_stdout;
   stderr = saved_stderr;
@@ -300,6 +313,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
 
   if (status != kExitSuccess && status != kExitFailure && status != kExitUsage)
     Fail("exit status " + std::to_string(status));
+  // A run that leaves a descriptor open would, run after run, leave a
+  // long-lived caller without any.
+  if (descriptors_after != descriptors_before)
+    Fail("the run left " +
+         std::to_string(descriptors_after - descriptors_before) +
+         " descriptors open");
   CheckLeftovers(table);
   return 0;
 }

@@ -17,6 +17,7 @@ Directory& Directory::operator=(Directory&& other) noexcept {
     Release();
     handle_ = std::exchange(other.handle_, kNoHandle);
     parent_handle_ = std::exchange(other.parent_handle_, kNoHandle);
+    lock_handle_ = std::exchange(other.lock_handle_, kNoHandle);
     path_ = std::move(other.path_);
     name_ = std::move(other.name_);
     identity_ = other.identity_;

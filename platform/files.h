@@ -143,11 +143,11 @@ class Directory {
   void Close();
 
   // Takes the run's lock on this directory, which serialises the runs that
-  // put their files in it, until the process ends: an advisory lock on the
-  // directory itself on POSIX systems (no lock file is left behind), a named
-  // mutex for the directory's identity on Windows. With |wait| false, gives
-  // false at once when another run holds it (|*busy| true); with |wait|, a
-  // stop signal ends the wait (false, EINTR).
+  // put their files in it, until the directory is closed: an advisory lock on
+  // the directory itself on POSIX systems (no lock file is left behind), a
+  // named mutex for the directory's identity on Windows. With |wait| false,
+  // gives false at once when another run holds it (|*busy| true); with |wait|,
+  // a stop signal ends the wait (false, EINTR).
   bool Lock(bool wait, bool* busy, std::string* err);
 
  private:
@@ -171,6 +171,9 @@ class Directory {
   // directory is removed from the directory it was made in (Windows removes
   // it through its own handle).
   std::intptr_t parent_handle_ = kNoHandle;
+  // The lock that Lock took, let go of with the directory: a descriptor on
+  // POSIX systems, a mutex on Windows.
+  std::intptr_t lock_handle_ = kNoHandle;
   std::string path_;
   std::string name_;
   FileIdentity identity_;

@@ -331,13 +331,17 @@ bool Directory::MoveOut(const char* name, const Directory& target,
 bool Directory::Lock(bool wait, bool* busy, std::string* err) {
   *busy = false;
   if (!IsOpen()) return Fail(err, EBADF);
+  if (lock_handle_ != kNoHandle) return true;
   // The held descriptor may be a path-only one, which cannot be locked: the
-  // lock is taken on one opened for reading, kept open until the process
-  // ends, when the lock goes with it.
+  // lock is taken on one opened for reading, kept open until the directory
+  // is closed, when the lock goes with it.
   const int locked = ::openat(static_cast<int>(handle_), ".",
                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (locked < 0) return Fail(err, errno);
-  if (::flock(locked, LOCK_EX | (wait ? 0 : LOCK_NB)) == 0) return true;
+  if (::flock(locked, LOCK_EX | (wait ? 0 : LOCK_NB)) == 0) {
+    lock_handle_ = locked;
+    return true;
+  }
   const int code = errno;
   ::close(locked);
   *busy = code == EWOULDBLOCK;
@@ -373,8 +377,10 @@ bool Directory::RemoveSelf(std::string* err) {
 void Directory::Close() {
   if (handle_ != kNoHandle) ::close(static_cast<int>(handle_));
   if (parent_handle_ != kNoHandle) ::close(static_cast<int>(parent_handle_));
+  if (lock_handle_ != kNoHandle) ::close(static_cast<int>(lock_handle_));
   handle_ = kNoHandle;
   parent_handle_ = kNoHandle;
+  lock_handle_ = kNoHandle;
   path_.clear();
   name_.clear();
   identity_ = FileIdentity();

@@ -397,6 +397,27 @@ TEST(Files, AHeldPrivateDirectoryCannotBeRenamedAway) {
 #endif
 
 #ifndef _WIN32
+// The run's lock goes with the directory that took it: another opening of
+// the directory finds it taken while it is held, and free once it is closed,
+// so that a caller running conversion after conversion keeps no descriptor.
+// (On Windows the mutex that stands for it is the thread's own either way.)
+TEST(Files, ALockGoesWithItsDirectory) {
+  ScratchDir dir;
+  platform::Directory first;
+  platform::Directory second;
+  std::string err;
+  bool busy = false;
+  ASSERT_TRUE(first.Open(dir.path().string().c_str(), &err)) << err;
+  ASSERT_TRUE(second.Open(dir.path().string().c_str(), &err)) << err;
+  ASSERT_TRUE(first.Lock(false, &busy, &err)) << err;
+  EXPECT_TRUE(first.Lock(false, &busy, &err)) << err;
+  EXPECT_FALSE(second.Lock(false, &busy, &err));
+  EXPECT_TRUE(busy);
+  first.Close();
+  EXPECT_TRUE(second.Lock(false, &busy, &err)) << err;
+  EXPECT_FALSE(busy);
+}
+
 // A directory let go of is reopened only as the directory first found:
 // never through a link, nor when another one stands under its name. (A run
 // on Windows holds every folder.)

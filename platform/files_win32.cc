@@ -408,8 +408,9 @@ bool Directory::MoveOut(const char* name, const Directory& target,
 bool Directory::Lock(bool wait, bool* busy, std::string* err) {
   *busy = false;
   if (!IsOpen()) return Fail(err, EBADF);
+  if (lock_handle_ != kNoHandle) return true;
   // A directory cannot be locked as a file can: a mutex named after the
-  // directory's identity stands for it, owned until the process ends.
+  // directory's identity stands for it, owned until the directory is closed.
   char name[96];
   std::snprintf(name, sizeof name, "Local\\zone2las-publish-%016llx-%016llx",
                 static_cast<unsigned long long>(identity_.device),
@@ -418,7 +419,10 @@ bool Directory::Lock(bool wait, bool* busy, std::string* err) {
   if (mutex == nullptr) return FailSystem(err, GetLastError());
   for (;;) {
     const DWORD waited = WaitForSingleObject(mutex, wait ? 100 : 0);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return true;
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+      lock_handle_ = reinterpret_cast<std::intptr_t>(mutex);
+      return true;
+    }
     if (waited != WAIT_TIMEOUT) {
       const DWORD code = GetLastError();
       CloseHandle(mutex);
@@ -456,7 +460,12 @@ bool Directory::RemoveSelf(std::string* err) {
 
 void Directory::Close() {
   if (handle_ != kNoHandle) CloseHandle(AsHandle(handle_));
+  if (lock_handle_ != kNoHandle) {
+    ReleaseMutex(AsHandle(lock_handle_));
+    CloseHandle(AsHandle(lock_handle_));
+  }
   handle_ = kNoHandle;
+  lock_handle_ = kNoHandle;
   path_.clear();
   name_.clear();
   identity_ = FileIdentity();
