@@ -156,8 +156,8 @@ bool ParseDataFields(Fields* taken_fields, int attribute_count,
   *err = DepthRangeFault(*out, depth_step, pick);
   if (!err->empty()) return false;
   out->zone.Assign(fields[3], length(3));
-  // The values are taken over, not copied: the line's record and its fields
-  // exchange their buffers.
+  // The values are not copied: they stay in the buffers they were split
+  // into, the record's own or those it exchanges with |fields|.
   fields.Truncate(static_cast<std::size_t>(expected));
   fields.DropFront(kFixedColumns);
   if (&fields != &out->values) out->values.Swap(fields);
