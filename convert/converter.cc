@@ -14,6 +14,7 @@
 
 #include "convert/data_line.h"
 #include "convert/delimited_table.h"
+#include "convert/depth_key.h"
 #include "convert/held_lines.h"
 #include "convert/las_format.h"
 #include "convert/report.h"

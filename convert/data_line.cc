@@ -5,9 +5,9 @@
 #include <cstring>
 #include <utility>
 
+#include "convert/depth_key.h"
 #include "convert/las_format.h"
 #include "convert/report.h"
-#include "convert/resample.h"
 
 namespace {
 

@@ -9,13 +9,6 @@
 #include "io/block_writer.h"
 #include "text/string.h"
 
-// The depth key: ceil(depth * 1000) as a signed 32-bit integer. Every depth
-// comparison is made on keys, whole thousandths of a metre rounded up.
-// Callers keep depths within DepthKeyFits; outside it the key saturates.
-std::int32_t DepthKey(double depth);
-// True when |depth|'s key fits in a signed 32-bit integer.
-bool DepthKeyFits(double depth);
-
 // The tail of every row outside an interval: DEFINTERV 0 and a NULL in each
 // of |attribute_count| attribute cells, then the line feed.
 String NullRowTail(int attribute_count);

@@ -9,13 +9,10 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "convert/depth_key.h"
 #include "convert/well_state.h"
 #include "io/block_writer.h"
 #include "text/number.h"
-
-// The depth key's double before rounding up: the product is rounded to
-// double, and K(depth) <= K for a whole K is ScaledDepth(depth) <= K.
-inline double ScaledDepth(double depth) { return depth * 1000.0; }
 
 // The rows that ResampleLine or WriteClosingRow write, in order. They reach
 // the file through |out|, whose Flush comes before any other use of the

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "convert/delimited.h"
+#include "convert/depth_key.h"
 #include "convert/las_format.h"
 #include "convert/option_table.h"
 #include "convert/resample.h"

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "convert/depth_key.h"
 #include "convert/las_header.h"
 #include "convert/resample.h"
 #include "convert/well_names.h"
