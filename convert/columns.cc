@@ -172,22 +172,22 @@ bool InPlace(const std::vector<int>& column_of) {
 }
 
 void ArrangeFields(const std::vector<int>& column_of, const char* well_name,
-                   Fields* fields, std::vector<std::uint32_t>* order) {
+                   Fields* fields) {
   const std::size_t in_table = fields->size();
-  order->clear();
+  std::size_t chosen = 0;
+  std::size_t last = 0;
   for (const int column : column_of) {
-    if (column == kNoColumn) {
-      if (order->empty()) {
-        fields->Add(well_name != nullptr ? well_name : "",
-                    well_name != nullptr ? std::strlen(well_name) : 0);
-        order->push_back(static_cast<std::uint32_t>(fields->size() - 1));
-      } else {
-        order->push_back(order->back());
-      }
-      continue;
+    if (column != kNoColumn) {
+      if (static_cast<std::size_t>(column) >= in_table) break;
+      last = static_cast<std::size_t>(column);
+    } else if (chosen == 0) {
+      fields->Add(well_name != nullptr ? well_name : "",
+                  well_name != nullptr ? std::strlen(well_name) : 0);
+      last = fields->size() - 1;
     }
-    if (static_cast<std::size_t>(column) >= in_table) break;
-    order->push_back(static_cast<std::uint32_t>(column));
+    // A role with no column after the first repeats the one before it.
+    fields->Choose(last);
+    ++chosen;
   }
-  fields->Reorder(*order);
+  fields->Chosen();
 }

@@ -7,7 +7,6 @@
 #define ZONE2LAS_CONVERT_COLUMNS_H_
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -46,12 +45,11 @@ bool ChooseColumns(const Fields& names, const ColumnChoice& choice,
 // Whether every role's column stands in its place: no arranging needed.
 bool InPlace(const std::vector<int>& column_of);
 
-// Puts |fields| in the order of the roles, through |order|, which keeps its
-// buffer for the next line. The well with no column is |well_name|; the bottom
+// Puts |fields| in the order of the roles. The well with no column is |well_name|; the bottom
 // with no column is the top (a pick, which its unit's bottom replaces later). A
 // line whose fields end before a role's column is cut short before that role,
 // for the field count to refuse it.
 void ArrangeFields(const std::vector<int>& column_of, const char* well_name,
-                   Fields* fields, std::vector<std::uint32_t>* order);
+                   Fields* fields);
 
 #endif  // ZONE2LAS_CONVERT_COLUMNS_H_

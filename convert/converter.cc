@@ -228,7 +228,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
 
   // See kMostBridgedRows, in depth keys at this step. A step so large that
   // the gap cannot be held in a key difference bridges every gap.
-  const double bridged = kMostBridgedRows * options.depth_step * 1000.0;
+  const double bridged = ScaledDepth(kMostBridgedRows * options.depth_step);
   const std::int64_t most_bridged_keys =
       bridged < 0x1p62 ? static_cast<std::int64_t>(bridged)
                        : std::numeric_limits<std::int64_t>::max();

@@ -249,10 +249,6 @@ bool DecimalCommaToPoint(char* text, std::size_t length) {
   return true;
 }
 
-bool DecimalCommaToPoint(std::string* text) {
-  return DecimalCommaToPoint(&(*text)[0], text->size());
-}
-
 bool JoinWhiteSpaceRuns(char* text, std::size_t* length) {
   std::size_t out = 0;
   bool changed = false;

@@ -63,12 +63,11 @@ bool SplitDelimitedFields(const char* line, std::size_t length, char delimiter,
                           Fields* fields, std::string* err,
                           std::size_t max_fields = SIZE_MAX);
 
-// Where a comma is the decimal mark (semicolon tables): a number written with
-// one, such as "1012,5", "-0,24", ",5" or "1,5E-3" (an optional sign, digits,
-// the comma, digits, at least one digit in all, then an optional exponent),
-// gets a point in its place. Any other text is left as it is. Returns whether
-// |text| changed.
-bool DecimalCommaToPoint(std::string* text);
+// Where a comma is the decimal mark (semicolon tables): the |length| bytes
+// at |text|, when they are a number written with one, such as "1012,5",
+// "-0,24", ",5" or "1,5E-3" (an optional sign, digits, the comma, digits, at
+// least one digit in all, then an optional exponent), get a point in its
+// place. Any other text is left as it is. Returns whether the text changed.
 bool DecimalCommaToPoint(char* text, std::size_t length);
 
 // Replaces each run of white space (space, tab, CR, LF, vertical tab, form

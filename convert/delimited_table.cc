@@ -21,7 +21,7 @@ bool DelimitedTable::Split(const String& line, Fields* fields,
                             delimiter_, fields, err, max_fields_))
     return false;
   if (!column_of_.empty())
-    ArrangeFields(column_of_, well_name_, fields, &order_);
+    ArrangeFields(column_of_, well_name_, fields);
   return true;
 }
 
@@ -46,7 +46,7 @@ void DelimitedTable::JoinWhiteSpace(const char* what, Fields* fields,
 
 void DelimitedTable::ArrangeHeader(Fields* names) {
   if (!column_of_.empty())
-    ArrangeFields(column_of_, well_name_, names, &order_);
+    ArrangeFields(column_of_, well_name_, names);
   // Only the attribute columns' names are written, as curve names.
   for (std::size_t i = kFixedColumns; i < names->size(); ++i)
     JoinWhiteSpace("column name", names, i);

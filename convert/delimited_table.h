@@ -60,7 +60,6 @@ class DelimitedTable {
   const char delimiter_;
   const bool decimal_comma_;
   Reporter& reporter_;
-  std::vector<std::uint32_t> order_;
   std::vector<int> column_of_;
   const char* well_name_ = nullptr;
   std::size_t max_fields_ = SIZE_MAX;

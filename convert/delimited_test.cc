@@ -241,7 +241,8 @@ TEST(DecimalCommaToPoint, ChangesOnlyNumbersWithADecimalComma) {
   for (const TextCase& c : kCases) {
     SCOPED_TRACE(c.before);
     std::string text = c.before;
-    EXPECT_EQ(std::string(c.before) != c.after, DecimalCommaToPoint(&text));
+    EXPECT_EQ(std::string(c.before) != c.after,
+              DecimalCommaToPoint(&text[0], text.size()));
     EXPECT_EQ(c.after, text);
   }
 }
@@ -304,7 +305,7 @@ std::string TidiedTokens(std::vector<std::string> fields, bool header,
   for (std::size_t i = 0; i < fields.size(); ++i) {
     std::string& field = fields[i];
     if (delimiter == Delimiter::kSemicolon && !header && i != 0 && i != 3)
-      DecimalCommaToPoint(&field);
+      DecimalCommaToPoint(&field[0], field.size());
     if (header || i >= 3) JoinWhiteSpaceRuns(&field);
     if (!header && i >= 4 && field.empty()) field = "-9999.0";
     tokens += (i == 0 ? "" : " ") + field;

@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -120,8 +119,7 @@ int ParseHeader(const String& line, const Options& options, Reporter& reporter,
         ->SetColumns(header->column_of, header->well_name, names.size());
     (*delimited)->ArrangeHeader(&names);
   } else if (!header->column_of.empty()) {
-    std::vector<std::uint32_t> order;
-    ArrangeFields(header->column_of, "WELL", &names, &order);
+    ArrangeFields(header->column_of, "WELL", &names);
   }
   return ParseHeaderFields(&names, header, err) ? kExitSuccess : kExitFailure;
 }
@@ -210,11 +208,8 @@ bool TakeApart(const String& line, const TableHeader& header,
     // One field past the header's tells a line with more.
     SplitWhiteSpaceFields(line, fields, header.column_count + 1);
     if (facts != nullptr) facts->wide = fields->size() > header.column_count;
-    if (!header.column_of.empty()) {
-      // One buffer serves every line.
-      static std::vector<std::uint32_t> order;
-      ArrangeFields(header.column_of, header.well_name, fields, &order);
-    }
+    if (!header.column_of.empty())
+      ArrangeFields(header.column_of, header.well_name, fields);
   }
   return ParseDataFields(fields, header.attribute_count(), depth_step, data,
                          err, header.picks,

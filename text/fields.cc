@@ -38,9 +38,3 @@ void Fields::DropFront(std::size_t count) {
   starts_.erase(starts_.begin(),
                 starts_.begin() + static_cast<std::ptrdiff_t>(count));
 }
-
-void Fields::Reorder(const std::vector<std::uint32_t>& order) {
-  spare_.resize(order.size());
-  for (std::size_t k = 0; k < order.size(); ++k) spare_[k] = starts_[order[k]];
-  starts_.swap(spare_);
-}

@@ -51,8 +51,14 @@ class Fields {
   void Truncate(std::size_t count) { starts_.resize(count); }
   // Leaves out the first |count| fields (no more than there are).
   void DropFront(std::size_t count);
-  // The fields in a new order: field k becomes the old field |order|[k].
-  void Reorder(const std::vector<std::uint32_t>& order);
+  // A new order of the fields, chosen one by one: Choose appends the old
+  // field |i| (a field may be chosen twice, or not at all); Chosen makes the
+  // chosen fields the fields.
+  void Choose(std::size_t i) { chosen_.push_back(starts_[i]); }
+  void Chosen() {
+    starts_.swap(chosen_);
+    chosen_.clear();
+  }
 
   // Room for fields of |bytes| bytes in all, zero bytes included: exactly
   // that for the first fields, at least twice the room before when it grows.
@@ -63,7 +69,7 @@ class Fields {
     std::swap(size_, other.size_);
     std::swap(capacity_, other.capacity_);
     starts_.swap(other.starts_);
-    spare_.swap(other.spare_);
+    chosen_.swap(other.chosen_);
   }
 
  private:
@@ -71,8 +77,8 @@ class Fields {
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
   std::vector<std::uint32_t> starts_;
-  // The starts of the order before a Reorder; kept for the next line.
-  std::vector<std::uint32_t> spare_;
+  // The starts chosen so far for a new order; its buffer serves every line.
+  std::vector<std::uint32_t> chosen_;
 };
 
 #endif  // ZONE2LAS_TEXT_FIELDS_H_

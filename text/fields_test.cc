@@ -39,7 +39,8 @@ TEST(Fields, KeepEveryTextThroughGrowthAndEdits) {
   fields.Mutable(4)[0] = 'g';
   fields.SetLength(2, 1);
   EXPECT_EQ((TextList{"f0", "NULL", "f", "NULL", "g4"}), Texts(fields));
-  fields.Reorder({4, 0, 0, 2});
+  for (const std::size_t i : {4, 0, 0, 2}) fields.Choose(i);
+  fields.Chosen();
   EXPECT_EQ((TextList{"g4", "f0", "f0", "f"}), Texts(fields));
   fields.DropFront(2);
   EXPECT_EQ((TextList{"f0", "f"}), Texts(fields));
