@@ -1,12 +1,8 @@
 #include "convert/resample.h"
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <limits>
-#include <string>
-#include <vector>
 
 #include "convert/depth_key.h"
 #include "convert/las_format.h"
