@@ -19,6 +19,7 @@
 #include "convert/las_format.h"
 #include "convert/report.h"
 #include "convert/resample.h"
+#include "convert/returning_lines.h"
 #include "convert/standard_run.h"
 #include "convert/table_copy.h"
 #include "convert/table_input.h"
@@ -105,6 +106,27 @@ struct LineParts {
   std::optional<DelimitedTable>& delimited;
   double depth_step;
 };
+
+// Writes the lines that waited for their wells' turn, each well's together
+// in its file, reopened where its rows end.
+void WriteReturningLines(ReturningLines& returning, const LineParts& parts,
+                         WellFiles& wells, std::optional<StandardRun>& standard,
+                         const String& null_row_tail, Reporter& reporter) {
+  DataLine data;
+  std::string err;
+  returning.TakeAll([&](long number, const String& text) {
+    if (platform::PendingInterrupt() != 0) return;
+    reporter.SetLineNumber(number);
+    // The line was taken apart and accepted once already. Its well may have
+    // been set aside since, or have failed: then it is skipped.
+    if (!TakeApart(text, parts.header, parts.delimited, parts.depth_step, &data,
+                   &err) ||
+        !wells.SwitchTo(data.well))
+      return;
+    WriteRows(data, number, wells, standard, parts.depth_step, null_row_tail,
+              reporter);
+  });
+}
 
 // Writes |held|: each well's lines after those of the wells whose first
 // line comes before, stably sorted by top, as if the table had held them
@@ -208,7 +230,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   WellFiles wells(reporter, header, options.depth_step,
                   table.GetFullName().GetText(),
                   options.output_dir != nullptr ? options.output_dir : "",
-                  WellFiles::kWaitingBlocks, standard ? &*standard : nullptr);
+                  standard ? &*standard : nullptr);
   wells.SetFlatNames(options.flat_names);
   // Wells whose lines go upward are read again at the end: a table that
   // cannot go back (a pipe) keeps a copy of its lines as they are read, in
@@ -239,6 +261,9 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   // The lines written once the table has been read: the picks of a tops
   // table, or the lines of wells set aside.
   std::deque<HeldLine> held;
+  // The lines of wells that come back after other wells' lines.
+  ReturningLines returning;
+  const LineParts parts{header, delimited, options.depth_step};
   // Lines with more fields than the header names, and the first of them.
   long wide_lines = 0;
   long first_wide_line = 0;
@@ -291,16 +316,24 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     // A line above its well's line before: the well goes upward or
     // overlaps, and is taken again in depth order at the end.
     if (!wells.Accepts(data, &err)) {
-      wells.Defer(data.well);
-      deferred_at.emplace(wells.Identity(data.well), reader.line_number());
+      deferred_at.emplace(wells.Identity(data.well),
+                          wells.Defer(data.well, reader.line_number()));
       continue;
     }
     // A well that comes back far below its last line (a shuffled table):
     // rather than bridge the gap with rows that its later lines may replace,
     // it is taken again at the end too. The files are the same either way.
     if (wells.ReturnsAcrossGap(data, most_bridged_keys)) {
-      wells.Defer(data.well);
-      deferred_at.emplace(wells.Identity(data.well), reader.line_number());
+      deferred_at.emplace(wells.Identity(data.well),
+                          wells.Defer(data.well, reader.line_number()));
+      continue;
+    }
+    // A well that comes back after other wells' lines waits for its turn.
+    if (wells.Waits(data, reader.line_number())) {
+      returning.Keep(reader.line_number(), line, wells.Identity(data.well));
+      if (returning.Full())
+        WriteReturningLines(returning, parts, wells, standard, null_row_tail,
+                            reporter);
       continue;
     }
     // A well that is refused is reported once, when it first comes.
@@ -308,6 +341,9 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     WriteRows(data, reader.line_number(), wells, standard, options.depth_step,
               null_row_tail, reporter);
   }
+  wells.EndOfTable();
+  WriteReturningLines(returning, parts, wells, standard, null_row_tail,
+                      reporter);
   if (wells.AnyDeferred() &&
       !ReadDeferredLines(copy, source, header_line, options, header, delimited,
                          wells, &held, reporter)) {
@@ -315,9 +351,8 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     return kExitFailure;
   }
   if (!held.empty())
-    WriteHeldLines(held, LineParts{header, delimited, options.depth_step},
-                   options, wells, standard, null_row_tail, deferred_at,
-                   reporter);
+    WriteHeldLines(held, parts, options, wells, standard, null_row_tail,
+                   deferred_at, reporter);
   if (!LockPublication(wells, options, reporter))
     return Interrupted(platform::PendingInterrupt());
   // From here on a stop signal waits until every file is in place.

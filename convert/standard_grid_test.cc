@@ -4,6 +4,10 @@
 
 #include <string>
 
+#include "io/block_writer.h"
+#include "io/disk_file.h"
+#include "tests/scratch.h"
+
 namespace {
 
 TEST(StandardGrid, StepsOfSixDecimalsAtMost) {
@@ -76,24 +80,22 @@ TEST(StandardGrid, DepthTexts) {
 // Rows written through the block writer, across zero and whole units, read
 // as FormatMillionths writes each depth.
 TEST(StandardGrid, RowsAsText) {
-  struct Collect : BlockWriter::Sink {
-    bool TakeBlock(const char* bytes, std::size_t size) override {
-      text.append(bytes, size);
-      return true;
-    }
-    std::string text;
-  } collect;
+  ScratchDir dir;
+  DiskFile file;
+  file.SetName((dir / "rows.txt").string().c_str());
+  ASSERT_TRUE(file.OpenWrite(false));
   BlockWriter out;
-  out.SetFile(nullptr, &collect);
+  out.SetFile(&file);
   GridRows rows;
   rows.first = -3;
   rows.last = 8;
   WriteGridRows(rows, 152400, " x\n", out);
   out.Flush();
+  ASSERT_TRUE(file.Close());
   std::string expected;
   for (long long k = -3; k <= 8; ++k)
     expected += MillionthsText(k * 152400) + " x\n";
-  EXPECT_EQ(expected, collect.text);
+  EXPECT_EQ(expected, dir.Read("rows.txt"));
 }
 
 }  // namespace

@@ -56,8 +56,7 @@ void PauseBetweenRenames() {}
 
 WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
                      double depth_step, const std::string& table_path,
-                     const std::string& output_dir, std::size_t waiting_blocks,
-                     WellFormat* format)
+                     const std::string& output_dir, WellFormat* format)
     : reporter_(reporter),
       header_(header),
       depth_step_(depth_step),
@@ -67,8 +66,7 @@ WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
                          ? output_dir
                          : output_dir + "/"),
       format_(format),
-      folders_(output_dir),
-      rows_(waiting_blocks) {
+      folders_(output_dir) {
   std::string ignored;
   has_table_identity_ =
       platform::IdentifyPath(table_path_.c_str(), &table_identity_, &ignored);
@@ -175,41 +173,56 @@ WellFiles::Well& WellFiles::LookUpAnew(const String& name) {
   return well;
 }
 
-const WellState* WellFiles::Find(const String& well) {
-  const Well* found = current_;
-  if (current_ == nullptr || !SameBytes(well, current_well_name_))
-    found = &Lookup(well);
-  if (found == current_) return writing_ ? &well_ : nullptr;
-  return found->failed || found->deferred || !found->has_file ? nullptr
-                                                              : &found->state;
+WellFiles::Well& WellFiles::Of(const String& name) {
+  if (current_ != nullptr && SameBytes(name, current_well_name_))
+    return *current_;
+  return Lookup(name);
+}
+
+bool WellFiles::LastBottom(const Well& well, double* bottom) const {
+  if (&well == current_) {
+    if (!writing_ || well_.line_count == 0) return false;
+    *bottom = well_.bottom;
+    return true;
+  }
+  if (well.failed || well.deferred || !well.has_file) return false;
+  *bottom = well.waiting ? well.waiting_bottom : well.state.bottom;
+  return well.waiting || well.state.line_count > 0;
 }
 
 bool WellFiles::Accepts(const DataLine& line, std::string* err) {
-  const WellState* state = Find(line.well);
-  if (state == nullptr || state->line_count == 0 ||
-      DepthKey(line.top) >= DepthKey(state->bottom))
+  double bottom = 0.0;
+  if (!LastBottom(Of(line.well), &bottom) ||
+      DepthKey(line.top) >= DepthKey(bottom))
     return true;
   *err = FormatText(
       "top depth %s lies above the bottom depth %s of the previous line of "
       "well \"%s\"",
-      line.top_text.GetText(), ShortDepth(state->bottom).c_str(),
-      line.well.GetText());
+      line.top_text.GetText(), ShortDepth(bottom).c_str(), line.well.GetText());
   return false;
 }
 
 bool WellFiles::ReturnsAcrossGap(const DataLine& line, std::int64_t most_keys) {
-  if (current_ != nullptr && SameBytes(line.well, current_well_name_))
-    return false;
-  const Well& well = Lookup(line.well);
-  if (&well == current_ || !well.has_file || well.deferred || well.failed)
-    return false;
-  return std::int64_t{DepthKey(line.top)} - DepthKey(well.state.bottom) >
-         most_keys;
+  const Well& well = Of(line.well);
+  double bottom = 0.0;
+  if (&well == current_ || !LastBottom(well, &bottom)) return false;
+  return std::int64_t{DepthKey(line.top)} - DepthKey(bottom) > most_keys;
 }
 
-void WellFiles::Defer(const String& name) {
+bool WellFiles::Waits(const DataLine& line, long number) {
+  Well& well = Of(line.well);
+  if (&well == current_ || well.failed || well.deferred || !well.has_file)
+    return false;
+  if (!well.waiting) well.waiting_since = number;
+  well.waiting = true;
+  well.waiting_bottom = line.bottom;
+  return true;
+}
+
+long WellFiles::Defer(const String& name, long number) {
   Well& well = Lookup(name);
-  if (well.deferred || well.failed) return;
+  if (well.deferred || well.failed) return number;
+  const long unwritten = well.waiting ? well.waiting_since : number;
   DropFile(well);
   if (&well == current_) {
     writing_ = false;
@@ -217,12 +230,14 @@ void WellFiles::Defer(const String& name) {
   }
   order_.erase(std::remove(order_.begin(), order_.end(), &well), order_.end());
   well.deferred = true;
+  well.waiting = false;
   well.completed = false;
   well.continued = false;
   well.rows_end = 0;
   well.size = 0;
   well.state.Reset();
   ++deferred_count_;
+  return unwritten;
 }
 
 bool WellFiles::IsDeferred(const String& name) {
@@ -305,28 +320,21 @@ bool WellFiles::CreateWellFile(Well& well) {
   return true;
 }
 
-// Goes on with a waiting well from the state before its closing row, exactly
-// as if its lines had stood together. Its rows join those that wait in
-// memory; TakeBlock reopens its file once a block of them is full.
+// Goes on with a well from the state before its closing row, exactly as if
+// its lines had stood together: its file is reopened where its rows end.
 void WellFiles::ResumeWell(Well& well) {
+  well.waiting = false;
+  std::string err;
+  if (!OpenWaitingFile(well, &err)) {
+    FailWell(well, "cannot continue: " + err);
+    return;
+  }
   well.continued = true;
   well.completed = false;
   well_ = well.state;
-  rows_.SetFile(nullptr, this);
-  rows_.Resume(well.waiting_rows);
-  well.waiting_rows = BlockWriter::Block();
+  rows_.SetFile(&output_);
   allocation_failures_at_start_ = platform::AllocationFailureCount();
   writing_ = true;
-}
-
-// A full block of the current well's rows, or its last rows: its file is
-// reopened, if it is not open, and they are written there.
-bool WellFiles::TakeBlock(const char* bytes, std::size_t size) {
-  if (output_.GetStream() == nullptr &&
-      !OpenWaitingFile(*current_, &continue_error_))
-    return false;
-  output_.Write(bytes, size);
-  return !output_.HasFailed();
 }
 
 // Reopens a waiting well's file where its rows end: over its closing row, if
@@ -354,25 +362,14 @@ bool WellFiles::CutAtEnd(Well& well, std::string* err) {
 // close. Its state before the closing row is kept for its lines to come. A
 // well that has come back once is likely to come back again (tables sorted
 // by formation take every well in turn): until the table has been read, it
-// waits without its closing row and depth range, its latest rows in memory
-// unless a full block of them opened its file.
+// is left without its closing row and depth range.
 void WellFiles::CompleteCurrent(bool at_end) {
   if (!writing_) return;
   writing_ = false;
   Well& well = *current_;
   std::string err;
-  if (output_.GetStream() == nullptr && !rows_.Failed()) {
-    if (!at_end && WaitInMemory(well)) return;
-    OpenWaitingFile(well, &continue_error_);
-  }
   rows_.Flush();
-  if (!continue_error_.empty()) {
-    const std::string reason = "cannot continue: " + continue_error_;
-    continue_error_.clear();
-    FailWell(well, reason);
-    return;
-  }
-  if (well.continued && !at_end) {
+  if (well.continued && !at_end && !end_of_table_) {
     if (!CutAtEnd(well, &err)) {
       FailWell(well, "cannot write: " + err);
       return;
@@ -397,42 +394,6 @@ void WellFiles::CompleteCurrent(bool at_end) {
   if (!CloseCurrent(well)) return;
   well.completed = true;
   well.rows_end = closing_row_offset;
-}
-
-// Keeps the current well's rows in memory until it comes back, writing out
-// the rows that wait for other wells when no block is left. False when not
-// even then is there one: its rows go to its file now.
-bool WellFiles::WaitInMemory(Well& well) {
-  if (rows_.Pending() > 0 && !rows_.CanPark()) WriteWaitingRows();
-  if (rows_.Pending() > 0 && !rows_.CanPark()) return false;
-  if (!KeepState(well)) return true;
-  if (rows_.Pending() > 0) {
-    well.waiting_rows = rows_.Park();
-  } else {
-    rows_.SetFile(nullptr);
-  }
-  return true;
-}
-
-// Writes the rows that wait in memory into their wells' files, where each
-// well's rows end; the files stay without their closing rows.
-void WellFiles::WriteWaitingRows() {
-  for (Well* well : order_) {
-    if (well->waiting_rows.bytes == nullptr) continue;
-    const BlockWriter::Block rows = well->waiting_rows;
-    well->waiting_rows = BlockWriter::Block();
-    std::string err;
-    if (!OpenWaitingFile(*well, &err)) {
-      FailWell(*well, "cannot continue: " + err);
-    } else {
-      output_.Write(rows.bytes, rows.size);
-      if (!CutAtEnd(*well, &err) || !output_.Close(&err)) {
-        output_.Close();
-        FailWell(*well, "cannot write: " + err);
-      }
-    }
-    rows_.Recycle(rows);
-  }
 }
 
 // Keeps the current well's state for its lines to come; false once the well
@@ -471,11 +432,8 @@ void WellFiles::DropFile(Well& well) {
   if (&well == current_) {
     rows_.Discard();
     output_.Close();
-    // A failed reopen goes with the well, not to the well after it.
-    continue_error_.clear();
   }
-  rows_.Recycle(well.waiting_rows);
-  well.waiting_rows = BlockWriter::Block();
+  well.waiting = false;
   if (!well.has_file) return;
   std::string ignored;
   if (platform::Directory* partial = folders_.Partial(well.folder, &ignored))

@@ -3,13 +3,11 @@
 // the run made itself and holds open (or reopens only as that directory: see
 // WellFolders), so that nothing another process does to names can redirect
 // a write. A well whose lines stop is completed there
-// (closing row, depth range) and closed. When its lines come back, its rows
-// wait in memory, in a block of its own, and its file is reopened and
-// continued in place only when that block is full, when no block is left for
-// waiting rows, or once the table has been read. Only then is each
-// complete well moved to its name, so a run that is stopped publishes
-// nothing, two runs in one folder never mix their wells, and any order of
-// lines costs linear time and a bounded amount of memory.
+// (closing row, depth range) and closed. When its lines come back, they wait
+// (see ReturningLines) and its file is reopened and continued in place. Only
+// once the table has been read is each complete well moved to its name, so a
+// run that is stopped publishes nothing and two runs in one folder never mix
+// their wells.
 //
 // A well is known by the file it reaches: the identity of its folder
 // (whatever link or spelling leads there) and its file name as the file
@@ -35,14 +33,8 @@
 #include "platform/files.h"
 #include "text/string.h"
 
-class WellFiles : private BlockWriter::Sink {
+class WellFiles {
  public:
-  // The blocks of rows that can wait in memory for wells that came back, a
-  // block a well, for all wells together: 64 MiB set aside, whose pages are
-  // touched only as that many wells take turns. Past them, the rows that
-  // wait are written into their files.
-  static constexpr std::size_t kWaitingBlocks = 256;
-
   // Header and step make every file's LAS header; |table_path| is the zone
   // table, which no well may replace; the files go into |output_dir|, the
   // working directory when it is empty. Messages go to |reporter|. With
@@ -50,24 +42,24 @@ class WellFiles : private BlockWriter::Sink {
   WellFiles(Reporter& reporter, const TableHeader& header, double depth_step,
             const std::string& table_path,
             const std::string& output_dir = std::string(),
-            std::size_t waiting_blocks = kWaitingBlocks,
             WellFormat* format = nullptr);
   // Drops whatever was not published: files in progress and the private
   // directories.
-  ~WellFiles() override;
+  ~WellFiles();
 
   WellFiles(const WellFiles&) = delete;
   WellFiles& operator=(const WellFiles&) = delete;
-
-  // The state that |well|'s last accepted line left: the current well's, or
-  // a waiting well's. Null for a well not seen yet and for one whose lines
-  // are skipped.
-  const WellState* Find(const String& well);
 
   // Whether |line| may join its well: its top must not lie above the bottom
   // of the well's last accepted line. The well is looked up before anything
   // is finished or started. False, with the reason in |err|, otherwise.
   bool Accepts(const DataLine& line, std::string* err);
+
+  // Whether |line|, number |number| of the table and accepted, comes back to
+  // its well after other wells' lines: its well has a file that is not the
+  // current one. Then the line waits for its well's turn (see
+  // ReturningLines), and is the well's last accepted line from now on.
+  bool Waits(const DataLine& line, long number);
 
   // Whether |line| comes back to its well after other wells' lines and
   // leaves more than |most_keys| depth keys (millimetres) below the well's
@@ -83,8 +75,10 @@ class WellFiles : private BlockWriter::Sink {
   // Sets |well| aside for the end of the run: a line of it lies above the
   // bottom of its line before (it goes upward or overlaps), so its lines are
   // to be taken again in depth order. Its file so far is dropped, and its
-  // lines are skipped until EndDeferral.
-  void Defer(const String& well);
+  // lines are skipped until EndDeferral. |number| is the number of the line
+  // that sets it aside; returns the number of the well's first line whose
+  // rows were not written: |number|, or the first of its lines that wait.
+  long Defer(const String& well, long number);
   // Whether |well| is set aside.
   bool IsDeferred(const String& well);
   bool AnyDeferred() const { return deferred_count_ > 0; }
@@ -105,9 +99,13 @@ class WellFiles : private BlockWriter::Sink {
   void EndDeferral();
 
   // Makes |well| the current well: completes the one before it when the name
-  // changes, then starts the well's file or continues it. True when the
-  // well's lines are written; false when they are skipped.
+  // changes, then starts the well's file or reopens it where its rows end.
+  // True when the well's lines are written; false when they are skipped.
   bool SwitchTo(const String& well);
+
+  // The whole table has been read: from now on every well left is completed
+  // (closing row, depth range), even one whose lines came back before.
+  void EndOfTable() { end_of_table_ = true; }
 
   // The current well, while SwitchTo last gave true, and the way its rows
   // go to its file.
@@ -133,26 +131,31 @@ class WellFiles : private BlockWriter::Sink {
     bool completed = false;     // its file ends in its closing row and is whole
     bool continued = false;     // its lines came back after another well's
     bool deferred = false;      // its lines wait for the end of the run
+    // Its latest lines wait for its turn, the last of them ending at
+    // |waiting_bottom|.
+    bool waiting = false;
+    double waiting_bottom = 0.0;
+    long waiting_since = 0;  // the number of its first line that waits
     // Under flat names: the name that first reached the file, until another
     // spelling reaches it too and is noted.
     std::string flat_source;
-    WellState state;                  // before its closing row
-    BlockWriter::Block waiting_rows;  // rows not yet in its file
+    WellState state;  // before its closing row
   };
 
   Well& Lookup(const String& name);
+  // The well of |name|, with no lookup while it is the current well's.
+  Well& Of(const String& name);
+  // The bottom of |well|'s last accepted line, while it has one.
+  bool LastBottom(const Well& well, double* bottom) const;
   Well& LookUpAnew(const String& name);
   Well* RefusedWell(const std::string& file_name, const std::string& message);
   void StartWell(Well& well);
   bool OpenInPartial(const Well& well, bool reopened, std::string* err);
   bool CreateWellFile(Well& well);
   void ResumeWell(Well& well);
-  bool TakeBlock(const char* bytes, std::size_t size) override;
   bool OpenWaitingFile(Well& well, std::string* err);
   bool CutAtEnd(Well& well, std::string* err);
   void CompleteCurrent(bool at_end);
-  bool WaitInMemory(Well& well);
-  void WriteWaitingRows();
   bool KeepState(Well& well);
   bool CloseCurrent(Well& well);
   void FailWell(Well& well, const std::string& reason);
@@ -174,9 +177,8 @@ class WellFiles : private BlockWriter::Sink {
   DiskFile output_;
   // Declared after the file it writes to, so that it goes first.
   BlockWriter rows_;
-  // Why the current well's file could not be reopened for its rows.
-  std::string continue_error_;
   Well* current_ = nullptr;
+  bool end_of_table_ = false;
   bool writing_ = false;
   String current_well_name_;
   WellState well_;

@@ -65,13 +65,12 @@ class WellFilesTest : public ::testing::Test {
     return true;
   }
 
-  // Converts |lines| into the folder |folder| with room in memory for the
-  // rows of |waiting_blocks| wells that wait.
-  void Convert(const std::vector<std::string>& lines, const std::string& folder,
-               std::size_t waiting_blocks) {
+  // Converts |lines| into the folder |folder|.
+  void Convert(const std::vector<std::string>& lines,
+               const std::string& folder) {
     std::filesystem::create_directory(dir_ / folder);
     WellFiles wells(reporter_, header_, 0.1, (dir_ / "zones.txt").string(),
-                    folder, waiting_blocks);
+                    folder);
     long number = 2;
     for (const std::string& line : lines)
       ASSERT_TRUE(Offer(wells, number++, line.c_str()));
@@ -112,18 +111,40 @@ TEST_F(WellFilesTest, ARunThatEndsWithoutPublishingLeavesNothing) {
   EXPECT_EQ("an earlier run's file\n", dir_.Read("W1.las"));
 }
 
-TEST_F(WellFilesTest, AWellsLastBottomIsFoundWhileItRunsAndOnceItIsFinished) {
-  EXPECT_EQ(nullptr, wells_->Find(String("W1")));
+// A line may not start above its well's last accepted line, whether that
+// well runs, is finished, or has lines waiting for its turn; every spelling
+// of the well's file finds it.
+TEST_F(WellFilesTest, ALineIsCheckedAgainstItsWellsLastAcceptedLine) {
+  const auto accepts = [this](const char* text) {
+    DataLine line;
+    std::string err;
+    EXPECT_TRUE(ParseDataLine(String(text), 1, 0.1, &line, &err)) << err;
+    const bool accepted = wells_->Accepts(line, &err);
+    return accepted ? std::string("accepted") : err;
+  };
+  const auto waits = [this](long number, const char* text) {
+    DataLine line;
+    std::string err;
+    EXPECT_TRUE(ParseDataLine(String(text), 1, 0.1, &line, &err)) << err;
+    return wells_->Waits(line, number);
+  };
+  EXPECT_EQ("accepted", accepts("W1 0 1 A 1"));
   ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
-  ASSERT_NE(nullptr, wells_->Find(String("w1")));
-  EXPECT_EQ(10.2, wells_->Find(String("w1"))->bottom);
+  EXPECT_EQ(
+      "top depth 10.1 lies above the bottom depth 10.2 of the previous line "
+      "of well \"w1\"",
+      accepts("w1 10.1 11 A 1"));
+  EXPECT_EQ("accepted", accepts("w1 10.2 11 A 1"));
+  EXPECT_FALSE(waits(3, "W1 10.2 11 A 1"));  // the current well
   ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
-  ASSERT_NE(nullptr, wells_->Find(String("./W1")));
-  EXPECT_EQ(10.2, wells_->Find(String("./W1"))->bottom);
-  EXPECT_EQ(50.3, wells_->Find(String("W2"))->bottom);
-  ASSERT_TRUE(Line(4, "w1 10.5 10.6 C 3"));
-  EXPECT_EQ(10.6, wells_->Find(String("W1"))->bottom);
-  EXPECT_EQ(50.3, wells_->Find(String("W2"))->bottom);
+  EXPECT_NE("accepted", accepts("./W1 10.1 11 A 1"));
+  EXPECT_NE("accepted", accepts("W2 50.2 51 A 1"));
+  EXPECT_FALSE(waits(4, "W3 1 2 A 1"));  // a well not seen yet
+  EXPECT_TRUE(waits(4, "W1 10.5 10.6 C 3"));
+  EXPECT_NE("accepted", accepts("W1 10.55 11 A 1"));
+  EXPECT_EQ("accepted", accepts("W1 10.6 11 A 1"));
+  ASSERT_TRUE(Line(5, "w1 10.6 10.8 C 3"));
+  EXPECT_NE("accepted", accepts("W1 10.7 11 A 1"));
 }
 
 // Only a well that comes back after another well's lines, far below its
@@ -141,7 +162,7 @@ TEST_F(WellFilesTest, AWellReturnsAcrossAGapOnlyAfterOtherWellsAndFarBelow) {
   EXPECT_FALSE(across("W3 500 501 B 2"));    // a well not seen yet
   EXPECT_FALSE(across("w1 110.2 111 B 2"));  // 100 m below: not more
   EXPECT_TRUE(across("w1 110.201 111 B 2"));
-  wells_->Defer(String("W1"));
+  wells_->Defer(String("W1"), 4);
   EXPECT_FALSE(across("W1 500 501 B 2"));  // set aside already
 }
 
@@ -194,7 +215,6 @@ TEST_F(WellFilesTest, AWellThatRanOutOfMemoryIsNotWritten) {
   platform::SetAllocationLimitForTesting(0);
   ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));  // completes W1
   EXPECT_EQ("zone2las: W1.las: not written: out of memory\n", messages_);
-  EXPECT_EQ(nullptr, wells_->Find(String("W1")));
   EXPECT_FALSE(Line(4, "W1 10.5 10.6 C 3"));
   wells_->Publish();
   EXPECT_THAT(dir_.List(), ElementsAre("W2.las"));
@@ -217,15 +237,14 @@ TEST_F(WellFilesTest, AWellContinuesItsOwnFileWhateverHappensToItsName) {
                                        "10.600000   C   1      3\n"));
 }
 
-// Rows that waited in memory go only into their well's own file: when it
-// has been replaced by a link by the time they are written, the well is
-// dropped, the others are published, and nothing reaches where the link
-// leads.
-TEST_F(WellFilesTest, WaitingRowsNeverFollowALinkPutInPlaceOfTheirFile) {
+// A well's file is reopened only as its own: when it has been replaced by a
+// link by the time the well is completed, the well is dropped, the others
+// are published, and nothing reaches where the link leads.
+TEST_F(WellFilesTest, AReopenedFileNeverFollowsALinkPutInItsPlace) {
   dir_.Write("secret.txt", "secret\n");
   ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
   ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
-  ASSERT_TRUE(Line(4, "W1 10.5 10.6 C 3"));  // its rows wait in memory
+  ASSERT_TRUE(Line(4, "W1 10.5 10.6 C 3"));  // left without its closing row
   ASSERT_TRUE(Line(5, "W2 50.5 50.6 Y 8"));
   ASSERT_TRUE(LinkInPlaceOf("W1.las", "../secret.txt"));
   wells_->Publish();
@@ -236,28 +255,30 @@ TEST_F(WellFilesTest, WaitingRowsNeverFollowALinkPutInPlaceOfTheirFile) {
   EXPECT_TRUE(reporter_.failed());
 }
 
-// A well whose file cannot be reopened and that is then set aside takes the
-// reason with it: the well that goes on after it is published untouched.
-TEST_F(WellFilesTest, AWellSetAsideTakesItsReopenFailureWithIt) {
+// A well whose file cannot be reopened when it comes back is dropped with
+// the reason, and its later lines are skipped; the well that goes on after
+// it is published untouched.
+TEST_F(WellFilesTest, AWellThatCannotReopenItsFileIsDropped) {
   dir_.Write("secret.txt", "secret\n");
   ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
   ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));
   ASSERT_TRUE(LinkInPlaceOf("W1.las", "../secret.txt"));
-  // More than a block of rows: the file is reopened, and cannot be.
-  ASSERT_TRUE(Line(4, "W1 10.5 1200 C 3"));
-  wells_->Defer(String("W1"));
-  ASSERT_TRUE(Line(5, "W2 50.5 50.6 Y 8"));
+  EXPECT_FALSE(Line(4, "W1 10.5 1200 C 3"));
+  EXPECT_THAT(messages_,
+              MatchesRegex("zone2las: W1.las: cannot continue: [^\n]+\n"));
+  messages_.clear();
+  EXPECT_FALSE(Line(5, "W1 1200 1201 C 3"));
+  ASSERT_TRUE(Line(6, "W2 50.5 50.6 Y 8"));
   wells_->Publish();
   EXPECT_EQ("", messages_);
   EXPECT_THAT(dir_.List(), ElementsAre("W2.las", "secret.txt"));
   EXPECT_EQ("secret\n", dir_.Read("secret.txt"));
 }
 
-// Wells that take turns give the files of the same lines grouped by well,
-// whether their rows wait in memory, fill a block after coming back (the
-// last interval of W2, 1000 m, is about 600 KB of rows), are written out
-// because more wells wait than there are blocks for them, or have no block
-// to wait in at all.
+// Wells that take turns give the files of the same lines grouped by well:
+// each return reopens the well's file where its rows end, over its closing
+// row (the last interval of W2, 1000 m, is about 600 KB of rows, longer than
+// a block of rows).
 TEST_F(WellFilesTest, WellsTakingTurnsGiveTheFilesOfGroupedLines) {
   const char* const names[] = {"W1", "W2", "W3", "W4", "W5"};
   std::vector<std::string> by_turns;
@@ -275,20 +296,14 @@ TEST_F(WellFilesTest, WellsTakingTurnsGiveTheFilesOfGroupedLines) {
       if (line.compare(0, 3, std::string(name) + " ") == 0)
         by_well.push_back(line);
   }
-  for (const std::size_t waiting_blocks :
-       {std::size_t{0}, std::size_t{2}, WellFiles::kWaitingBlocks}) {
-    SCOPED_TRACE(waiting_blocks);
-    const std::string turns = "turns" + std::to_string(waiting_blocks);
-    Convert(by_turns, turns, waiting_blocks);
-    Convert(by_well, "grouped", WellFiles::kWaitingBlocks);
-    for (const char* name : names) {
-      const std::string file = std::string(name) + ".las";
-      const std::string grouped = dir_.Read("grouped/" + file);
-      EXPECT_GT(grouped.size(), 1000u);
-      // Compared whole, but not printed whole when they differ.
-      EXPECT_TRUE(grouped == dir_.Read(turns + "/" + file)) << file;
-    }
-    std::filesystem::remove_all(dir_ / "grouped");
+  Convert(by_turns, "turns");
+  Convert(by_well, "grouped");
+  for (const char* name : names) {
+    const std::string file = std::string(name) + ".las";
+    const std::string grouped = dir_.Read("grouped/" + file);
+    EXPECT_GT(grouped.size(), 1000u);
+    // Compared whole, but not printed whole when they differ.
+    EXPECT_TRUE(grouped == dir_.Read("turns/" + file)) << file;
   }
   EXPECT_EQ("", messages_);
 }

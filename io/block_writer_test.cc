@@ -22,20 +22,6 @@ class BlockWriterTest : public testing::Test {
   ScratchDir dir_;
 };
 
-// A sink that keeps what it is given, and fails once told to.
-class KeptBlocks : public BlockWriter::Sink {
- public:
-  bool TakeBlock(const char* bytes, std::size_t size) override {
-    if (fail) return false;
-    kept.append(bytes, size);
-    ++blocks;
-    return true;
-  }
-  std::string kept;
-  int blocks = 0;
-  bool fail = false;
-};
-
 // Pieces of every size from none to past three blocks, some made in place
 // and some appended, reach the file whole and in order; bytes given directly
 // to the file after a Flush land after them.
@@ -73,16 +59,14 @@ TEST_F(BlockWriterTest, PiecesOfAnySizeArriveInOrder) {
   EXPECT_TRUE(expected == written);
 }
 
-// Bytes go to the file that was set when they were taken; with no file nor
-// sink they are dropped. A parked block keeps its bytes while other files
-// are written, and goes on from them once resumed, here into a sink.
+// Bytes go to the file that was set when they were taken; with no file they
+// are dropped.
 TEST_F(BlockWriterTest, BytesReachTheirOwnFile) {
   DiskFile first;
   DiskFile second;
   Open(first, "first.txt");
   Open(second, "second.txt");
-  KeptBlocks sink;
-  BlockWriter out(1);
+  BlockWriter out;
   out.SetFile(&first);
   out.Append("one ", 4);
   out.SetFile(nullptr);
@@ -91,46 +75,14 @@ TEST_F(BlockWriterTest, BytesReachTheirOwnFile) {
   out.Append("two", 3);
   out.SetFile(&first);
   out.Append("three", 5);
-  ASSERT_TRUE(out.CanPark());
-  const BlockWriter::Block parked = out.Park();
-  EXPECT_FALSE(out.CanPark());
-  EXPECT_EQ(0u, out.Pending());
   out.SetFile(&second);
+  EXPECT_EQ(0u, out.Pending());
   out.Append(" four", 5);
-  out.Flush();
-  out.SetFile(nullptr, &sink);
-  out.Resume(parked);
-  EXPECT_TRUE(out.CanPark());
-  EXPECT_EQ(5u, out.Pending());
-  out.Append(" five", 5);
   out.Flush();
   ASSERT_TRUE(first.Close());
   ASSERT_TRUE(second.Close());
-  EXPECT_EQ("one ", dir_.Read("first.txt"));
+  EXPECT_EQ("one three", dir_.Read("first.txt"));
   EXPECT_EQ("two four", dir_.Read("second.txt"));
-  EXPECT_EQ("three five", sink.kept);
-  EXPECT_EQ(1, sink.blocks);
-}
-
-// A sink that refuses a block stops the bytes that follow until the next
-// SetFile.
-TEST_F(BlockWriterTest, ARefusedBlockStopsTheRest) {
-  KeptBlocks sink;
-  BlockWriter out;
-  out.SetFile(nullptr, &sink);
-  sink.fail = true;
-  out.Append("lost", 4);
-  out.Flush();
-  EXPECT_TRUE(out.Failed());
-  sink.fail = false;
-  out.Append("also lost", 9);
-  out.Flush();
-  EXPECT_EQ("", sink.kept);
-  out.SetFile(nullptr, &sink);
-  EXPECT_FALSE(out.Failed());
-  out.Append("kept", 4);
-  out.Flush();
-  EXPECT_EQ("kept", sink.kept);
 }
 
 #ifdef __linux__

@@ -23,13 +23,6 @@ void* ReallocateZeroed(void* block, std::size_t old_bytes,
                        std::size_t new_bytes);
 void Release(void* block);
 
-// A region of |bytes| for large buffers that live as long as the run, its
-// pages not touched until used. Where the system offers large pages they
-// back it, so that filling it costs few page faults and few TLB misses. Null
-// when no region can be had. Released with ReleaseRegion and the same size.
-void* AllocateRegion(std::size_t bytes);
-void ReleaseRegion(void* region, std::size_t bytes);
-
 // Tells the user that a heap block could not be had: a message box with
 // |caption| and the system's description of the last error on Windows, the
 // same two texts on standard error elsewhere.

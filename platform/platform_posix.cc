@@ -1,7 +1,6 @@
 // The platform layer on POSIX systems: the C library stands in for the
 // Windows process heap, the ANSI text routines, _fullpath and _splitpath.
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -93,38 +92,6 @@ void* ReallocateZeroed(void* block, std::size_t old_bytes,
 }
 
 void Release(void* block) { std::free(block); }
-
-namespace {
-
-// The size and alignment of a transparent huge page on x86-64 and most
-// other systems that have them.
-constexpr std::size_t kLargePageBytes = std::size_t{2} << 20;
-
-}  // namespace
-
-void* AllocateRegion(std::size_t bytes) {
-  // Mapped with a large page's worth to spare, so that the region can start
-  // on a large page's boundary; the edges are given back.
-  const std::size_t mapped = bytes + kLargePageBytes;
-  void* map = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-  if (map == MAP_FAILED) return nullptr;
-  const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(map);
-  const std::uintptr_t aligned =
-      (start + kLargePageBytes - 1) & ~(kLargePageBytes - 1);
-  if (aligned > start) ::munmap(map, aligned - start);
-  const std::size_t tail = mapped - (aligned - start) - bytes;
-  if (tail > 0) ::munmap(reinterpret_cast<char*>(aligned) + bytes, tail);
-#ifdef MADV_HUGEPAGE
-  // Only advice: where large pages are off, the region still works.
-  ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-#endif
-  return reinterpret_cast<void*>(aligned);
-}
-
-void ReleaseRegion(void* region, std::size_t bytes) {
-  if (region != nullptr) ::munmap(region, bytes);
-}
 
 void ReportAllocationFailure(const char* caption) {
   int code = errno != 0 ? errno : ENOMEM;

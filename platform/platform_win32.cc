@@ -164,17 +164,6 @@ void Release(void* block) {
   if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
 }
 
-void* AllocateRegion(std::size_t bytes) {
-  // Committed at once; the system gives a page its memory when it is first
-  // touched. Large pages need a privilege that programs seldom hold.
-  return ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT,
-                        PAGE_READWRITE);
-}
-
-void ReleaseRegion(void* region, std::size_t /*bytes*/) {
-  if (region != nullptr) ::VirtualFree(region, 0, MEM_RELEASE);
-}
-
 void ReportAllocationFailure(const char* caption) {
   DWORD code = GetLastError();
   internal::CountAllocationFailure();

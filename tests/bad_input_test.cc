@@ -470,8 +470,7 @@ TEST(BadInput, WideHeadersCostMemoryInProportion) {
 }
 
 // Wells whose lines take turns convert under the same limit on address
-// space as the same lines grouped: rows that would wait in memory go to
-// their files when no room can be set aside for them.
+// space as the same lines grouped.
 TEST(BadInput, WellsTakingTurnsNeedNoMoreAddressSpace) {
   if (kSanitized || ProgramIsWindows())
     GTEST_SKIP() << "no address-space limit here";
@@ -524,6 +523,46 @@ pid_t StartProgram(const ScratchDir& dir, const std::string& table_name,
     _exit(127);
   }
   return pid;
+}
+
+// The peak resident memory, in KiB, of the program run in |dir| on
+// |table_name|; -1 when it did not end with status 0.
+long PeakMemoryKib(const ScratchDir& dir, const std::string& table_name) {
+  const pid_t pid = StartProgram(dir, table_name);
+  int raw = 0;
+  struct rusage usage {};
+  if (wait4(pid, &raw, 0, &usage) != pid || !WIFEXITED(raw) ||
+      WEXITSTATUS(raw) != 0)
+    return -1;
+  return usage.ru_maxrss;
+}
+
+// Wells whose lines take turns (a table sorted by formation) keep their
+// lines, not their rows, until their turn: 200 wells of 30 intervals of
+// 20 m, about 240 KB of rows each, need no more memory taking turns than
+// grouped, give or take a few megabytes.
+TEST(BadInput, WellsTakingTurnsKeepTheirLinesNotTheirRows) {
+  if (kSanitized) GTEST_SKIP() << "the sanitizers' own memory would count";
+  const auto line = [](int w, int i) {
+    return "W" + std::to_string(w) + " " + std::to_string(i * 20) + " " +
+           std::to_string(i * 20 + 20) + " Z" + std::to_string(i) + " " +
+           std::to_string(i) + "\n";
+  };
+  std::string grouped = kHeader, interleaved = kHeader;
+  for (int w = 0; w < 200; ++w)
+    for (int i = 0; i < 30; ++i) grouped += line(w, i);
+  for (int i = 0; i < 30; ++i)
+    for (int w = 0; w < 200; ++w) interleaved += line(w, i);
+  ScratchDir apart, together;
+  apart.Write("zones.txt", interleaved);
+  together.Write("zones.txt", grouped);
+  const long grouped_kib = PeakMemoryKib(together, "zones.txt");
+  const long interleaved_kib = PeakMemoryKib(apart, "zones.txt");
+  ASSERT_GT(grouped_kib, 0);
+  ASSERT_GT(interleaved_kib, 0);
+  EXPECT_LE(interleaved_kib, grouped_kib + 4096)
+      << "grouped " << grouped_kib << " KiB";
+  EXPECT_TRUE(together.Read("W7.las") == apart.Read("W7.las"));
 }
 
 // Opens the FIFO for writing once the program has opened it for reading.
