@@ -3,31 +3,25 @@
 // values of text columns as integer codes, listed in ~Parameter), and every
 // ~Well item of the standard. It reads the table once before the conversion
 // to learn the wells' depth ranges, the codes and the well items, so that
-// every header is whole before the first row.
+// every header is whole before the first row. standard_run.cc holds that
+// reading, standard_output.cc the writing of the headers and rows.
 #ifndef ZONE2LAS_CONVERT_STANDARD_RUN_H_
 #define ZONE2LAS_CONVERT_STANDARD_RUN_H_
 
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
-#include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "convert/data_line.h"
 #include "convert/options.h"
 #include "convert/report.h"
+#include "convert/standard_codes.h"
 #include "convert/standard_grid.h"
+#include "convert/standard_wells.h"
 #include "convert/table_copy.h"
 #include "convert/well_format.h"
-#include "convert/well_names.h"
-
-// Where a text first comes when the lines are taken in the order their
-// files are written: its well's order, the line's top (depth key), the
-// line's number.
-using FirstSeen = std::tuple<std::size_t, std::int32_t, long>;
 
 class StandardRun : public WellFormat {
  public:
@@ -68,29 +62,26 @@ class StandardRun : public WellFormat {
     std::map<std::string, FirstSeen> seen;
     std::map<std::string, long long> codes;
   };
-  struct Well;
-  using LineVisitor = std::function<void(const DataLine&, Well&, long)>;
+  using LineVisitor = std::function<void(const DataLine&, StandardWell&, long)>;
+
+  // A value that is missing: no text, or the NULL value.
+  static bool IsNull(const char* text);
+  static bool IsNull(const String& text) { return IsNull(text.GetText()); }
+  // |text| with its ASCII letters in upper case, as mnemonics are written.
+  static std::string Upper(std::string text);
 
   bool ReadTable(DiskFile& table, TableHeader* header, std::string* err,
                  const LineVisitor& visit);
   bool SetColumns(const TableHeader& header, long header_line);
-  void FirstPass(const DataLine& line, Well& well, long line_number);
-  int ReadZoneCodes();
-  int ReadWellInfo();
-  void AssignCodes(
-      const std::map<std::string, FirstSeen>& seen,
-      std::map<std::string, long long>* codes) const;
+  void FirstPass(const DataLine& line, StandardWell& well, long line_number);
   std::string RowEnd(const DataLine& line) const;
 
   const Options& options_;
   Reporter& reporter_;
   const std::int64_t step_;
   TableCopy copy_;
-  WellFolders folders_;
   std::vector<Column> columns_;
-  std::map<std::string, std::unique_ptr<Well>> wells_;
-  std::vector<Well*> order_;
-  std::map<std::string, Well*> by_first_name_;
+  StandardWells wells_;
   std::map<std::string, FirstSeen> zones_seen_;
   std::map<std::string, long long> zone_codes_;
   std::string null_row_end_;
