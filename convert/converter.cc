@@ -1,30 +1,24 @@
 #include "convert/converter.h"
 
-#include <algorithm>
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <deque>
 #include <limits>
 #include <map>
 #include <new>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "convert/data_line.h"
 #include "convert/delimited_table.h"
 #include "convert/depth_key.h"
 #include "convert/held_lines.h"
-#include "convert/las_format.h"
+#include "convert/line_rows.h"
 #include "convert/report.h"
-#include "convert/resample.h"
 #include "convert/returning_lines.h"
 #include "convert/standard_run.h"
 #include "convert/table_copy.h"
 #include "convert/table_input.h"
 #include "convert/well_files.h"
-#include "convert/well_names.h"
 #include "io/disk_file.h"
 #include "io/line_reader.h"
 #include "platform/platform.h"
@@ -76,133 +70,9 @@ bool LockPublication(WellFiles& wells, const Options& options,
   return true;
 }
 
-// The rows of an accepted line, in its well's file, the current one. A
-// line |noted| before (written once, before its well was set aside) gets no
-// note again.
-void WriteRows(const DataLine& data, long line_number, WellFiles& wells,
-               std::optional<StandardRun>& standard, double depth_step,
-               const String& null_row_tail, Reporter& reporter,
-               bool noted = false) {
-  if (standard) {
-    standard->Rows(data, line_number, wells.State(), wells.Rows(), noted);
-    return;
-  }
-  if (!ResampleLine(data, wells.State(), wells.Rows(), depth_step,
-                    null_row_tail) &&
-      !noted) {
-    reporter.NoteLine(
-        "the interval %s to %s is too thin to carry a row of its own",
-        data.top_text.GetText(), data.bottom_text.GetText());
-  }
-}
-
 // The most gap rows a well that comes back after other wells' lines has
 // made at once; see WellFiles::ReturnsAcrossGap.
 constexpr double kMostBridgedRows = 1000.0;
-
-// The table's way of taking a held line apart again.
-struct LineParts {
-  const TableHeader& header;
-  std::optional<DelimitedTable>& delimited;
-  double depth_step;
-};
-
-// Writes the lines that waited for their wells' turn, each well's together
-// in its file, reopened where its rows end.
-void WriteReturningLines(ReturningLines& returning, const LineParts& parts,
-                         WellFiles& wells, std::optional<StandardRun>& standard,
-                         const String& null_row_tail, Reporter& reporter) {
-  DataLine data;
-  std::string err;
-  returning.TakeAll([&](long number, const String& text) {
-    if (platform::PendingInterrupt() != 0) return;
-    reporter.SetLineNumber(number);
-    // The line was taken apart and accepted once already. Its well may have
-    // been set aside since, or have failed: then it is skipped.
-    if (!TakeApart(text, parts.header, parts.delimited, parts.depth_step, &data,
-                   &err) ||
-        !wells.SwitchTo(data.well))
-      return;
-    WriteRows(data, number, wells, standard, parts.depth_step, null_row_tail,
-              reporter);
-  });
-}
-
-// Writes |held|: each well's lines after those of the wells whose first
-// line comes before, stably sorted by top, as if the table had held them
-// so; each file keeps the spelling of its well's first line. |picks|: the
-// lines are a tops table's picks, made into units first.
-void WriteHeldLines(std::deque<HeldLine>& held, const LineParts& parts,
-                    const Options& options, WellFiles& wells,
-                    std::optional<StandardRun>& standard,
-                    const String& null_row_tail,
-                    const std::map<const void*, long>& deferred_at,
-                    Reporter& reporter) {
-  // A well is known by the file its name reaches.
-  std::map<const void*, std::size_t> first_of_well;
-  std::vector<std::size_t> first(held.size());
-  std::vector<std::int32_t> top_key(held.size());
-  for (std::size_t i = 0; i < held.size(); ++i) {
-    first[i] =
-        first_of_well.emplace(wells.Identity(held[i].well), i).first->second;
-    top_key[i] = DepthKey(held[i].top);
-  }
-  std::vector<std::size_t> order(held.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) {
-                     if (first[a] != first[b]) return first[a] < first[b];
-                     return top_key[a] < top_key[b];
-                   });
-  if (parts.header.picks) {
-    PickNotes notes;
-    std::vector<std::size_t> units;
-    for (std::size_t n = 0; n < order.size();) {
-      std::size_t end = n;
-      while (end < order.size() && first[order[end]] == first[order[n]]) ++end;
-      PicksToUnits(
-          std::vector<std::size_t>(order.begin() + n, order.begin() + end),
-          top_key, held, &units, &notes);
-      n = end;
-    }
-    order = units;
-    ReportPickNotes(notes, reporter);
-  }
-  wells.EndDeferral();
-  std::string err;
-  long previous_number = 0;
-  String text;
-  DataLine data;
-  for (std::size_t n = 0; n < order.size(); ++n) {
-    if (platform::PendingInterrupt() != 0) return;
-    const HeldLine& held_line = held[order[n]];
-    const std::size_t well_first = first[order[n]];
-    if (n == 0 || well_first != first[order[n - 1]]) previous_number = 0;
-    reporter.SetLineNumber(held_line.number);
-    // The line was taken apart once already, and is again alike.
-    text.Assign(held_line.text.data(),
-                static_cast<std::uint32_t>(held_line.text.size()));
-    if (!TakeApart(text, parts.header, parts.delimited, parts.depth_step, &data,
-                   &err))
-      continue;
-    if (held_line.has_unit_bottom) {
-      data.bottom = held_line.unit_bottom;
-      data.bottom_text.Assign(held_line.unit_bottom_text.c_str());
-    }
-    if (!wells.Accepts(data, &err)) {
-      reporter.ReportLine("%s (line %ld)", err.c_str(), previous_number);
-      continue;
-    }
-    previous_number = held_line.number;
-    // The file's WELL line spells the well as its first line does.
-    if (!wells.SwitchTo(held[well_first].well)) continue;
-    const auto deferred = deferred_at.find(wells.Identity(held_line.well));
-    WriteRows(
-        data, held_line.number, wells, standard, options.depth_step,
-        null_row_tail, reporter,
-        deferred != deferred_at.end() && held_line.number < deferred->second);
-  }
-}
 
 // The road of one line: read whole, skipped when blank, taken apart and
 // checked, offered to its well, and resampled into the well's file.
@@ -226,7 +96,6 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     return refused;
   if (const int signal = platform::PendingInterrupt())
     return Interrupted(signal);
-  const String null_row_tail = NullRowTail(header.attribute_count());
   WellFiles wells(reporter, header, options.depth_step,
                   table.GetFullName().GetText(),
                   options.output_dir != nullptr ? options.output_dir : "",
@@ -263,7 +132,8 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   std::deque<HeldLine> held;
   // The lines of wells that come back after other wells' lines.
   ReturningLines returning;
-  const LineParts parts{header, delimited, options.depth_step};
+  LineRows rows(header, delimited, options.depth_step, wells, standard,
+                reporter);
   // Lines with more fields than the header names, and the first of them.
   long wide_lines = 0;
   long first_wide_line = 0;
@@ -331,28 +201,22 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     // A well that comes back after other wells' lines waits for its turn.
     if (wells.Waits(data, reader.line_number())) {
       returning.Keep(reader.line_number(), line, wells.Identity(data.well));
-      if (returning.Full())
-        WriteReturningLines(returning, parts, wells, standard, null_row_tail,
-                            reporter);
+      if (returning.Full()) rows.WriteReturning(returning);
       continue;
     }
     // A well that is refused is reported once, when it first comes.
     if (!wells.SwitchTo(data.well)) continue;
-    WriteRows(data, reader.line_number(), wells, standard, options.depth_step,
-              null_row_tail, reporter);
+    rows.Write(data, reader.line_number());
   }
   wells.EndOfTable();
-  WriteReturningLines(returning, parts, wells, standard, null_row_tail,
-                      reporter);
+  rows.WriteReturning(returning);
   if (wells.AnyDeferred() &&
       !ReadDeferredLines(copy, source, header_line, options, header, delimited,
                          wells, &held, reporter)) {
     wells.DiscardAll();
     return kExitFailure;
   }
-  if (!held.empty())
-    WriteHeldLines(held, parts, options, wells, standard, null_row_tail,
-                   deferred_at, reporter);
+  if (!held.empty()) rows.WriteHeld(held, deferred_at);
   if (!LockPublication(wells, options, reporter))
     return Interrupted(platform::PendingInterrupt());
   // From here on a stop signal waits until every file is in place.
