@@ -155,7 +155,8 @@ class WellFiles {
   WellState well_;
   int allocation_failures_at_start_ = 0;
 
-  // Wells with a file, in the order they came; and the wells set aside.
+  // Wells whose files were started, in the order they came; and the wells
+  // set aside.
   std::vector<Well*> order_;
   std::vector<Well*> deferred_;
 };
