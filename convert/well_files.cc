@@ -7,7 +7,6 @@
 #include "convert/depth_key.h"
 #include "convert/las_header.h"
 #include "convert/resample.h"
-#include "convert/well_names.h"
 #include "platform/platform.h"
 #include "text/number.h"
 
@@ -60,123 +59,16 @@ WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
     : reporter_(reporter),
       header_(header),
       depth_step_(depth_step),
-      table_path_(table_path),
-      output_prefix_(output_dir.empty() || output_dir.back() == '/' ||
-                             output_dir.back() == '\\'
-                         ? output_dir
-                         : output_dir + "/"),
       format_(format),
-      folders_(output_dir) {
-  std::string ignored;
-  has_table_identity_ =
-      platform::IdentifyPath(table_path_.c_str(), &table_identity_, &ignored);
-}
+      folders_(output_dir),
+      registry_(reporter, folders_, table_path, output_dir) {}
 
 WellFiles::~WellFiles() { DiscardAll(); }
-
-// A well whose file cannot be written, known by its name's text.
-WellFiles::Well* WellFiles::RefusedWell(const std::string& file_name,
-                                        const std::string& message) {
-  Well& well = wells_["\n" + file_name];
-  if (well.file_name.empty()) {
-    well.file_name = file_name;
-    well.failed = true;
-    refusals_[&well] = message;
-  }
-  return &well;
-}
-
-WellFiles::Well& WellFiles::Lookup(const String& name) {
-  // A name whose buffer could not be had reads as the empty text.
-  const char* text = name.GetText() != nullptr ? name.GetText() : "";
-  if (looked_up_ != nullptr && looked_up_name_ == text) return *looked_up_;
-  looked_up_name_ = text;
-  const auto known = by_spelling_.find(looked_up_name_);
-  if (known != by_spelling_.end()) {
-    looked_up_ = known->second;
-    return *looked_up_;
-  }
-  Well& well = LookUpAnew(name);
-  by_spelling_.emplace(looked_up_name_, &well);
-  return well;
-}
-
-// Lookup for a spelling not looked up before: where its file goes, and the
-// well of that file.
-WellFiles::Well& WellFiles::LookUpAnew(const String& name) {
-  const char* text = name.GetText() != nullptr ? name.GetText() : "";
-  const std::string file_name =
-      (flat_names_ ? FlatName(looked_up_name_) : looked_up_name_) + ".las";
-  // Messages name the file as the user would reach it.
-  const std::string shown_name = output_prefix_ + file_name;
-  // Made only for a well that is refused: a table sorted by formation looks
-  // up a well at nearly every line.
-  const auto outside = [&] {
-    return FormatText(
-        "well \"%s\" would place its file outside the %s directory; its "
-        "lines are skipped",
-        text, output_prefix_.empty() ? "working" : "output");
-  };
-  if (!StaysInWorkingDirectory(file_name.c_str())) {
-    looked_up_ = RefusedWell(shown_name, outside());
-    return *looked_up_;
-  }
-  std::size_t folder = 0;
-  std::string base_name;
-  std::string key;
-  std::string err;
-  if (!folders_.Place(file_name, &folder, &base_name, &key, &err)) {
-    const std::size_t separator = file_name.find_last_of("/\\");
-    if (!err.empty() && separator != std::string::npos) {
-      err += FormatText(
-          " (the well's name places its file in the folder \"%s\"; "
-          "--flat-names keeps the whole name in the file's name: %s.las)",
-          file_name.substr(0, separator).c_str(),
-          FlatName(looked_up_name_).c_str());
-    }
-    looked_up_ = RefusedWell(
-        shown_name,
-        err.empty() ? outside() : "cannot create " + shown_name + ": " + err);
-    return *looked_up_;
-  }
-  Well& well = wells_[key];
-  looked_up_ = &well;
-  if (!well.file_name.empty()) {
-    // Two spellings that only flattening made one file are noted once.
-    if (flat_names_ && !well.flat_source.empty() &&
-        !String(well.flat_source.c_str()).Equals(name)) {
-      reporter_.NoteLine(
-          "well \"%s\" and well \"%s\" reach one file, %s, once their names "
-          "are flattened: they are one well",
-          well.flat_source.c_str(), text, well.file_name.c_str());
-      well.flat_source.clear();
-    }
-    return well;
-  }
-  if (flat_names_) well.flat_source = text;
-  well.file_name = shown_name;
-  well.base_name = base_name;
-  well.folder = folder;
-  platform::FileIdentity identity;
-  const platform::Directory* place = folders_.Folder(folder, &err);
-  if (place == nullptr) {
-    well.failed = true;
-    refusals_[&well] = "cannot create " + shown_name + ": " + err;
-  } else if (has_table_identity_ &&
-             place->IdentifyFile(base_name.c_str(), &identity, &err) &&
-             identity == table_identity_) {
-    well.failed = true;
-    refusals_[&well] = FormatText(
-        "well \"%s\" would replace the zone table; its lines are skipped",
-        text);
-  }
-  return well;
-}
 
 WellFiles::Well& WellFiles::Of(const String& name) {
   if (current_ != nullptr && SameBytes(name, current_well_name_))
     return *current_;
-  return Lookup(name);
+  return registry_.Lookup(name);
 }
 
 bool WellFiles::LastBottom(const Well& well, double* bottom) const {
@@ -220,7 +112,7 @@ bool WellFiles::Waits(const DataLine& line, long number) {
 }
 
 long WellFiles::Defer(const String& name, long number) {
-  Well& well = Lookup(name);
+  Well& well = registry_.Lookup(name);
   if (well.deferred || well.failed) return number;
   const long unwritten = well.waiting ? well.waiting_since : number;
   DropFile(well);
@@ -236,26 +128,26 @@ long WellFiles::Defer(const String& name, long number) {
   well.rows_end = 0;
   well.size = 0;
   well.state.Reset();
-  ++deferred_count_;
+  deferred_.push_back(&well);
   return unwritten;
 }
 
 bool WellFiles::IsDeferred(const String& name) {
-  return deferred_count_ > 0 && Lookup(name).deferred;
+  return !deferred_.empty() && registry_.Lookup(name).deferred;
 }
 
 void WellFiles::EndDeferral() {
   // A well set aside may be current, with nothing written: its lines start
   // it afresh.
   if (current_ != nullptr && current_->deferred) current_ = nullptr;
-  for (auto& [key, well] : wells_) well.deferred = false;
-  deferred_count_ = 0;
+  for (Well* well : deferred_) well->deferred = false;
+  deferred_.clear();
 }
 
 bool WellFiles::SwitchTo(const String& well) {
   if (current_ != nullptr && SameBytes(well, current_well_name_))
     return writing_;
-  Well& next = Lookup(well);
+  Well& next = registry_.Lookup(well);
   // The name that starts a well's file is the one its header shows.
   current_well_name_.Assign(well);
   if (&next != current_) StartWell(next);
@@ -266,12 +158,10 @@ void WellFiles::StartWell(Well& well) {
   CompleteCurrent(false);
   current_ = &well;
   well_.Reset();
-  const auto refusal = refusals_.find(&well);
-  if (refusal != refusals_.end()) {
-    // Reported once, when the well first comes.
-    reporter_.ReportLine("%s", refusal->second.c_str());
-    refusals_.erase(refusal);
-  }
+  // A refusal is reported once, when the well first comes.
+  std::string refusal;
+  if (registry_.TakeRefusal(well, &refusal))
+    reporter_.ReportLine("%s", refusal.c_str());
   if (well.failed || well.deferred) return;
   if (well.has_file) {
     ResumeWell(well);

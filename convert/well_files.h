@@ -9,24 +9,21 @@
 // run that is stopped publishes nothing and two runs in one folder never mix
 // their wells.
 //
-// A well is known by the file it reaches: the identity of its folder
-// (whatever link or spelling leads there) and its file name as the file
-// system folds names.
+// Which file a well's name reaches, and so which names are one well, is the
+// WellRegistry's to say.
 #ifndef ZONE2LAS_CONVERT_WELL_FILES_H_
 #define ZONE2LAS_CONVERT_WELL_FILES_H_
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "convert/data_line.h"
 #include "convert/report.h"
 #include "convert/well_format.h"
 #include "convert/well_names.h"
+#include "convert/well_registry.h"
 #include "convert/well_state.h"
 #include "io/block_writer.h"
 #include "io/disk_file.h"
@@ -70,7 +67,7 @@ class WellFiles {
   // File names without folders: every character that a file name cannot
   // hold on some system becomes '_' (see FlatName); the WELL line keeps the
   // name as written.
-  void SetFlatNames(bool flat) { flat_names_ = flat; }
+  void SetFlatNames(bool flat) { registry_.SetFlatNames(flat); }
 
   // Sets |well| aside for the end of the run: a line of it lies above the
   // bottom of its line before (it goes upward or overlaps), so its lines are
@@ -81,7 +78,7 @@ class WellFiles {
   long Defer(const String& well, long number);
   // Whether |well| is set aside.
   bool IsDeferred(const String& well);
-  bool AnyDeferred() const { return deferred_count_ > 0; }
+  bool AnyDeferred() const { return !deferred_.empty(); }
   // The run's private directory in the output directory; null, with the
   // reason in |err|, when it cannot be had.
   platform::Directory* PrivateDirectory(std::string* err) {
@@ -94,7 +91,9 @@ class WellFiles {
   }
   // The same for every name of one well (names that reach one file), and
   // for no other.
-  const void* Identity(const String& well) { return &Lookup(well); }
+  const void* Identity(const String& well) {
+    return &registry_.Lookup(well);
+  }
   // The wells set aside take lines again, from a fresh file.
   void EndDeferral();
 
@@ -119,36 +118,12 @@ class WellFiles {
   void DiscardAll();
 
  private:
-  // What is kept of a well between its lines.
-  struct Well {
-    bool failed = false;    // its lines are skipped
-    bool has_file = false;  // its file exists in the private directory
-    std::string file_name;  // "<well>.las" as first written, for messages
-    std::string base_name;  // the file's name inside its folder
-    std::size_t folder = 0;
-    std::int64_t rows_end = 0;  // where its rows end in its file
-    std::int64_t size = 0;      // of its file, in bytes
-    bool completed = false;     // its file ends in its closing row and is whole
-    bool continued = false;     // its lines came back after another well's
-    bool deferred = false;      // its lines wait for the end of the run
-    // Its latest lines wait for its turn, the last of them ending at
-    // |waiting_bottom|.
-    bool waiting = false;
-    double waiting_bottom = 0.0;
-    long waiting_since = 0;  // the number of its first line that waits
-    // Under flat names: the name that first reached the file, until another
-    // spelling reaches it too and is noted.
-    std::string flat_source;
-    WellState state;  // before its closing row
-  };
+  using Well = WellRegistry::Well;
 
-  Well& Lookup(const String& name);
   // The well of |name|, with no lookup while it is the current well's.
   Well& Of(const String& name);
   // The bottom of |well|'s last accepted line, while it has one.
   bool LastBottom(const Well& well, double* bottom) const;
-  Well& LookUpAnew(const String& name);
-  Well* RefusedWell(const std::string& file_name, const std::string& message);
   void StartWell(Well& well);
   bool OpenInPartial(const Well& well, bool reopened, std::string* err);
   bool CreateWellFile(Well& well);
@@ -164,15 +139,11 @@ class WellFiles {
   Reporter& reporter_;
   const TableHeader& header_;
   const double depth_step_;
-  const std::string table_path_;
-  // What goes before a well's file name in messages: the output directory
-  // and a separator, or nothing for the working directory.
-  const std::string output_prefix_;
 
   WellFormat* const format_;
   WellFolders folders_;
-  bool has_table_identity_ = false;
-  platform::FileIdentity table_identity_;
+  // Declared after the folders it places names in.
+  WellRegistry registry_;
 
   DiskFile output_;
   // Declared after the file it writes to, so that it goes first.
@@ -183,20 +154,11 @@ class WellFiles {
   String current_well_name_;
   WellState well_;
   int allocation_failures_at_start_ = 0;
-  // The last name looked up, and its well; and every spelling looked up,
-  // for tables whose wells take turns.
-  std::string looked_up_name_;
-  Well* looked_up_ = nullptr;
-  std::unordered_map<std::string, Well*> by_spelling_;
 
-  // Wells by the file they reach, and in the order they came.
-  std::map<std::string, Well> wells_;
-  // Why a well's file cannot be written, until told; kept apart from the
-  // wells, as few have one.
-  std::map<const Well*, std::string> refusals_;
+  // Wells whose files were started, in the order they came; and the wells
+  // set aside.
   std::vector<Well*> order_;
-  int deferred_count_ = 0;
-  bool flat_names_ = false;
+  std::vector<Well*> deferred_;
 };
 
 #endif  // ZONE2LAS_CONVERT_WELL_FILES_H_
