@@ -238,10 +238,9 @@ bool WellFiles::OpenWaitingFile(Well& well, std::string* err) {
   return true;
 }
 
-// Makes the end of what was just written the end of the well's rows and of
-// its file: rows written over an old closing row may end short of it.
-bool WellFiles::CutAtEnd(Well& well, std::string* err) {
-  const std::int64_t size = output_.Tell();
+// Makes |size|, where what was just written ends, the end of the well's rows
+// and of its file: rows written over an old closing row may end short of it.
+bool WellFiles::CutAt(Well& well, std::int64_t size, std::string* err) {
   if (size < well.size && !output_.Truncate(size, err)) return false;
   well.size = size;
   well.rows_end = size;
@@ -258,23 +257,28 @@ void WellFiles::CompleteCurrent(bool at_end) {
   writing_ = false;
   Well& well = *current_;
   std::string err;
-  rows_.Flush();
+  // Where the rows taken so far end in the file.
+  const std::int64_t rows_end =
+      output_.Tell() + static_cast<std::int64_t>(rows_.Pending());
   if (well.continued && !at_end && !end_of_table_) {
-    if (!CutAtEnd(well, &err)) {
+    rows_.Flush();
+    if (!CutAt(well, rows_end, &err)) {
       FailWell(well, "cannot write: " + err);
       return;
     }
     CloseCurrent(well);
     return;
   }
-  const std::int64_t closing_row_offset = output_.Tell();
+  // The closing row goes out with the rows before it, in one write.
+  const std::int64_t taken = rows_.Taken();
   double stop = 0.0;
   if (format_ != nullptr)
     format_->WriteEnd(well_, rows_);
   else
     stop = WriteClosingRow(well_, rows_);
+  const std::int64_t end = rows_end + (rows_.Taken() - taken);
   rows_.Flush();
-  if (!CutAtEnd(well, &err)) {
+  if (!CutAt(well, end, &err)) {
     FailWell(well, "cannot write: " + err);
     return;
   }
@@ -283,7 +287,7 @@ void WellFiles::CompleteCurrent(bool at_end) {
                     well_.first_depth, stop);
   if (!CloseCurrent(well)) return;
   well.completed = true;
-  well.rows_end = closing_row_offset;
+  well.rows_end = rows_end;
 }
 
 // Keeps the current well's state for its lines to come; false once the well

@@ -91,9 +91,7 @@ class WellFiles {
   }
   // The same for every name of one well (names that reach one file), and
   // for no other.
-  const void* Identity(const String& well) {
-    return &registry_.Lookup(well);
-  }
+  const void* Identity(const String& well) { return &registry_.Lookup(well); }
   // The wells set aside take lines again, from a fresh file.
   void EndDeferral();
 
@@ -129,7 +127,7 @@ class WellFiles {
   bool CreateWellFile(Well& well);
   void ResumeWell(Well& well);
   bool OpenWaitingFile(Well& well, std::string* err);
-  bool CutAtEnd(Well& well, std::string* err);
+  bool CutAt(Well& well, std::int64_t size, std::string* err);
   void CompleteCurrent(bool at_end);
   bool KeepState(Well& well);
   bool CloseCurrent(Well& well);

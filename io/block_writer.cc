@@ -34,6 +34,7 @@ void BlockWriter::Append(const char* bytes, std::size_t size) {
 void BlockWriter::Flush() {
   const std::size_t size = Pending();
   cursor_ = block_;
+  handed_ += static_cast<std::int64_t>(size);
   if (size == 0 || failed_) return;
   if (file_ != nullptr)
     failed_ = !file_->WriteThrough(block_, size) || file_->HasFailed();
@@ -43,6 +44,7 @@ void BlockWriter::Flush() {
 }
 
 void BlockWriter::Discard() {
+  handed_ += static_cast<std::int64_t>(Pending());
   cursor_ = block_;
   file_ = nullptr;
   failed_ = false;

@@ -5,6 +5,7 @@
 #define ZONE2LAS_IO_BLOCK_WRITER_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "io/disk_file.h"
@@ -52,6 +53,11 @@ class BlockWriter {
   std::size_t Pending() const {
     return static_cast<std::size_t>(cursor_ - block_);
   }
+  // Every byte taken since the writer was made, handed over or not: the
+  // difference of two readings is what was taken between them.
+  std::int64_t Taken() const {
+    return handed_ + static_cast<std::int64_t>(Pending());
+  }
 
  private:
   std::unique_ptr<char[]> buffer_;
@@ -60,6 +66,7 @@ class BlockWriter {
   char* limit_ = nullptr;
   DiskFile* file_ = nullptr;
   bool failed_ = false;
+  std::int64_t handed_ = 0;
 };
 
 #endif  // ZONE2LAS_IO_BLOCK_WRITER_H_

@@ -48,7 +48,11 @@ TEST_F(BlockWriterTest, PiecesOfAnySizeArriveInOrder) {
     }
     expected += bytes;
   }
+  const std::int64_t taken = out.Taken();
   out.Flush();
+  // Every byte the writer took, whether it had handed it over or not.
+  EXPECT_EQ(static_cast<std::int64_t>(expected.size() - 7), taken);
+  EXPECT_EQ(taken, out.Taken());
   file.Write("trailer\n");
   expected += "trailer\n";
   EXPECT_FALSE(out.Failed());

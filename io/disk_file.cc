@@ -129,7 +129,7 @@ bool DiskFile::Adopt(int descriptor, const char* name_text, std::string* err) {
 
 bool DiskFile::SeekTo(std::int64_t offset, std::string* err) {
   if (stream == nullptr) return false;
-  Settle();
+  past_stream = false;
   errno = 0;
   if (!platform::SeekFile(stream, offset, SEEK_SET)) {
     if (err != nullptr) *err = std::strerror(errno != 0 ? errno : EIO);
@@ -274,7 +274,11 @@ void DiskFile::Print(const char* format, ...) {
 
 void DiskFile::SeekTo(std::int64_t offset, int origin) {
   if (stream == nullptr) return;
-  Settle();
+  // A seek to a place of its own tells the stream the file's offset anew.
+  if (origin == SEEK_CUR)
+    Settle();
+  else
+    past_stream = false;
   errno = 0;
   // A seek writes out buffered output first; when that fails, its reason is
   // kept for Close.
@@ -292,7 +296,8 @@ void DiskFile::SeekEnd() { SeekTo(0, SEEK_END); }
 
 std::int64_t DiskFile::Tell() const {
   if (stream == nullptr) return -1;
-  Settle();
+  // Past the stream, its buffer is empty: the descriptor knows the offset.
+  if (past_stream) return platform::DescriptorOffset(stream);
   return platform::TellFile(stream);
 }
 
