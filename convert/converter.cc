@@ -217,6 +217,10 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     return kExitFailure;
   }
   if (!held.empty()) rows.WriteHeld(held, deferred_at);
+  wells.CompleteAll();
+  // A text that could not be stored while the files were completed is lost
+  // data too.
+  if (platform::AllocationFailureCount() != 0) return OutOfMemory(reporter);
   if (!LockPublication(wells, options, reporter))
     return Interrupted(platform::PendingInterrupt());
   // From here on a stop signal waits until every file is in place.

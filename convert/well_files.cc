@@ -7,7 +7,6 @@
 #include "convert/depth_key.h"
 #include "convert/las_header.h"
 #include "convert/resample.h"
-#include "platform/platform.h"
 #include "text/number.h"
 
 #ifdef ZONE2LAS_TEST_HOOKS
@@ -206,7 +205,6 @@ bool WellFiles::CreateWellFile(Well& well) {
     return false;
   }
   well.has_file = true;
-  allocation_failures_at_start_ = platform::AllocationFailureCount();
   return true;
 }
 
@@ -223,7 +221,6 @@ void WellFiles::ResumeWell(Well& well) {
   well.completed = false;
   well_ = well.state;
   rows_.SetFile(&output_);
-  allocation_failures_at_start_ = platform::AllocationFailureCount();
   writing_ = true;
 }
 
@@ -290,27 +287,16 @@ void WellFiles::CompleteCurrent(bool at_end) {
   well.rows_end = rows_end;
 }
 
-// Keeps the current well's state for its lines to come; false once the well
-// has failed.
-bool WellFiles::KeepState(Well& well) {
-  // A text that could not be stored is a lost value or row.
-  if (platform::AllocationFailureCount() != allocation_failures_at_start_) {
-    FailWell(well, "not written: out of memory");
-    return false;
-  }
-  well.state = well_;
-  return true;
-}
-
-// Closes the current well's file and keeps its state; false once the well
-// has failed.
+// Closes the current well's file and keeps its state for its lines to come;
+// false once the well has failed.
 bool WellFiles::CloseCurrent(Well& well) {
   std::string err;
   if (!output_.Close(&err)) {
     FailWell(well, "cannot write: " + err);
     return false;
   }
-  return KeepState(well);
+  well.state = well_;
+  return true;
 }
 
 // Reports a well that cannot be written whole and drops its file; its later
@@ -335,7 +321,7 @@ void WellFiles::DropFile(Well& well) {
   well.has_file = false;
 }
 
-void WellFiles::Publish() {
+void WellFiles::CompleteAll() {
   CompleteCurrent(true);
   for (Well* well : order_) {
     if (!well->failed && well->has_file && !well->completed) {
@@ -344,6 +330,10 @@ void WellFiles::Publish() {
       CompleteCurrent(true);
     }
   }
+}
+
+void WellFiles::Publish() {
+  CompleteAll();
   for (Well* well : order_) {
     if (well->failed || !well->has_file) continue;
     PauseBetweenRenames();

@@ -109,8 +109,11 @@ class WellFiles {
   WellState& State() { return well_; }
   BlockWriter& Rows() { return rows_; }
 
-  // Once the whole table has been read: completes the current well and moves
-  // every complete well's file to its name.
+  // Once the whole table has been read: completes every well's file, the
+  // current well's and each left without its closing row.
+  void CompleteAll();
+  // Then moves every complete well's file to its name (completing first
+  // what is not).
   void Publish();
   // Drops every file in progress; nothing is published.
   void DiscardAll();
@@ -129,7 +132,6 @@ class WellFiles {
   bool OpenWaitingFile(Well& well, std::string* err);
   bool CutAt(Well& well, std::int64_t size, std::string* err);
   void CompleteCurrent(bool at_end);
-  bool KeepState(Well& well);
   bool CloseCurrent(Well& well);
   void FailWell(Well& well, const std::string& reason);
   void DropFile(Well& well);
@@ -151,7 +153,6 @@ class WellFiles {
   bool writing_ = false;
   String current_well_name_;
   WellState well_;
-  int allocation_failures_at_start_ = 0;
 
   // Wells whose files were started, in the order they came; and the wells
   // set aside.

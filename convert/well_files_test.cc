@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "convert/resample.h"
-#include "platform/platform.h"
 #include "tests/scratch.h"
 
 namespace {
@@ -201,23 +200,6 @@ TEST_F(WellFilesTest, AWellThatWouldReplaceTheZoneTableIsSkipped) {
       "zone2las: zones.txt:2: well \"zones\" would replace the zone "
       "table; its lines are skipped\n",
       messages_);
-}
-
-// A text that could not be stored is a lost value: the well is not written,
-// and its later lines are skipped.
-TEST_F(WellFilesTest, AWellThatRanOutOfMemoryIsNotWritten) {
-  ASSERT_TRUE(Line(2, "W1 10 10.2 A 1"));
-  platform::SetAllocationLimitForTesting(64);
-  {
-    const String lost(std::string(100, 'x').c_str());
-    EXPECT_EQ(nullptr, lost.GetText());
-  }
-  platform::SetAllocationLimitForTesting(0);
-  ASSERT_TRUE(Line(3, "W2 50 50.3 X 9"));  // completes W1
-  EXPECT_EQ("zone2las: W1.las: not written: out of memory\n", messages_);
-  EXPECT_FALSE(Line(4, "W1 10.5 10.6 C 3"));
-  wells_->Publish();
-  EXPECT_THAT(dir_.List(), ElementsAre("W2.las"));
 }
 
 // A well goes on in its own file, whatever another process does to the name
