@@ -88,10 +88,27 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 // Line |i| of well |w| of a generated table: ten metres a line.
-std::string FormatWellLine(int w, int i) {
-  return "W" + std::to_string(w) + " " + std::to_string(i * 10) + " " +
-         std::to_string(i * 10 + 10) + " Z" + std::to_string(i) + " " +
+std::string FormatWellLine(int w, int i, int metres = 10) {
+  return "W" + std::to_string(w) + " " + std::to_string(i * metres) + " " +
+         std::to_string(i * metres + metres) + " Z" + std::to_string(i) + " " +
          std::to_string(i) + "\n";
+}
+
+// Writes the table of |wells| wells of |intervals| intervals of |metres|
+// each as zones.txt: grouped by well into |together|, the wells taking
+// turns at every line into |apart|.
+void WriteWellsTakingTurns(int wells, int intervals, int metres,
+                           const ScratchDir& apart,
+                           const ScratchDir& together) {
+  std::string grouped = kHeader, interleaved = kHeader;
+  for (int w = 0; w < wells; ++w)
+    for (int i = 0; i < intervals; ++i)
+      grouped += FormatWellLine(w, i, metres);
+  for (int i = 0; i < intervals; ++i)
+    for (int w = 0; w < wells; ++w)
+      interleaved += FormatWellLine(w, i, metres);
+  apart.Write("zones.txt", interleaved);
+  together.Write("zones.txt", grouped);
 }
 
 // The LAS files that |table| gives in a clean run, by name.
@@ -474,14 +491,8 @@ TEST(BadInput, WideHeadersCostMemoryInProportion) {
 TEST(BadInput, WellsTakingTurnsNeedNoMoreAddressSpace) {
   if (kSanitized || ProgramIsWindows())
     GTEST_SKIP() << "no address-space limit here";
-  std::string grouped = kHeader, interleaved = kHeader;
-  for (int w = 0; w < 300; ++w)
-    for (int i = 0; i < 8; ++i) grouped += FormatWellLine(w, i);
-  for (int i = 0; i < 8; ++i)
-    for (int w = 0; w < 300; ++w) interleaved += FormatWellLine(w, i);
   ScratchDir apart, together;
-  apart.Write("zones.txt", interleaved);
-  together.Write("zones.txt", grouped);
+  WriteWellsTakingTurns(300, 8, 10, apart, together);
   ASSERT_EQ(0,
             RunWithLimits(together, {"zones.txt"}, "ulimit -v 30000").status);
   const ProgramResult result =
@@ -543,19 +554,8 @@ long PeakMemoryKib(const ScratchDir& dir, const std::string& table_name) {
 // grouped, give or take a few megabytes.
 TEST(BadInput, WellsTakingTurnsKeepTheirLinesNotTheirRows) {
   if (kSanitized) GTEST_SKIP() << "the sanitizers' own memory would count";
-  const auto line = [](int w, int i) {
-    return "W" + std::to_string(w) + " " + std::to_string(i * 20) + " " +
-           std::to_string(i * 20 + 20) + " Z" + std::to_string(i) + " " +
-           std::to_string(i) + "\n";
-  };
-  std::string grouped = kHeader, interleaved = kHeader;
-  for (int w = 0; w < 200; ++w)
-    for (int i = 0; i < 30; ++i) grouped += line(w, i);
-  for (int i = 0; i < 30; ++i)
-    for (int w = 0; w < 200; ++w) interleaved += line(w, i);
   ScratchDir apart, together;
-  apart.Write("zones.txt", interleaved);
-  together.Write("zones.txt", grouped);
+  WriteWellsTakingTurns(200, 30, 20, apart, together);
   const long grouped_kib = PeakMemoryKib(together, "zones.txt");
   const long interleaved_kib = PeakMemoryKib(apart, "zones.txt");
   ASSERT_GT(grouped_kib, 0);
