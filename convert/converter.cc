@@ -124,8 +124,8 @@ int ConvertTable(const Options& options, Reporter& reporter) {
       bridged < 0x1p62 ? static_cast<std::int64_t>(bridged)
                        : std::numeric_limits<std::int64_t>::max();
   bool any_data_line = false;
-  // Each well set aside and the line that set it aside: its lines before
-  // that one were written, and noted, once already.
+  // Each well set aside and its first line whose rows were not written: its
+  // lines before that one were written, and noted, once already.
   std::map<const void*, long> deferred_at;
   // The lines written once the table has been read: the picks of a tops
   // table, or the lines of wells set aside.
@@ -210,6 +210,8 @@ int ConvertTable(const Options& options, Reporter& reporter) {
   }
   wells.EndOfTable();
   rows.WriteReturning(returning);
+  if (const int signal = platform::PendingInterrupt())
+    return Interrupted(signal);
   if (wells.AnyDeferred() &&
       !ReadDeferredLines(copy, source, header_line, options, header, delimited,
                          wells, &held, reporter)) {
