@@ -12,6 +12,7 @@
 #include "convert/delimited_table.h"
 #include "convert/depth_key.h"
 #include "convert/held_lines.h"
+#include "convert/las_well_format.h"
 #include "convert/line_rows.h"
 #include "convert/report.h"
 #include "convert/returning_lines.h"
@@ -96,10 +97,12 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     return refused;
   if (const int signal = platform::PendingInterrupt())
     return Interrupted(signal);
-  WellFiles wells(reporter, header, options.depth_step,
-                  table.GetFullName().GetText(),
-                  options.output_dir != nullptr ? options.output_dir : "",
-                  standard ? &*standard : nullptr);
+  // The program's usual files, or standard ones.
+  std::optional<LasWellFormat> las;
+  if (!standard) las.emplace(header, options.depth_step);
+  WellFormat& format = standard ? static_cast<WellFormat&>(*standard) : *las;
+  WellFiles wells(reporter, format, table.GetFullName().GetText(),
+                  options.output_dir != nullptr ? options.output_dir : "");
   wells.SetFlatNames(options.flat_names);
   // Wells whose lines go upward are read again at the end: a table that
   // cannot go back (a pipe) keeps a copy of its lines as they are read, in

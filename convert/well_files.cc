@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "convert/depth_key.h"
-#include "convert/las_header.h"
-#include "convert/resample.h"
 #include "text/number.h"
 
 #ifdef ZONE2LAS_TEST_HOOKS
@@ -52,12 +50,10 @@ void PauseBetweenRenames() {}
 
 }  // namespace
 
-WellFiles::WellFiles(Reporter& reporter, const TableHeader& header,
-                     double depth_step, const std::string& table_path,
-                     const std::string& output_dir, WellFormat* format)
+WellFiles::WellFiles(Reporter& reporter, WellFormat& format,
+                     const std::string& table_path,
+                     const std::string& output_dir)
     : reporter_(reporter),
-      header_(header),
-      depth_step_(depth_step),
       format_(format),
       folders_(output_dir),
       registry_(reporter, folders_, table_path, output_dir) {}
@@ -168,11 +164,7 @@ void WellFiles::StartWell(Well& well) {
   }
   if (!CreateWellFile(well)) return;
   order_.push_back(&well);
-  if (format_ != nullptr)
-    format_->WriteHeader(output_, current_well_name_, well_);
-  else
-    well_.strt_offset =
-        WriteLasHeader(output_, header_, depth_step_, current_well_name_);
+  format_.WriteHeader(output_, current_well_name_, well_);
   rows_.SetFile(&output_);
   writing_ = true;
 }
@@ -268,20 +260,14 @@ void WellFiles::CompleteCurrent(bool at_end) {
   }
   // The closing row goes out with the rows before it, in one write.
   const std::int64_t taken = rows_.Taken();
-  double stop = 0.0;
-  if (format_ != nullptr)
-    format_->WriteEnd(well_, rows_);
-  else
-    stop = WriteClosingRow(well_, rows_);
+  format_.WriteEnd(well_, rows_);
   const std::int64_t end = rows_end + (rows_.Taken() - taken);
   rows_.Flush();
   if (!CutAt(well, end, &err)) {
     FailWell(well, "cannot write: " + err);
     return;
   }
-  if (format_ == nullptr)
-    WriteDepthRange(output_, well_.strt_offset, header_.depth_unit,
-                    well_.first_depth, stop);
+  format_.FinishHeader(output_, well_);
   if (!CloseCurrent(well)) return;
   well.completed = true;
   well.rows_end = rows_end;

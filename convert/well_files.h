@@ -32,14 +32,13 @@
 
 class WellFiles {
  public:
-  // Header and step make every file's LAS header; |table_path| is the zone
-  // table, which no well may replace; the files go into |output_dir|, the
-  // working directory when it is empty. Messages go to |reporter|. With
-  // |format|, it writes every file's header and end instead.
-  WellFiles(Reporter& reporter, const TableHeader& header, double depth_step,
+  // |format| writes every file's header and what follows a well's last
+  // line; |table_path| is the zone table, which no well may replace; the
+  // files go into |output_dir|, the working directory when it is empty.
+  // Messages go to |reporter|.
+  WellFiles(Reporter& reporter, WellFormat& format,
             const std::string& table_path,
-            const std::string& output_dir = std::string(),
-            WellFormat* format = nullptr);
+            const std::string& output_dir = std::string());
   // Drops whatever was not published: files in progress and the private
   // directories.
   ~WellFiles();
@@ -137,10 +136,8 @@ class WellFiles {
   void DropFile(Well& well);
 
   Reporter& reporter_;
-  const TableHeader& header_;
-  const double depth_step_;
 
-  WellFormat* const format_;
+  WellFormat& format_;
   WellFolders folders_;
   // Declared after the folders it places names in.
   WellRegistry registry_;

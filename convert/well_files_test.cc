@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/las_well_format.h"
 #include "convert/resample.h"
 #include "tests/scratch.h"
 
@@ -27,7 +28,7 @@ class WellFilesTest : public ::testing::Test {
     std::string err;
     ASSERT_TRUE(
         ParseHeaderLine(String("WELL TOP BOTTOM ZONE V"), &header_, &err));
-    wells_ = std::make_unique<WellFiles>(reporter_, header_, 0.1,
+    wells_ = std::make_unique<WellFiles>(reporter_, format_,
                                          (dir_ / "zones.txt").string());
   }
   void TearDown() override {
@@ -68,8 +69,7 @@ class WellFilesTest : public ::testing::Test {
   void Convert(const std::vector<std::string>& lines,
                const std::string& folder) {
     std::filesystem::create_directory(dir_ / folder);
-    WellFiles wells(reporter_, header_, 0.1, (dir_ / "zones.txt").string(),
-                    folder);
+    WellFiles wells(reporter_, format_, (dir_ / "zones.txt").string(), folder);
     long number = 2;
     for (const std::string& line : lines)
       ASSERT_TRUE(Offer(wells, number++, line.c_str()));
@@ -81,6 +81,7 @@ class WellFilesTest : public ::testing::Test {
   std::string messages_;
   Reporter reporter_{"zones.txt", &messages_};
   TableHeader header_;
+  LasWellFormat format_{header_, 0.1};
   const String null_row_tail_{"0   -9999.0  \n"};
   std::unique_ptr<WellFiles> wells_;
 };
@@ -193,7 +194,7 @@ TEST_F(WellFilesTest, RefusedWellsAreReportedOnceAndTheirLinesSkipped) {
 
 TEST_F(WellFilesTest, AWellThatWouldReplaceTheZoneTableIsSkipped) {
   dir_.Write("zones.las", "WELL TOP BOTTOM ZONE V\n");
-  wells_ = std::make_unique<WellFiles>(reporter_, header_, 0.1,
+  wells_ = std::make_unique<WellFiles>(reporter_, format_,
                                        (dir_ / "zones.las").string());
   EXPECT_FALSE(Line(2, "zones 10 10.2 A 1"));
   EXPECT_EQ(

@@ -1,6 +1,6 @@
 // What a well's file holds beside the rows of its lines: its header and the
-// rows after its last line. WellFiles writes the program's usual files when
-// given no WellFormat.
+// rows after its last line. WellFiles asks its WellFormat for them: the
+// program's usual files (LasWellFormat) or standard ones (StandardRun).
 #ifndef ZONE2LAS_CONVERT_WELL_FORMAT_H_
 #define ZONE2LAS_CONVERT_WELL_FORMAT_H_
 
@@ -19,6 +19,9 @@ class WellFormat {
   // Writes the rows that follow the well's last line; |state| stays as it
   // was, so that a well whose lines come back goes on from it.
   virtual void WriteEnd(const WellState& state, BlockWriter& out) = 0;
+  // Once every row of the well is in |file|, open where the rows end: sets
+  // in the header what only the rows tell. The file's length stays.
+  virtual void FinishHeader(DiskFile& /*file*/, const WellState& /*state*/) {}
 };
 
 #endif  // ZONE2LAS_CONVERT_WELL_FORMAT_H_
