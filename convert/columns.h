@@ -45,10 +45,10 @@ bool ChooseColumns(const Fields& names, const ColumnChoice& choice,
 // Whether every role's column stands in its place: no arranging needed.
 bool InPlace(const std::vector<int>& column_of);
 
-// Puts |fields| in the order of the roles. The well with no column is |well_name|; the bottom
-// with no column is the top (a pick, which its unit's bottom replaces later). A
-// line whose fields end before a role's column is cut short before that role,
-// for the field count to refuse it.
+// Puts |fields| in the order of the roles. The well with no column is
+// |well_name|; the bottom with no column is the top (a pick, which its unit's
+// bottom replaces later). A line whose fields end before a role's column is
+// cut short before that role, for the field count to refuse it.
 void ArrangeFields(const std::vector<int>& column_of, const char* well_name,
                    Fields* fields);
 

@@ -73,8 +73,9 @@ bool WellFiles::LastBottom(const Well& well, double* bottom) const {
     return true;
   }
   if (well.failed || well.deferred || !well.has_file) return false;
-  *bottom = well.waiting ? well.waiting_bottom : well.state.bottom;
-  return well.waiting || well.state.line_count > 0;
+  const bool waiting = well.waiting_since != 0;
+  *bottom = waiting ? well.waiting_bottom : well.state.bottom;
+  return waiting || well.state.line_count > 0;
 }
 
 bool WellFiles::Accepts(const DataLine& line, std::string* err) {
@@ -100,8 +101,7 @@ bool WellFiles::Waits(const DataLine& line, long number) {
   Well& well = Of(line.well);
   if (&well == current_ || well.failed || well.deferred || !well.has_file)
     return false;
-  if (!well.waiting) well.waiting_since = number;
-  well.waiting = true;
+  if (well.waiting_since == 0) well.waiting_since = number;
   well.waiting_bottom = line.bottom;
   return true;
 }
@@ -109,7 +109,7 @@ bool WellFiles::Waits(const DataLine& line, long number) {
 long WellFiles::Defer(const String& name, long number) {
   Well& well = registry_.Lookup(name);
   if (well.deferred || well.failed) return number;
-  const long unwritten = well.waiting ? well.waiting_since : number;
+  const long unwritten = well.waiting_since != 0 ? well.waiting_since : number;
   DropFile(well);
   if (&well == current_) {
     writing_ = false;
@@ -117,7 +117,7 @@ long WellFiles::Defer(const String& name, long number) {
   }
   order_.erase(std::remove(order_.begin(), order_.end(), &well), order_.end());
   well.deferred = true;
-  well.waiting = false;
+  well.waiting_since = 0;
   well.completed = false;
   well.continued = false;
   well.rows_end = 0;
@@ -203,7 +203,7 @@ bool WellFiles::CreateWellFile(Well& well) {
 // Goes on with a well from the state before its closing row, exactly as if
 // its lines had stood together: its file is reopened where its rows end.
 void WellFiles::ResumeWell(Well& well) {
-  well.waiting = false;
+  well.waiting_since = 0;
   std::string err;
   if (!OpenWaitingFile(well, &err)) {
     FailWell(well, "cannot continue: " + err);
@@ -299,7 +299,7 @@ void WellFiles::DropFile(Well& well) {
     rows_.Discard();
     output_.Close();
   }
-  well.waiting = false;
+  well.waiting_since = 0;
   if (!well.has_file) return;
   std::string ignored;
   if (platform::Directory* partial = folders_.Partial(well.folder, &ignored))

@@ -35,18 +35,17 @@ class WellRegistry {
     bool failed = false;  // its lines are skipped
 
     // Its file's life, kept by WellFiles.
-    bool has_file = false;  // its file exists in the private directory
+    bool has_file = false;      // its file exists in the private directory
     std::int64_t rows_end = 0;  // where its rows end in its file
     std::int64_t size = 0;      // of its file, in bytes
     bool completed = false;     // its file ends in its closing row and is whole
     bool continued = false;     // its lines came back after another well's
     bool deferred = false;      // its lines wait for the end of the run
-    // Its latest lines wait for its turn, the last of them ending at
-    // |waiting_bottom|.
-    bool waiting = false;
+    // While its latest lines wait for its turn: the number of the first of
+    // them (0 while none waits), and the bottom of the last.
+    long waiting_since = 0;
     double waiting_bottom = 0.0;
-    long waiting_since = 0;  // the number of its first line that waits
-    WellState state;         // before its closing row
+    WellState state;  // before its closing row
 
     // Under flat names: the name that first reached the file, until another
     // spelling reaches it too and is noted.
