@@ -5,11 +5,22 @@
 
 #include "platform/process.h"
 
+namespace {
+
+// Where the block ends when it starts at |offset| in the file.
+char* BlockEnd(char* block, std::int64_t offset) {
+  const auto block_bytes = static_cast<std::int64_t>(BlockWriter::kBlockBytes);
+  return block + (block_bytes - offset % block_bytes);
+}
+
+}  // namespace
+
 BlockWriter::BlockWriter()
-    : buffer_(new char[kBlockBytes]),
+    : buffer_(new char[2 * kBlockBytes]),
       block_(buffer_.get()),
       cursor_(block_),
-      limit_(block_ + kBlockBytes) {}
+      block_end_(block_ + kBlockBytes),
+      limit_(block_end_) {}
 
 BlockWriter::~BlockWriter() = default;
 
@@ -17,6 +28,9 @@ void BlockWriter::SetFile(DiskFile* file) {
   Flush();
   file_ = file;
   failed_ = false;
+  offset_ = file != nullptr ? std::max<std::int64_t>(file->Tell(), 0) : 0;
+  block_end_ = BlockEnd(block_, offset_);
+  limit_ = block_end_;
 }
 
 void BlockWriter::Append(const char* bytes, std::size_t size) {
@@ -31,16 +45,33 @@ void BlockWriter::Append(const char* bytes, std::size_t size) {
   }
 }
 
+void BlockWriter::MakeRoom(std::size_t room) {
+  if (cursor_ >= block_end_) HandOver(block_end_);
+  // The block ends at most kBlockBytes into the buffer, which has room for
+  // kBlockBytes more.
+  limit_ = block_end_ + room;
+}
+
 void BlockWriter::Flush() {
-  const std::size_t size = Pending();
-  cursor_ = block_;
+  HandOver(cursor_);
+  limit_ = block_end_;
+}
+
+void BlockWriter::HandOver(char* end) {
+  const auto size = static_cast<std::size_t>(end - block_);
+  if (size > 0 && !failed_) {
+    if (file_ != nullptr)
+      failed_ = !file_->WriteThrough(block_, size) || file_->HasFailed();
+    // A stop signal ends a long interval within a block of rows, as a failed
+    // write does: the run drops what it has in progress.
+    if (platform::PendingInterrupt() != 0) failed_ = true;
+  }
+  const auto rest = static_cast<std::size_t>(cursor_ - end);
+  std::memmove(block_, end, rest);
+  cursor_ = block_ + rest;
   handed_ += static_cast<std::int64_t>(size);
-  if (size == 0 || failed_) return;
-  if (file_ != nullptr)
-    failed_ = !file_->WriteThrough(block_, size) || file_->HasFailed();
-  // A stop signal ends a long interval within a block of rows, as a failed
-  // write does: the run drops what it has in progress.
-  if (platform::PendingInterrupt() != 0) failed_ = true;
+  offset_ += static_cast<std::int64_t>(size);
+  block_end_ = BlockEnd(block_, offset_);
 }
 
 void BlockWriter::Discard() {
@@ -48,4 +79,7 @@ void BlockWriter::Discard() {
   cursor_ = block_;
   file_ = nullptr;
   failed_ = false;
+  offset_ = 0;
+  block_end_ = BlockEnd(block_, offset_);
+  limit_ = block_end_;
 }

@@ -1,6 +1,9 @@
 // BlockWriter gathers the bytes meant for a file in one large block, written
 // in place by the caller (Reserve, then Commit) and handed to the file whole
-// when it is full or on Flush, so that the file gets few, large writes.
+// when it is full or on Flush, so that the file gets few, large writes. A
+// full block ends where the file's offset is a whole number of blocks: the
+// system then keeps the file's pages in large pieces that cost less to make
+// than the same bytes in pieces that straddle those marks.
 #ifndef ZONE2LAS_IO_BLOCK_WRITER_H_
 #define ZONE2LAS_IO_BLOCK_WRITER_H_
 
@@ -22,15 +25,15 @@ class BlockWriter {
   BlockWriter(const BlockWriter&) = delete;
   BlockWriter& operator=(const BlockWriter&) = delete;
 
-  // Full blocks go to |file| from now on; with none they are dropped.
-  // Flushes first, and forgets a failure before.
+  // Full blocks go to |file| from now on, from where its offset stands; with
+  // none they are dropped. Flushes first, and forgets a failure before.
   void SetFile(DiskFile* file);
 
   // Where the next bytes go, with at least |room| bytes (at most
-  // kBlockBytes) free before Limit(); hands the block over first when it
-  // has less.
+  // kBlockBytes) free before Limit(); hands the full block over first when
+  // the bytes have reached it.
   char* Reserve(std::size_t room) {
-    if (static_cast<std::size_t>(limit_ - cursor_) < room) Flush();
+    if (static_cast<std::size_t>(limit_ - cursor_) < room) MakeRoom(room);
     return cursor_;
   }
   char* Limit() const { return limit_; }
@@ -60,12 +63,26 @@ class BlockWriter {
   }
 
  private:
+  // Hands a full block over when the bytes have reached its end, and moves
+  // Limit() |room| bytes past that end.
+  void MakeRoom(std::size_t room);
+  // Hands the bytes before |end| to the file and moves the rest to the
+  // start of the block.
+  void HandOver(char* end);
+
+  // Twice a block: the bytes of the last piece reserved may run past the
+  // end of the full block, by at most kBlockBytes.
   std::unique_ptr<char[]> buffer_;
   char* block_ = nullptr;
   char* cursor_ = nullptr;
+  // Where the file's offset reaches the next whole number of blocks.
+  char* block_end_ = nullptr;
   char* limit_ = nullptr;
   DiskFile* file_ = nullptr;
   bool failed_ = false;
+  // The file's offset at the start of the block (0 with no file, or when
+  // the file cannot tell it: only the size of the writes depends on it).
+  std::int64_t offset_ = 0;
   std::int64_t handed_ = 0;
 };
 

@@ -63,6 +63,46 @@ TEST_F(BlockWriterTest, PiecesOfAnySizeArriveInOrder) {
   EXPECT_TRUE(expected == written);
 }
 
+// Rows of any length, made in place: every write but the last ends where
+// the file's offset is a whole number of blocks, wherever the bytes before
+// the writer left it (a header, or the end of a reopened file).
+TEST_F(BlockWriterTest, FullBlocksEndOnWholeBlocksOfTheFile) {
+  for (const std::size_t start :
+       {std::size_t{0}, std::size_t{371}, BlockWriter::kBlockBytes + 5}) {
+    DiskFile file;
+    Open(file, "rows.txt");
+    const std::string head(start, 'h');
+    file.Write(head.data(), head.size());
+    BlockWriter out;
+    out.SetFile(&file);
+    std::string expected = head;
+    std::int64_t writes = 0;
+    std::int64_t handed = 0;
+    for (int row = 0; row < 20000; ++row) {
+      const std::size_t length =
+          20 + static_cast<std::size_t>(row * 7919) % 300;
+      char* at = out.Reserve(length);
+      std::memset(at, 'a' + row % 26, length - 1);
+      at[length - 1] = '\n';
+      expected.append(at, length);
+      out.Commit(at + length);
+      const std::int64_t now =
+          out.Taken() - static_cast<std::int64_t>(out.Pending());
+      if (now != handed) {
+        ++writes;
+        handed = now;
+        ASSERT_EQ(0, (static_cast<std::int64_t>(start) + handed) %
+                         static_cast<std::int64_t>(BlockWriter::kBlockBytes))
+            << "start " << start << ", row " << row;
+      }
+    }
+    out.Flush();
+    EXPECT_GT(writes, 10);
+    ASSERT_TRUE(file.Close());
+    EXPECT_TRUE(expected == dir_.Read("rows.txt")) << "start " << start;
+  }
+}
+
 // Bytes go to the file that was set when they were taken; with no file they
 // are dropped.
 TEST_F(BlockWriterTest, BytesReachTheirOwnFile) {
