@@ -26,18 +26,6 @@ double DigitValue(char c) {
   return kNotADigit;
 }
 
-// "00" to "99", two characters for each number below 100.
-struct DigitPairs {
-  constexpr DigitPairs() : text() {
-    for (int i = 0; i < 100; ++i) {
-      text[2 * i] = static_cast<char>('0' + i / 10);
-      text[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-  }
-  char text[200];
-};
-constexpr DigitPairs kDigitPairs;
-
 // Writes |value| (below 10^9) in decimal; returns the end.
 char* WriteWholeNumber(std::uint32_t value, char* at) {
   int digits = 1;
@@ -48,11 +36,11 @@ char* WriteWholeNumber(std::uint32_t value, char* at) {
   char* pair = end;
   while (value >= 100) {
     pair -= 2;
-    std::memcpy(pair, kDigitPairs.text + 2 * (value % 100), 2);
+    std::memcpy(pair, kDigitPairs.data() + 2 * (value % 100), 2);
     value /= 100;
   }
   if (value >= 10)
-    std::memcpy(pair - 2, kDigitPairs.text + 2 * value, 2);
+    std::memcpy(pair - 2, kDigitPairs.data() + 2 * value, 2);
   else
     pair[-1] = static_cast<char>('0' + value);
   return end;
@@ -62,22 +50,6 @@ char* WriteWholeNumber(std::uint32_t value, char* at) {
 char* WriteWhole(bool negative, std::uint32_t whole, char* at) {
   if (negative) *at++ = '-';
   return WriteWholeNumber(whole, at);
-}
-
-// Writes the point and six decimals at |at|; returns the end.
-char* WriteMillionths(std::uint32_t millionths, char* at) {
-  // millionths * ceil(2^32 / 10^4) holds millionths / 10^4 above bit 32 and
-  // the rest as a binary fraction below it; each multiplication of that
-  // fraction by 100 lifts the next two digits above bit 32. Exact for every
-  // value below 10^6.
-  std::uint64_t digits = std::uint64_t{millionths} * 429497;
-  at[0] = '.';
-  std::memcpy(at + 1, kDigitPairs.text + 2 * (digits >> 32), 2);
-  digits = (digits & 0xFFFFFFFF) * 100;
-  std::memcpy(at + 3, kDigitPairs.text + 2 * (digits >> 32), 2);
-  digits = (digits & 0xFFFFFFFF) * 100;
-  std::memcpy(at + 5, kDigitPairs.text + 2 * (digits >> 32), 2);
-  return at + 7;
 }
 
 // "%f" and to_chars in fixed notation with precision 6 give the same text:
@@ -115,7 +87,8 @@ std::int64_t PrintedMillionths(double depth) {
   return printed;
 }
 
-int DepthFormatter::Format(double depth, char* text, std::int64_t* printed) {
+int DepthFormatter::FormatAnew(double depth, char* text,
+                               std::int64_t* printed) {
   std::uint64_t bits;
   std::memcpy(&bits, &depth, sizeof bits);
   // From 4 m to 2^24 m, where nearly every row of a well lies, a depth is
@@ -156,9 +129,14 @@ int DepthFormatter::Format(double depth, char* text, std::int64_t* printed) {
     ++whole;
   }
   if (whole != whole_) {
+    // The next metre, as a run of rows reaches it, is counted up in the text
+    // kept, unless it takes one digit more.
+    const bool next =
+        whole_ != ~std::uint32_t{0} && whole == whole_ + 1 && CountWholeUp();
     whole_ = whole;
-    whole_length_ = static_cast<int>(
-        WriteWhole((bits >> 63) != 0, whole, whole_text_) - whole_text_);
+    if (!next)
+      whole_length_ = static_cast<int>(
+          WriteWhole((bits >> 63) != 0, whole, whole_text_) - whole_text_);
   }
   if (printed != nullptr) {
     const std::int64_t value =
@@ -169,6 +147,14 @@ int DepthFormatter::Format(double depth, char* text, std::int64_t* printed) {
   std::memcpy(text, whole_text_, sizeof whole_text_);
   return static_cast<int>(WriteMillionths(millionths, text + whole_length_) -
                           text);
+}
+
+bool DepthFormatter::CountWholeUp() {
+  char* digit = whole_text_ + whole_length_ - 1;
+  for (; digit >= whole_text_ && *digit == '9'; --digit) *digit = '0';
+  if (digit < whole_text_ || *digit == '-') return false;
+  ++*digit;
+  return true;
 }
 
 String& String::FromDouble(double value, int precision) {

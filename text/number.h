@@ -4,7 +4,9 @@
 #ifndef ZONE2LAS_TEXT_NUMBER_H_
 #define ZONE2LAS_TEXT_NUMBER_H_
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 
 // The longest depth text FormatDepth writes: the most negative double has a
 // sign, 309 digits, a point and six decimals (317 bytes).
@@ -18,6 +20,17 @@ int FormatDepth(double depth, char* text);
 // metre, without the text.
 std::int64_t PrintedMillionths(double depth);
 
+// "00" to "99", two characters for each number below 100.
+constexpr std::array<char, 200> MakeDigitPairs() {
+  std::array<char, 200> text{};
+  for (int i = 0; i < 100; ++i) {
+    text[2 * i] = static_cast<char>('0' + i / 10);
+    text[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return text;
+}
+inline constexpr std::array<char, 200> kDigitPairs = MakeDigitPairs();
+
 // FormatDepth for a run of depths that mostly share their whole metres, as
 // the rows of a well do: the text of the whole metres is kept from the call
 // before and only the decimals are written anew. Writes the same text as
@@ -29,9 +42,60 @@ class DepthFormatter {
   int Format(double depth, char* text) { return Format(depth, text, nullptr); }
   // Format, and the printed value in whole millionths into |printed|:
   // "-0.000000" is 0. Exact for depths below 2^63 millionths.
-  int Format(double depth, char* text, std::int64_t* printed);
+  int Format(double depth, char* text, std::int64_t* printed) {
+    // The row of a run: the same sign, exponent and whole metres as the row
+    // before, so only the decimals are worked out (see FormatAnew), here, in
+    // the caller's loop.
+    std::uint64_t bits;
+    std::memcpy(&bits, &depth, sizeof bits);
+    if (static_cast<unsigned>(bits >> 52) == sign_and_exponent_) {
+      const std::uint64_t mantissa = (bits & kFractionBits) | kImplicitBit;
+      const auto whole = static_cast<std::uint32_t>(mantissa >> shift_);
+      const std::uint64_t scaled = (mantissa & fraction_mask_) * 15625;
+      const std::uint64_t below = (scaled >> scaled_shift_) & 1;
+      const auto millionths = static_cast<std::uint32_t>(
+          (scaled + half_less_one_ + below) >> scaled_shift_);
+      if (whole == whole_ && millionths < 1000000) {
+        if (printed != nullptr) {
+          const std::int64_t value =
+              static_cast<std::int64_t>(whole) * 1000000 + millionths;
+          *printed = (bits >> 63) != 0 ? -value : value;
+        }
+        std::memcpy(text, whole_text_, sizeof whole_text_);
+        return static_cast<int>(
+            WriteMillionths(millionths, text + whole_length_) - text);
+      }
+    }
+    return FormatAnew(depth, text, printed);
+  }
+
+  // Writes the point and six decimals of |millionths| (below 10^6) at |at|;
+  // returns the end.
+  static char* WriteMillionths(std::uint32_t millionths, char* at) {
+    // millionths * ceil(2^32 / 10^4) holds millionths / 10^4 above bit 32
+    // and the rest as a binary fraction below it; each multiplication of
+    // that fraction by 100 lifts the next two digits above bit 32. Exact for
+    // every value below 10^6.
+    std::uint64_t digits = std::uint64_t{millionths} * 429497;
+    at[0] = '.';
+    std::memcpy(at + 1, kDigitPairs.data() + 2 * (digits >> 32), 2);
+    digits = (digits & 0xFFFFFFFF) * 100;
+    std::memcpy(at + 3, kDigitPairs.data() + 2 * (digits >> 32), 2);
+    digits = (digits & 0xFFFFFFFF) * 100;
+    std::memcpy(at + 5, kDigitPairs.data() + 2 * (digits >> 32), 2);
+    return at + 7;
+  }
 
  private:
+  static constexpr std::uint64_t kImplicitBit = std::uint64_t{1} << 52;
+  static constexpr std::uint64_t kFractionBits = kImplicitBit - 1;
+
+  // Any other depth: a new sign, exponent or whole number of metres.
+  int FormatAnew(double depth, char* text, std::int64_t* printed);
+  // Adds one to the whole metres of the kept text; false when that takes
+  // one digit more, and the text is to be written anew.
+  bool CountWholeUp();
+
   // The top twelve bits of the last depth of the short cut (its sign and
   // exponent), none at first, and the shifts and masks they give.
   unsigned sign_and_exponent_ = ~0u;

@@ -265,8 +265,9 @@ TEST(FormatDepth, GivesThePrintfTextForManyValues) {
     const double mantissa = static_cast<double>(NextRandom(state) >> 11);
     check(std::ldexp(mantissa, static_cast<int>(NextRandom(state) % 90) - 83));
   }
-  // Depths as the resampling reaches them: by repeated addition of a step.
-  for (const double step : {0.1, 0.01, 0.3, 0.25, 1e-3, 0.07}) {
+  // Depths as the resampling reaches them: by repeated addition of a step
+  // (a negative one counts the whole metres of negative depths up).
+  for (const double step : {0.1, 0.01, 0.3, 0.25, 1e-3, 0.07, -0.1}) {
     for (const double start : {-2.0, 998.0, 2999.99, -2147481.5}) {
       double depth = start;
       for (int i = 0; i < 20000; ++i) {
