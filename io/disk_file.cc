@@ -129,8 +129,13 @@ bool DiskFile::Adopt(int descriptor, const char* name_text, std::string* err) {
 
 bool DiskFile::SeekTo(std::int64_t offset, std::string* err) {
   if (stream == nullptr) return false;
-  past_stream = false;
   errno = 0;
+  if (read_through) {
+    if (platform::SeekDescriptor(stream, offset, SEEK_SET)) return true;
+    if (err != nullptr) *err = std::strerror(errno != 0 ? errno : EIO);
+    return false;
+  }
+  past_stream = false;
   if (!platform::SeekFile(stream, offset, SEEK_SET)) {
     if (err != nullptr) *err = std::strerror(errno != 0 ? errno : EIO);
     return false;
@@ -140,6 +145,13 @@ bool DiskFile::SeekTo(std::int64_t offset, std::string* err) {
 
 bool DiskFile::Rewind(std::string* err) {
   if (stream == nullptr) return false;
+  if (read_through) {
+    errno = 0;
+    std::clearerr(stream);
+    if (platform::SeekDescriptor(stream, 0, SEEK_SET)) return true;
+    if (err != nullptr) *err = std::strerror(errno != 0 ? errno : EIO);
+    return false;
+  }
   Settle();
   // A seek alone leaves the end indicator set on some C libraries.
   errno = 0;
@@ -173,6 +185,7 @@ bool DiskFile::Close(std::string* err) {
   stream = nullptr;
   write_error = 0;
   past_stream = false;
+  read_through = false;
   if (error == 0) return true;
   if (err != nullptr) *err = std::strerror(error);
   return false;
@@ -231,6 +244,18 @@ std::size_t DiskFile::Read(char* bytes, std::size_t size) {
   return std::fread(bytes, 1, size, stream);
 }
 
+std::int64_t DiskFile::ReadSome(char* bytes, std::size_t size) {
+  if (stream == nullptr) {
+    errno = EBADF;
+    return -1;
+  }
+  if (size == 0) return 0;
+  // The stream no longer knows where the file stands: see Settle.
+  past_stream = true;
+  read_through = true;
+  return platform::ReadFromDescriptor(stream, bytes, size);
+}
+
 bool DiskFile::WriteThrough(const char* bytes, std::size_t size) {
   if (stream == nullptr) return false;
   if (bytes == nullptr || size == 0) return write_error == 0;
@@ -248,6 +273,7 @@ bool DiskFile::WriteThrough(const char* bytes, std::size_t size) {
 void DiskFile::Settle() const {
   if (!past_stream || stream == nullptr) return;
   past_stream = false;
+  read_through = false;
   const std::int64_t offset = platform::DescriptorOffset(stream);
   if (offset >= 0) platform::SeekFile(stream, offset, SEEK_SET);
 }
@@ -274,6 +300,10 @@ void DiskFile::Print(const char* format, ...) {
 
 void DiskFile::SeekTo(std::int64_t offset, int origin) {
   if (stream == nullptr) return;
+  if (read_through) {
+    platform::SeekDescriptor(stream, offset, origin);
+    return;
+  }
   // A seek to a place of its own tells the stream the file's offset anew.
   if (origin == SEEK_CUR)
     Settle();

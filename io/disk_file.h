@@ -86,6 +86,11 @@ class DiskFile {
   // Reads up to |size| bytes into |bytes|; returns how many were read, fewer
   // only at the end of the file or on a failure (HasFailed tells which).
   std::size_t Read(char* bytes, std::size_t size);
+  // Reads at most |size| bytes in one read of the file, past the stream (for
+  // a reader that reads the file through ReadSome alone, from an open or a
+  // seek): what a pipe holds at the moment, or the next |size| bytes of a
+  // file. Returns how many, 0 at the end; -1 on a failure, with errno set.
+  std::int64_t ReadSome(char* bytes, std::size_t size);
 
   // A failed write is remembered for Close. A null text writes nothing.
   void Write(const char* text);
@@ -154,9 +159,13 @@ class DiskFile {
   // errno of the first failed Write or seek since the open, 0 when none
   // failed; Close reports it.
   int write_error;
-  // True after WriteThrough, until the stream has been told the file's
-  // offset again (see Settle).
+  // True after WriteThrough or ReadSome, until the stream has been told the
+  // file's offset again (see Settle).
   mutable bool past_stream = false;
+  // True once ReadSome has read the file, until the stream is used again:
+  // seeks go to the file itself, as a seek of a stream that reads may fill
+  // its buffer from the file and leave the file's offset past its own.
+  mutable bool read_through = false;
   // The stream's buffer from SetBufferSize; declared after the stream, but
   // the destructor closes the stream before any member goes.
   std::vector<char> stream_buffer;

@@ -1,13 +1,16 @@
-// LineReader hands out the whole lines of a DiskFile. The file reads a line
-// in pieces of at most 2047 bytes; the reader joins them, so that no piece
-// of a long line is taken for a line of its own, and it tells apart the
-// lines that cannot be used as text: those that hold a NUL byte (a binary
-// file) and those too long to keep (a file without line feeds), which are
-// read to their end but not kept.
+// LineReader hands out the whole lines of a DiskFile. It reads the file in
+// large chunks and finds the lines in them, so that a line costs a search
+// for its line feed and one copy; a line that runs past a chunk is joined
+// from its pieces. It tells apart the lines that cannot be used as text:
+// those that hold a NUL byte (a binary file) and those too long to keep (a
+// file without line feeds), which are read to their end but not kept. The
+// file is read ahead of the lines handed out, so nothing else reads it while
+// the reader is in use.
 #ifndef ZONE2LAS_IO_LINE_READER_H_
 #define ZONE2LAS_IO_LINE_READER_H_
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "io/disk_file.h"
@@ -29,7 +32,9 @@ class LineReader {
   // Reads |file|, open for reading in binary mode and owned by the caller.
   explicit LineReader(DiskFile& file,
                       std::size_t max_line_bytes = kMaxLineBytes)
-      : file_(file), max_line_bytes_(max_line_bytes) {}
+      : file_(file),
+        max_line_bytes_(max_line_bytes),
+        chunk_(new char[kChunkBytes]) {}
 
   // The next line, its line feed (if any) included. For a kUnreadable line
   // |err| gets "line holds a NUL byte; is this a text file?" or "line is
@@ -44,15 +49,19 @@ class LineReader {
   DiskFile& file_;
   const std::size_t max_line_bytes_;
   long line_number_ = 0;
-  // The pieces of a line longer than one read.
+  static constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
+
+  // Reads the next chunk; false when the file cannot be read.
+  bool Fill(std::string* err);
+
+  // The pieces of a line that runs past a chunk.
   std::string long_line_;
-  // The file's buffer, terminator included: a line arrives in pieces of at
-  // most 2047 bytes. Before each read every byte is a line feed, so that the
-  // zeros after it are the terminator and the NUL bytes of the data.
-  static constexpr std::size_t kPieceBufferSize = 2048;
-  char piece_[kPieceBufferSize];
-  // The bytes from the start that the last read may have changed.
-  std::size_t dirty_ = kPieceBufferSize;
+  // The last chunk read, and the part of it not yet handed out.
+  std::unique_ptr<char[]> chunk_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  // True once the file has given its last byte.
+  bool at_end_ = false;
 };
 
 #endif  // ZONE2LAS_IO_LINE_READER_H_

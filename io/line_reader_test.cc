@@ -60,9 +60,9 @@ std::vector<std::string> ReadAll(const std::string& content,
 }
 
 TEST(LineReader, HandsOutWholeLinesAndRefusesThoseThatAreNoText) {
-  // Pieces of a long line are 2047 bytes; these lines end on either side of
-  // a piece's end.
-  const std::string piece(2046, 'p');
+  // The file is read in chunks of 64 KiB; these lines end on either side of
+  // the first chunk's end.
+  const std::string piece(65535, 'p');
   // With a limit of 1 MiB.
   const std::string over_limit = std::string((1 << 20) + 1, 'x') + "\n";
   const std::string at_limit(1 << 20, 'x');
@@ -75,15 +75,19 @@ TEST(LineReader, HandsOutWholeLinesAndRefusesThoseThatAreNoText) {
       {"line feeds and carriage returns",
        "a b\r\n\nc",
        {"1: " + Text("a b\r\n"), "2: " + Text("\n"), "3: " + Text("c"), "end"}},
-      {"line that fills one piece",
+      {"line that fills one chunk",
        piece + "\nnext\n",
        {"1: " + Text(piece + "\n"), "2: " + Text("next\n"), "end"}},
-      {"line one byte over a piece",
+      {"line one byte over a chunk",
        piece + "q\nnext\n",
        {"1: " + Text(piece + "q\n"), "2: " + Text("next\n"), "end"}},
+      {"short line across a chunk's end",
+       std::string(65530, 's') + "\nacross the end\nnext\n",
+       {"1: " + Text(std::string(65530, 's') + "\n"),
+        "2: " + Text("across the end\n"), "3: " + Text("next\n"), "end"}},
       {"long line without a line feed",
-       std::string(5000, 'y'),
-       {"1: " + Text(std::string(5000, 'y')), "end"}},
+       std::string(150000, 'y'),
+       {"1: " + Text(std::string(150000, 'y')), "end"}},
       {"NUL byte",
        std::string("a\0b\nc\n", 6),
        {"1: unreadable: line holds a NUL byte; is this a text file?",
@@ -91,8 +95,8 @@ TEST(LineReader, HandsOutWholeLinesAndRefusesThoseThatAreNoText) {
       {"NUL byte first",
        std::string("\0a\n", 3),
        {"1: unreadable: line holds a NUL byte; is this a text file?", "end"}},
-      {"NUL bytes across pieces",
-       std::string(5000, '\0') + "\nc\n",
+      {"NUL byte in the second chunk of a line",
+       std::string(70000, 'n') + std::string(5, '\0') + "\nc\n",
        {"1: unreadable: line holds a NUL byte; is this a text file?",
         "2: " + Text("c\n"), "end"}},
       {"line over the limit",

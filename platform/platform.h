@@ -75,6 +75,16 @@ std::int64_t TellFile(std::FILE* stream);
 // the system's error number of the write that failed. The stream does not
 // know the file's new offset: DescriptorOffset tells it.
 int WriteToDescriptor(std::FILE* stream, const char* bytes, std::size_t size);
+// Reads at most |size| bytes of the file under |stream| in one read of its
+// descriptor, past the stream's buffer, which must be empty: what a pipe
+// holds at the moment, or the next |size| bytes of a file. Returns how many
+// (0 at the end), or -1 with errno set. An interrupted read is made again,
+// unless a stop signal has come (see process.h).
+std::int64_t ReadFromDescriptor(std::FILE* stream, char* bytes,
+                                std::size_t size);
+// Moves the file under |stream| as fseek would, past the stream, whose
+// buffer must be empty; false with errno set when it cannot.
+bool SeekDescriptor(std::FILE* stream, std::int64_t offset, int origin);
 // The offset of the file under |stream| as the system holds it, -1 when it
 // cannot be told.
 std::int64_t DescriptorOffset(std::FILE* stream);

@@ -14,6 +14,7 @@
 
 #include "platform/path.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 
 namespace platform {
 
@@ -178,6 +179,23 @@ int WriteToDescriptor(std::FILE* stream, const char* bytes, std::size_t size) {
     size -= static_cast<std::size_t>(written);
   }
   return 0;
+}
+
+std::int64_t ReadFromDescriptor(std::FILE* stream, char* bytes,
+                                std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(::fileno(stream), bytes, size);
+    if (got >= 0) return static_cast<std::int64_t>(got);
+    if (errno != EINTR || PendingInterrupt() != 0) return -1;
+  }
+}
+
+bool SeekDescriptor(std::FILE* stream, std::int64_t offset, int origin) {
+  if (static_cast<std::int64_t>(static_cast<off_t>(offset)) != offset) {
+    errno = EOVERFLOW;
+    return false;
+  }
+  return ::lseek(::fileno(stream), static_cast<off_t>(offset), origin) >= 0;
 }
 
 std::int64_t DescriptorOffset(std::FILE* stream) {

@@ -16,6 +16,7 @@
 #include "platform/file_error_win32.h"
 #include "platform/path.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 #include "platform/windows_headers.h"
 
 namespace platform {
@@ -255,6 +256,22 @@ int WriteToDescriptor(std::FILE* stream, const char* bytes, std::size_t size) {
     size -= static_cast<std::size_t>(written);
   }
   return 0;
+}
+
+std::int64_t ReadFromDescriptor(std::FILE* stream, char* bytes,
+                                std::size_t size) {
+  constexpr std::size_t kMostAtOnce = std::size_t{1} << 30;
+  const unsigned part =
+      static_cast<unsigned>(size < kMostAtOnce ? size : kMostAtOnce);
+  for (;;) {
+    const int got = _read(_fileno(stream), bytes, part);
+    if (got >= 0) return got;
+    if (errno != EINTR || PendingInterrupt() != 0) return -1;
+  }
+}
+
+bool SeekDescriptor(std::FILE* stream, std::int64_t offset, int origin) {
+  return _lseeki64(_fileno(stream), offset, origin) >= 0;
 }
 
 std::int64_t DescriptorOffset(std::FILE* stream) {
