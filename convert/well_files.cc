@@ -14,9 +14,11 @@
 
 namespace {
 
-// The output stream's buffer: larger than the C library's default, so that
-// rows reach the file in few large writes.
-constexpr std::size_t kOutputBufferBytes = 1 << 20;
+// The output stream's buffer, for the header and the depth range (rows go
+// past it, in blocks): larger than the C library's default, so that a wide
+// header reaches the file in few writes, and small enough that its fresh
+// pages cost little.
+constexpr std::size_t kOutputBufferBytes = 1 << 16;
 
 // |depth| as a table would write it: six decimals at most, no trailing
 // zeros.
