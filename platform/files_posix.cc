@@ -64,7 +64,9 @@ FileIdentity IdentityOf(const struct stat& status) {
 }
 
 // One component: no separator, not "." or "..".
-bool IsPlainName(const char* name) { return internal::IsPlainName(name, "/"); }
+bool IsPlainName(const char* name) {
+  return internal::IsPlainName(name, "/");
+}
 
 std::string RandomName(const char* prefix) {
   static std::random_device device;

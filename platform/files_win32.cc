@@ -4,6 +4,8 @@
 // reached by the held directory's own final path. Identities are the
 // volume's serial number and the file index.
 // Before every other header: the runtime and system headers below want it.
+#include "platform/windows_headers.h"
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -19,7 +21,6 @@
 #include "platform/path.h"
 #include "platform/platform.h"
 #include "platform/process.h"
-#include "platform/windows_headers.h"
 
 namespace platform {
 

@@ -90,13 +90,10 @@ TEST(Platform, CompareNoCaseFoldsAsciiLettersOnly) {
     const char* b;
     bool equal;
   } cases[] = {
-      {"Well-1", "WELL-1", true},
-      {"", "", true},
-      {"abc", "abc ", false},
-      {"abc", "abd", false},
-      {"@", "`", false},        // 0x40 and 0x60 are not
-                                // letters
-      {"[", "{", false},        // nor are 0x5B and 0x7B
+      {"Well-1", "WELL-1", true}, {"", "", true},    {"abc", "abc ", false},
+      {"abc", "abd", false},      {"@", "`", false},  // 0x40 and 0x60 are not
+                                                      // letters
+      {"[", "{", false},                              // nor are 0x5B and 0x7B
       {"\xC4", "\xE4", false},  // bytes above 0x7F compare as they are
       {"Z9", "z9", true},
   };

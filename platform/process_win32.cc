@@ -2,10 +2,11 @@
 // stand for the signals of POSIX systems.
 
 // Before every other header: the runtime and system headers below want it.
+#include "platform/windows_headers.h"
+
 #include <csignal>
 
 #include "platform/process.h"
-#include "platform/windows_headers.h"
 
 namespace platform {
 
