@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -144,6 +145,17 @@ class GridRowWriter {
     return decimals + 6;
   }
 
+  // True when the current row stands on a whole unit (its decimals are 0).
+  bool AtWholeUnit() const { return fraction_ == 0; }
+  // The whole units and the point of the current row, and their length.
+  const char* WholeText() const { return whole_text_; }
+  int WholeLength() const { return whole_length_; }
+  // Goes on to the same row one whole unit deeper.
+  void NextWholeUnit() {
+    ++whole_;
+    CountUp();
+  }
+
   // Goes on to the next row.
   void Advance() {
     fraction_ += step_fraction_;
@@ -193,6 +205,95 @@ class GridRowWriter {
   int whole_length_ = 0;
 };
 
+// The rows of whole units of a step that divides the unit into a few rows
+// (0.1, 0.25, 0.5, 0.01 ...): every unit's rows have the same decimals and
+// row ends as the unit's before, and the same length while the whole units
+// keep their number of digits. The first unit's rows are written row by row
+// and kept; each later unit is that copy, made at once, with the first
+// eight bytes of each row (the whole units, the point and the decimals
+// after them) stored anew.
+class UnitCopier {
+ public:
+  // The most bytes of a unit's rows that are kept and copied at once.
+  static constexpr std::size_t kMostUnitBytes = std::size_t{1} << 16;
+
+  UnitCopier(std::int64_t period, std::size_t end_length)
+      : period_(period),
+        row_length_(static_cast<std::size_t>(kHeadBytes) + 6 + end_length) {}
+
+  // True when the current row of |writer| starts a unit whose rows can be
+  // copied: its whole units and point take at most eight bytes.
+  bool Fits(const GridRowWriter& writer) const {
+    return period_ > 0 && writer.AtWholeUnit() &&
+           writer.WholeLength() <= kHeadBytes &&
+           static_cast<std::size_t>(period_) * row_length_ <= kMostUnitBytes;
+  }
+
+  // Writes whole units of rows from row |k| (where Fits holds) while they
+  // end at or above row |last| and their whole units keep their length;
+  // returns the next row, |writer| at it.
+  std::int64_t Write(GridRowWriter& writer, std::int64_t k, std::int64_t last,
+                     const char* end_text, BlockWriter& out) {
+    const int whole_length = writer.WholeLength();
+    // Every row of the first unit is this long: the whole units, the point,
+    // six decimals and the row end.
+    const std::size_t row_length =
+        row_length_ - kHeadBytes + static_cast<std::size_t>(whole_length);
+    const std::size_t unit_bytes =
+        static_cast<std::size_t>(period_) * row_length;
+    const std::size_t end_length = row_length_ - kHeadBytes - 6;
+    // The first unit, row by row, into the block and into the copy.
+    copy_.resize(unit_bytes + GridRowWriter::kCopyBlock);
+    char* at = &copy_[0];
+    heads_.resize(static_cast<std::size_t>(period_));
+    for (std::int64_t i = 0; i < period_; ++i) {
+      char* const row_end_at = writer.Depth(at);
+      for (std::size_t b = 0; b < end_length; b += GridRowWriter::kCopyBlock)
+        std::memcpy(row_end_at + b, end_text + b, GridRowWriter::kCopyBlock);
+      // The row's first eight bytes past its whole units and point.
+      char head[kHeadBytes];
+      std::memcpy(head, at, kHeadBytes);
+      std::memset(head, 0, static_cast<std::size_t>(whole_length));
+      std::memcpy(&heads_[static_cast<std::size_t>(i)], head, kHeadBytes);
+      at = row_end_at + end_length;
+      writer.Advance();
+    }
+    out.Append(copy_.data(), unit_bytes);
+    k += period_;
+    // The units after it: the copy, then each row's head.
+    while (k + period_ - 1 <= last && !out.Failed()) {
+      if (writer.WholeLength() != whole_length) break;
+      char whole[kHeadBytes] = {};
+      std::memcpy(whole, writer.WholeText(),
+                  static_cast<std::size_t>(whole_length));
+      std::uint64_t whole_bytes;
+      std::memcpy(&whole_bytes, whole, kHeadBytes);
+      char* const unit = out.Reserve(unit_bytes);
+      std::memcpy(unit, copy_.data(), unit_bytes);
+      char* row = unit;
+      for (const std::uint64_t head : heads_) {
+        const std::uint64_t bytes = whole_bytes | head;
+        std::memcpy(row, &bytes, kHeadBytes);
+        row += row_length;
+      }
+      out.Commit(unit + unit_bytes);
+      writer.NextWholeUnit();
+      k += period_;
+    }
+    return k;
+  }
+
+ private:
+  // The bytes of a row stored anew in each copy.
+  static constexpr int kHeadBytes = 8;
+
+  const std::int64_t period_;
+  // A row's length when its whole units and point take kHeadBytes.
+  const std::size_t row_length_;
+  std::string copy_;
+  std::vector<std::uint64_t> heads_;
+};
+
 }  // namespace
 
 void WriteGridRows(GridRows rows, std::int64_t step, const std::string& row_end,
@@ -221,10 +322,21 @@ void WriteGridRows(GridRows rows, std::int64_t step, const std::string& row_end,
   const char* const end_text = padded.data();
   const std::size_t room = kMaxMillionthsText + end_length + kBlock;
   GridRowWriter writer(k * step, step);
+  // A step that divides the unit into |period| rows repeats the decimals of
+  // each unit's rows in the next one: see UnitCopier.
+  const std::int64_t period = 1000000 % step == 0 ? 1000000 / step : 0;
+  UnitCopier units(period, end_length);
   char* row = out.Reserve(room);
   char* limit = out.Limit();
   if (out.Failed()) return;
-  for (; k <= rows.last; ++k) {
+  while (k <= rows.last) {
+    if (units.Fits(writer) && rows.last - k + 1 >= 2 * period) {
+      out.Commit(row);
+      k = units.Write(writer, k, rows.last, end_text, out);
+      row = out.Reserve(room);
+      limit = out.Limit();
+      if (out.Failed() || k > rows.last) break;
+    }
     if (static_cast<std::size_t>(limit - row) < room) {
       out.Commit(row);
       row = out.Reserve(room);
@@ -236,6 +348,7 @@ void WriteGridRows(GridRows rows, std::int64_t step, const std::string& row_end,
       std::memcpy(row_end_at + i, end_text + i, kBlock);
     row = row_end_at + end_length;
     writer.Advance();
+    ++k;
   }
   out.Commit(row);
 }

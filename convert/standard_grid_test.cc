@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "io/block_writer.h"
@@ -78,24 +79,53 @@ TEST(StandardGrid, DepthTexts) {
 }
 
 // Rows written through the block writer, across zero and whole units, read
-// as FormatMillionths writes each depth.
+// as FormatMillionths writes each depth: steps whose units' rows are copied
+// from the unit before (0.1, 0.25, 1, 0.001 ...) and steps whose are not,
+// across the depths where the whole units take one digit more, with row
+// ends of several lengths.
 TEST(StandardGrid, RowsAsText) {
-  ScratchDir dir;
-  DiskFile file;
-  file.SetName((dir / "rows.txt").string().c_str());
-  ASSERT_TRUE(file.OpenWrite(false));
-  BlockWriter out;
-  out.SetFile(&file);
-  GridRows rows;
-  rows.first = -3;
-  rows.last = 8;
-  WriteGridRows(rows, 152400, " x\n", out);
-  out.Flush();
-  ASSERT_TRUE(file.Close());
-  std::string expected;
-  for (long long k = -3; k <= 8; ++k)
-    expected += MillionthsText(k * 152400) + " x\n";
-  EXPECT_EQ(expected, dir.Read("rows.txt"));
+  struct Case {
+    std::int64_t step;
+    std::int64_t first;  // in millionths, a multiple of the step
+    std::int64_t last;
+  } cases[] = {
+      {152400, -3 * 152400, 8 * 152400},
+      {100000, -2000000, 12500000},
+      {250000, 95000000, 105250000},
+      {500000, 990000000, 1010500000},
+      {1000000, 7000000, 12000000},
+      {10000, 9990000000, 10002500000},
+      {1000, 99998000000, 100000500000},
+      {200000, 300000, 20100000},
+      {300000, 0, 21000000},
+  };
+  for (const Case& c : cases) {
+    for (const std::string& row_end :
+         {std::string(" x\n"), std::string("   7   1   0.25   -9999.0\n"),
+          std::string(100, 'w') + "\n"}) {
+      SCOPED_TRACE("step " + std::to_string(c.step) + ", row end of " +
+                   std::to_string(row_end.size()) + " bytes");
+      ScratchDir dir;
+      DiskFile file;
+      file.SetName((dir / "rows.txt").string().c_str());
+      ASSERT_TRUE(file.OpenWrite(false));
+      BlockWriter out;
+      out.SetFile(&file);
+      GridRows rows;
+      rows.first = c.first / c.step;
+      rows.last = c.last / c.step;
+      WriteGridRows(rows, c.step, row_end, out);
+      out.Flush();
+      ASSERT_TRUE(file.Close());
+      std::string expected;
+      for (std::int64_t k = rows.first; k <= rows.last; ++k)
+        expected += MillionthsText(k * c.step) + row_end;
+      // Compared whole, but not printed whole when they differ.
+      const std::string written = dir.Read("rows.txt");
+      EXPECT_EQ(expected.size(), written.size());
+      EXPECT_TRUE(expected == written);
+    }
+  }
 }
 
 }  // namespace
