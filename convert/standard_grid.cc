@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "text/number.h"
+
 namespace {
 
 // The quotient of |a| by |b| > 0, rounded down.
@@ -108,11 +110,6 @@ namespace {
 // Depths below this many millionths have at most seven whole digits.
 constexpr std::int64_t kMostWholeDigits = std::int64_t{10000000} * 1000000 - 1;
 
-constexpr char kPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536"
-    "37383940414243444546474849505152535455565758596061626364656667686970717273"
-    "7475767778798081828384858687888990919293949596979899";
-
 // The rows of a run at and below depth 0, where a row's whole units and
 // millionths are carried from the row before by integer additions: the text
 // of the whole units is kept while they stay the same, and the six decimals
@@ -138,11 +135,8 @@ class GridRowWriter {
   // length); returns the end.
   char* Depth(char* text) const {
     std::memcpy(text, whole_text_, sizeof whole_text_);
-    char* const decimals = text + whole_length_;
-    std::memcpy(decimals, kPairs + 2 * (fraction_ / 10000), 2);
-    std::memcpy(decimals + 2, kPairs + 2 * (fraction_ / 100 % 100), 2);
-    std::memcpy(decimals + 4, kPairs + 2 * (fraction_ % 100), 2);
-    return decimals + 6;
+    // The point again, then the six decimals.
+    return DepthFormatter::WriteMillionths(fraction_, text + whole_length_ - 1);
   }
 
   // True when the current row stands on a whole unit (its decimals are 0).
@@ -205,6 +199,17 @@ class GridRowWriter {
   int whole_length_ = 0;
 };
 
+// Writes the current row of |writer| at |at|: its depth, then the row end of
+// |end_length| bytes, copied in whole blocks from |end_text| (which has the
+// slack of the last block); returns the end of the row.
+char* GridRow(const GridRowWriter& writer, char* at, const char* end_text,
+              std::size_t end_length) {
+  char* const row_end = writer.Depth(at);
+  for (std::size_t i = 0; i < end_length; i += GridRowWriter::kCopyBlock)
+    std::memcpy(row_end + i, end_text + i, GridRowWriter::kCopyBlock);
+  return row_end + end_length;
+}
+
 // The rows of whole units of a step that divides the unit into a few rows
 // (0.1, 0.25, 0.5, 0.01 ...): every unit's rows have the same decimals and
 // row ends as the unit's before, and the same length while the whole units
@@ -218,15 +223,15 @@ class UnitCopier {
   static constexpr std::size_t kMostUnitBytes = std::size_t{1} << 16;
 
   UnitCopier(std::int64_t period, std::size_t end_length)
-      : period_(period),
-        row_length_(static_cast<std::size_t>(kHeadBytes) + 6 + end_length) {}
+      : period_(period), end_length_(end_length) {}
 
   // True when the current row of |writer| starts a unit whose rows can be
   // copied: its whole units and point take at most eight bytes.
   bool Fits(const GridRowWriter& writer) const {
     return period_ > 0 && writer.AtWholeUnit() &&
-           writer.WholeLength() <= kHeadBytes &&
-           static_cast<std::size_t>(period_) * row_length_ <= kMostUnitBytes;
+           static_cast<std::size_t>(writer.WholeLength()) <= kHeadBytes &&
+           static_cast<std::size_t>(period_) * (kHeadBytes + 6 + end_length_) <=
+               kMostUnitBytes;
   }
 
   // Writes whole units of rows from row |k| (where Fits holds) while they
@@ -235,27 +240,24 @@ class UnitCopier {
   std::int64_t Write(GridRowWriter& writer, std::int64_t k, std::int64_t last,
                      const char* end_text, BlockWriter& out) {
     const int whole_length = writer.WholeLength();
-    // Every row of the first unit is this long: the whole units, the point,
-    // six decimals and the row end.
+    // Every row of the unit is this long: the whole units, the point, six
+    // decimals and the row end.
     const std::size_t row_length =
-        row_length_ - kHeadBytes + static_cast<std::size_t>(whole_length);
+        static_cast<std::size_t>(whole_length) + 6 + end_length_;
     const std::size_t unit_bytes =
         static_cast<std::size_t>(period_) * row_length;
-    const std::size_t end_length = row_length_ - kHeadBytes - 6;
     // The first unit, row by row, into the block and into the copy.
     copy_.resize(unit_bytes + GridRowWriter::kCopyBlock);
     char* at = &copy_[0];
     heads_.resize(static_cast<std::size_t>(period_));
     for (std::int64_t i = 0; i < period_; ++i) {
-      char* const row_end_at = writer.Depth(at);
-      for (std::size_t b = 0; b < end_length; b += GridRowWriter::kCopyBlock)
-        std::memcpy(row_end_at + b, end_text + b, GridRowWriter::kCopyBlock);
+      char* const next = GridRow(writer, at, end_text, end_length_);
       // The row's first eight bytes past its whole units and point.
       char head[kHeadBytes];
       std::memcpy(head, at, kHeadBytes);
       std::memset(head, 0, static_cast<std::size_t>(whole_length));
       std::memcpy(&heads_[static_cast<std::size_t>(i)], head, kHeadBytes);
-      at = row_end_at + end_length;
+      at = next;
       writer.Advance();
     }
     out.Append(copy_.data(), unit_bytes);
@@ -285,11 +287,10 @@ class UnitCopier {
 
  private:
   // The bytes of a row stored anew in each copy.
-  static constexpr int kHeadBytes = 8;
+  static constexpr std::size_t kHeadBytes = 8;
 
   const std::int64_t period_;
-  // A row's length when its whole units and point take kHeadBytes.
-  const std::size_t row_length_;
+  const std::size_t end_length_;
   std::string copy_;
   std::vector<std::uint64_t> heads_;
 };
@@ -343,10 +344,7 @@ void WriteGridRows(GridRows rows, std::int64_t step, const std::string& row_end,
       limit = out.Limit();
       if (out.Failed()) return;
     }
-    char* const row_end_at = writer.Depth(row);
-    for (std::size_t i = 0; i < end_length; i += kBlock)
-      std::memcpy(row_end_at + i, end_text + i, kBlock);
-    row = row_end_at + end_length;
+    row = GridRow(writer, row, end_text, end_length);
     writer.Advance();
     ++k;
   }

@@ -249,8 +249,7 @@ void WellFiles::CompleteCurrent(bool at_end) {
   Well& well = *current_;
   std::string err;
   // Where the rows taken so far end in the file.
-  const std::int64_t rows_end =
-      output_.Tell() + static_cast<std::int64_t>(rows_.Pending());
+  const std::int64_t rows_end = rows_.Offset();
   if (well.continued && !at_end && !end_of_table_) {
     rows_.Flush();
     if (!CutAt(well, rows_end, &err)) {
@@ -261,9 +260,8 @@ void WellFiles::CompleteCurrent(bool at_end) {
     return;
   }
   // The closing row goes out with the rows before it, in one write.
-  const std::int64_t taken = rows_.Taken();
   format_.WriteEnd(well_, rows_);
-  const std::int64_t end = rows_end + (rows_.Taken() - taken);
+  const std::int64_t end = rows_.Offset();
   rows_.Flush();
   if (!CutAt(well, end, &err)) {
     FailWell(well, "cannot write: " + err);

@@ -28,8 +28,9 @@ void BlockWriter::SetFile(DiskFile* file) {
   Flush();
   file_ = file;
   failed_ = false;
-  offset_ = file != nullptr ? std::max<std::int64_t>(file->Tell(), 0) : 0;
-  block_end_ = BlockEnd(block_, offset_);
+  file_start_ =
+      (file != nullptr ? std::max<std::int64_t>(file->Tell(), 0) : 0) - handed_;
+  block_end_ = BlockEnd(block_, file_start_ + handed_);
   limit_ = block_end_;
 }
 
@@ -70,8 +71,7 @@ void BlockWriter::HandOver(char* end) {
   std::memmove(block_, end, rest);
   cursor_ = block_ + rest;
   handed_ += static_cast<std::int64_t>(size);
-  offset_ += static_cast<std::int64_t>(size);
-  block_end_ = BlockEnd(block_, offset_);
+  block_end_ = BlockEnd(block_, file_start_ + handed_);
 }
 
 void BlockWriter::Discard() {
@@ -79,7 +79,7 @@ void BlockWriter::Discard() {
   cursor_ = block_;
   file_ = nullptr;
   failed_ = false;
-  offset_ = 0;
-  block_end_ = BlockEnd(block_, offset_);
+  file_start_ = -handed_;
+  block_end_ = BlockEnd(block_, 0);
   limit_ = block_end_;
 }

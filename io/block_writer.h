@@ -61,6 +61,9 @@ class BlockWriter {
   std::int64_t Taken() const {
     return handed_ + static_cast<std::int64_t>(Pending());
   }
+  // Where the next byte taken goes in the file: its offset when it was set,
+  // and every byte taken since.
+  std::int64_t Offset() const { return file_start_ + Taken(); }
 
  private:
   // Hands a full block over when the bytes have reached its end, and moves
@@ -80,10 +83,11 @@ class BlockWriter {
   char* limit_ = nullptr;
   DiskFile* file_ = nullptr;
   bool failed_ = false;
-  // The file's offset at the start of the block (0 with no file, or when
-  // the file cannot tell it: only the size of the writes depends on it).
-  std::int64_t offset_ = 0;
   std::int64_t handed_ = 0;
+  // The file's offset when it was set (0 with no file, or when the file
+  // cannot tell it), less the bytes handed over before then: the start of
+  // the block is at file_start_ + handed_.
+  std::int64_t file_start_ = 0;
 };
 
 #endif  // ZONE2LAS_IO_BLOCK_WRITER_H_

@@ -46,14 +46,15 @@ class LineReader {
   long line_number() const { return line_number_; }
 
  private:
-  DiskFile& file_;
-  const std::size_t max_line_bytes_;
-  long line_number_ = 0;
+  // The size of a read.
   static constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
 
   // Reads the next chunk; false when the file cannot be read.
   bool Fill(std::string* err);
 
+  DiskFile& file_;
+  const std::size_t max_line_bytes_;
+  long line_number_ = 0;
   // The pieces of a line that runs past a chunk.
   std::string long_line_;
   // The last chunk read, and the part of it not yet handed out.
