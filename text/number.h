@@ -43,9 +43,9 @@ class DepthFormatter {
   // Format, and the printed value in whole millionths into |printed|:
   // "-0.000000" is 0. Exact for depths below 2^63 millionths.
   int Format(double depth, char* text, std::int64_t* printed) {
-    // The row of a run: the same sign, exponent and whole metres as the row
-    // before, so only the decimals are worked out (see FormatAnew), here, in
-    // the caller's loop.
+    // The row of a run: the same sign and exponent as the row before, and
+    // its whole metres or the next, so only the decimals are worked out (see
+    // FormatAnew), here, in the caller's loop.
     std::uint64_t bits;
     std::memcpy(&bits, &depth, sizeof bits);
     if (static_cast<unsigned>(bits >> 52) == sign_and_exponent_) {
@@ -55,7 +55,7 @@ class DepthFormatter {
       const std::uint64_t below = (scaled >> scaled_shift_) & 1;
       const auto millionths = static_cast<std::uint32_t>(
           (scaled + half_less_one_ + below) >> scaled_shift_);
-      if (whole == whole_ && millionths < 1000000) {
+      if (millionths < 1000000 && (whole == whole_ || NextWhole(whole))) {
         if (printed != nullptr) {
           const std::int64_t value =
               static_cast<std::int64_t>(whole) * 1000000 + millionths;
@@ -95,6 +95,17 @@ class DepthFormatter {
   // Adds one to the whole metres of the kept text; false when that takes
   // one digit more, and the text is to be written anew.
   bool CountWholeUp();
+  // The next whole metre as a run of rows reaches it, when the last digit of
+  // the kept text is not a 9: that digit goes up. Nine metres in ten are
+  // reached so, here; the tenth carries in FormatAnew.
+  bool NextWhole(std::uint32_t whole) {
+    if (whole != whole_ + 1) return false;
+    char& last = whole_text_[whole_length_ - 1];
+    if (last == '9') return false;
+    ++last;
+    whole_ = whole;
+    return true;
+  }
 
   // The top twelve bits of the last depth of the short cut (its sign and
   // exponent), none at first, and the shifts and masks they give.
