@@ -7,8 +7,15 @@
 //   write_baseline <source dir> <scratch dir> [runs]
 //
 // Prints the files, bytes and rows (lines after "~Ascii") it loaded, the
-// wall and CPU (user + system) seconds of every run and their medians. The
-// scratch directory is made afresh for every run and removed at the end.
+// wall and CPU (user + system) seconds of every run and their medians. Run N
+// writes into <scratch dir>/N, made afresh. Once timed, its files are
+// emptied, which gives their pages back as removing them would, but kept:
+// on ext4 without a journal a new file does not take the inode of one
+// removed in the last minute or more, and every file created walks past
+// each such inode of its group, so files removed between runs would slow
+// the creations of every later run (of this program or of the conversion
+// measured beside it). The caller removes the scratch directory when its
+// timing is over.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -69,6 +76,21 @@ bool WriteAll(const std::vector<LoadedFile>& files, const fs::path& dir) {
   return true;
 }
 
+// Empties every file of |dir| (see the top of this file); false (with a
+// message) when one cannot be emptied.
+bool Empty(const fs::path& dir) {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir, ec)) {
+    fs::resize_file(entry.path(), 0, ec);
+    if (ec) {
+      std::fprintf(stderr, "write_baseline: cannot empty %s: %s\n",
+                   entry.path().c_str(), ec.message().c_str());
+      return false;
+    }
+  }
+  return !ec;
+}
+
 // User plus system CPU seconds of this process so far.
 double CpuSeconds() {
   rusage usage{};
@@ -120,9 +142,10 @@ int main(int argc, char* argv[]) {
   std::vector<double> seconds;
   std::vector<double> cpu_seconds;
   for (int run = 0; run < runs; ++run) {
-    fs::remove_all(scratch, ec);
-    if (!fs::create_directories(scratch, ec)) {
-      std::fprintf(stderr, "write_baseline: cannot create %s\n", argv[2]);
+    const fs::path dir = scratch / std::to_string(run + 1);
+    if (!fs::create_directories(dir, ec)) {
+      std::fprintf(stderr, "write_baseline: cannot create %s\n",
+                   dir.c_str());
       return 1;
     }
     // The dirty pages of the previous run go out first, as before every
@@ -130,15 +153,15 @@ int main(int argc, char* argv[]) {
     sync();
     const double cpu_start = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    if (!WriteAll(files, scratch)) return 1;
+    if (!WriteAll(files, dir)) return 1;
     const std::chrono::duration<double> elapsed =
         std::chrono::steady_clock::now() - start;
     const double cpu = CpuSeconds() - cpu_start;
     seconds.push_back(elapsed.count());
     cpu_seconds.push_back(cpu);
     std::printf("run %.4f s, cpu %.4f s\n", elapsed.count(), cpu);
+    if (!Empty(dir)) return 1;
   }
-  fs::remove_all(scratch, ec);
   std::sort(seconds.begin(), seconds.end());
   std::sort(cpu_seconds.begin(), cpu_seconds.end());
   std::printf("median %.4f\n", seconds[seconds.size() / 2]);
