@@ -1,6 +1,7 @@
 #include "convert/data_line.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -11,10 +12,20 @@
 
 namespace {
 
-// The bytes of kWhiteSpace, which separate the fields of a line.
-bool IsWhiteSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+// What a byte is to the splitting of a line into fields: one of the bytes
+// of kWhiteSpace, which separate them, the zero byte that ends the line, or
+// a byte of a field.
+enum ByteClass : unsigned char { kFieldByte, kSpaceByte, kEndByte };
+
+constexpr std::array<unsigned char, 256> MakeByteClasses() {
+  std::array<unsigned char, 256> classes{};
+  classes[0] = kEndByte;
+  for (const unsigned char c : {' ', '\t', '\n', '\r'}) classes[c] = kSpaceByte;
+  return classes;
 }
+
+// One look-up a byte instead of a test against each separator and the end.
+constexpr std::array<unsigned char, 256> kByteClasses = MakeByteClasses();
 
 // An optional sign, digits with at most one point, at least one digit.
 bool IsDecimalNumber(const char* text) {
@@ -106,14 +117,15 @@ bool ParseHeaderLine(const String& line, TableHeader* out, std::string* err) {
 void SplitWhiteSpaceFields(const String& line, Fields* fields,
                            std::size_t max_fields) {
   fields->Clear();
-  const char* at = line.GetText();
-  if (at == nullptr) return;
+  if (line.GetText() == nullptr) return;
+  const auto* at = reinterpret_cast<const unsigned char*>(line.GetText());
   for (std::size_t count = 0; count < max_fields; ++count) {
-    while (*at != 0 && IsWhiteSpace(*at)) ++at;
+    while (kByteClasses[*at] == kSpaceByte) ++at;
     if (*at == 0) break;
-    const char* end = at;
-    while (*end != 0 && !IsWhiteSpace(*end)) ++end;
-    fields->Add(at, static_cast<std::size_t>(end - at));
+    const unsigned char* end = at;
+    while (kByteClasses[*end] == kFieldByte) ++end;
+    fields->Add(reinterpret_cast<const char*>(at),
+                static_cast<std::size_t>(end - at));
     at = end;
   }
 }

@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <iomanip>
+#include <limits>
 #include <string>
 #include <vector>
+
+#include "convert/depth_key.h"
 
 namespace {
 
@@ -16,6 +23,35 @@ std::vector<std::string> Texts(const Fields& fields) {
 
 // The same bits, so that -0.0 and 0.0 differ and NaNs compare.
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The key fits where ceil(depth * 1000) lies in the int32 range, to the
+// last bit on either side of both ends; outside it DepthKey saturates.
+TEST(DepthKey, FitsWhereItsKeyIsAnInt32) {
+  const double kMin = std::numeric_limits<std::int32_t>::min();
+  const double kMax = std::numeric_limits<std::int32_t>::max();
+  std::vector<double> depths = {0.0, -0.0, 1.5, -1.5,
+                                std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity(),
+                                std::numeric_limits<double>::quiet_NaN()};
+  for (const double edge : {-2147483.649, -2147483.6485, -2147483.648,
+                            2147483.647, 2147483.6470001, 2147483.648}) {
+    double depth = edge;
+    for (int i = 0; i < 4; ++i) depth = std::nextafter(depth, -1e300);
+    for (int i = 0; i < 9; ++i) {
+      depths.push_back(depth);
+      depth = std::nextafter(depth, 1e300);
+    }
+  }
+  for (const double depth : depths) {
+    SCOPED_TRACE(testing::Message() << std::setprecision(17) << depth);
+    const double key = std::ceil(depth * 1000.0);
+    const bool fits = key >= kMin && key <= kMax;
+    EXPECT_EQ(fits, DepthKeyFits(depth));
+    if (!std::isnan(key)) {
+      EXPECT_EQ(std::min(std::max(key, kMin), kMax), DepthKey(depth));
+    }
+  }
+}
 
 TEST(DataLine, SplitsAtTheFourWhiteSpaceBytesOnly) {
   Fields fields;
