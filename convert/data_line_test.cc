@@ -29,7 +29,10 @@ bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 TEST(DepthKey, FitsWhereItsKeyIsAnInt32) {
   const double kMin = std::numeric_limits<std::int32_t>::min();
   const double kMax = std::numeric_limits<std::int32_t>::max();
-  std::vector<double> depths = {0.0, -0.0, 1.5, -1.5,
+  std::vector<double> depths = {0.0,
+                                -0.0,
+                                1.5,
+                                -1.5,
                                 std::numeric_limits<double>::infinity(),
                                 -std::numeric_limits<double>::infinity(),
                                 std::numeric_limits<double>::quiet_NaN()};

@@ -1,23 +1,31 @@
 // What a standard run writes into each well's file: the header, whole
 // before the first row, then the rows of the grid, each interval's own and
 // the null rows between and after them.
-#include "convert/standard_run.h"
-
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "convert/las_format.h"
+#include "convert/standard_run.h"
 
 namespace {
 
 // One header line: "MNEM.UNIT", at least one space, the value, " : " and
 // the description. The value may hold a colon: the last one ends it.
+constexpr const char kItemFormat[] = "%-10s %20s : %s\n";
+
 void WriteItem(DiskFile& file, const std::string& name_and_unit,
                const std::string& value, const std::string& description) {
-  file.Print("%-10s %20s : %s\n", name_and_unit.c_str(), value.c_str(),
+  file.Print(kItemFormat, name_and_unit.c_str(), value.c_str(),
              description.c_str());
+}
+
+// The same line as a text.
+std::string ItemText(const std::string& name_and_unit, const std::string& value,
+                     const std::string& description) {
+  return FormatText(kItemFormat, name_and_unit.c_str(), value.c_str(),
+                    description.c_str());
 }
 
 // Sections are told apart by their first letter.
@@ -162,21 +170,33 @@ void StandardRun::WriteHeader(DiskFile& file, const String& name,
       WriteItem(file, name_and_unit, parameter.second, parameter.first);
     }
   }
+  // Every code is known by the first file's header.
+  if (!code_items_made_) {
+    code_items_ = CodeItems();
+    code_items_made_ = true;
+  }
+  file.Write(code_items_.data(), code_items_.size());
+  file.Write("~Ascii\n");
+}
+
+std::string StandardRun::CodeItems() const {
+  std::string items;
   // Codes in order, each with its text.
-  const auto write_codes = [&](const std::string& mnemonic,
-                               const std::map<std::string, long long>& codes) {
+  const auto add_codes = [&items](
+                             const std::string& mnemonic,
+                             const std::map<std::string, long long>& codes) {
     std::vector<std::pair<long long, const std::string*>> order;
     for (const auto& code : codes) order.push_back({code.second, &code.first});
     std::sort(order.begin(), order.end());
     for (const auto& code : order) {
       const std::string number = std::to_string(code.first);
-      WriteItem(file, mnemonic + "_" + number + ".", *code.second,
-                "CODE " + number + " OF " + mnemonic);
+      items += ItemText(mnemonic + "_" + number + ".", *code.second,
+                        "CODE " + number + " OF " + mnemonic);
     }
   };
-  write_codes("ZONELOG", zone_codes_);
+  add_codes("ZONELOG", zone_codes_);
   for (const Column& column : columns_)
     if (column.role == Role::kCoded)
-      write_codes(Upper(column.mnemonic), column.codes);
-  file.Write("~Ascii\n");
+      add_codes(Upper(column.mnemonic), column.codes);
+  return items;
 }

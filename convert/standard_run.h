@@ -75,6 +75,9 @@ class StandardRun : public WellFormat {
   bool SetColumns(const TableHeader& header, long header_line);
   void FirstPass(const DataLine& line, StandardWell& well, long line_number);
   std::string RowEnd(const DataLine& line) const;
+  // The items of ~Parameter that list the codes of the run, the same in
+  // every file: made once, for the first file's header.
+  std::string CodeItems() const;
 
   const Options& options_;
   Reporter& reporter_;
@@ -91,6 +94,8 @@ class StandardRun : public WellFormat {
   long thin_line_ = 0;
   std::string thin_interval_;
   bool item_note_given_ = false;
+  std::string code_items_;
+  bool code_items_made_ = false;
 };
 
 #endif  // ZONE2LAS_CONVERT_STANDARD_RUN_H_
