@@ -162,7 +162,7 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     }
     // A line that cannot be used as text stands in the copy as an empty one.
     if (status == LineReader::Status::kText)
-      copy.Keep(line.GetText(), static_cast<std::size_t>(line.Length()));
+      copy.Keep(line.GetText(), reader.length());
     else
       copy.Keep("\n", 1);
     if (status == LineReader::Status::kText &&
@@ -171,8 +171,8 @@ int ConvertTable(const Options& options, Reporter& reporter) {
     any_data_line = true;
     LineFacts facts;
     const bool taken = status == LineReader::Status::kText &&
-                       TakeApart(line, header, delimited, options.depth_step,
-                                 &data, &err, &facts);
+                       TakeApart(line, reader.length(), header, delimited,
+                                 options.depth_step, &data, &err, &facts);
     if (facts.wide && wide_lines++ == 0) first_wide_line = reader.line_number();
     if (!taken) {
       if (facts.not_a_number != 0)

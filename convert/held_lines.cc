@@ -30,7 +30,8 @@ bool ReadDeferredLines(TableCopy& copy, DiskFile& table, long header_line,
     if (status != LineReader::Status::kText || line.IsBlank() ||
         IsComment(line, options.comment))
       continue;
-    if (TakeApart(line, header, delimited, options.depth_step, &data, &err) &&
+    if (TakeApart(line, reader.length(), header, delimited, options.depth_step,
+                  &data, &err) &&
         wells.IsDeferred(data.well))
       held->emplace_back(reader.line_number(), line, data);
   }

@@ -39,7 +39,8 @@ void LineRows::Write(const DataLine& line, long number, bool noted) {
 }
 
 bool LineRows::TakeApartAgain(const String& text, DataLine* line) {
-  return TakeApart(text, header_, delimited_, depth_step_, line, &err_);
+  return TakeApart(text, static_cast<std::size_t>(text.Length()), header_,
+                   delimited_, depth_step_, line, &err_);
 }
 
 void LineRows::WriteReturning(ReturningLines& returning) {

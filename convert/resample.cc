@@ -14,21 +14,30 @@ namespace {
 // Writes the line's attribute values into |tail|: "1   " (DEFINTERV), three
 // spaces before each value, and the line feed, assembled in one buffer of
 // its full length, so that a wide line costs in proportion to its width.
-void ReadIntervalRowTail(const Fields& values, String& tail) {
+// Returns the tail's length.
+std::size_t ReadIntervalRowTail(const Fields& values, String& tail) {
+  // The lengths of the first values are kept from the first pass for the
+  // second (a usual table has a few); the rest are measured again.
+  constexpr std::size_t kKept = 16;
+  std::size_t kept[kKept];
   std::size_t length = 5;
-  for (std::size_t i = 0; i < values.size(); ++i)
-    length += 3 + values.Length(i);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::size_t value_length = values.Length(i);
+    if (i < kKept) kept[i] = value_length;
+    length += 3 + value_length;
+  }
   char* out = tail.Overwrite(static_cast<std::uint32_t>(length));
-  if (out == nullptr) return;  // reported: the run is given up
+  if (out == nullptr) return 0;  // reported: the run is given up
   std::memcpy(out, "1   ", 4);
   out += 4;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    const std::size_t value_length = values.Length(i);
+    const std::size_t value_length = i < kKept ? kept[i] : values.Length(i);
     std::memcpy(out, "   ", 3);
     std::memcpy(out + 3, values[i], value_length);
     out += 3 + value_length;
   }
   *out = '\n';
+  return length;
 }
 
 // The lead-in or gap rows from |depth| by |step| while their key lies below
@@ -99,10 +108,13 @@ bool ResampleLine(const DataLine& line, WellState& well, BlockWriter& out,
 
   well.zone_text.Assign(line.zone);
   double sample_depth = top;
-  ReadIntervalRowTail(line.values, well.interval_row_tail);
+  const std::size_t tail_length =
+      ReadIntervalRowTail(line.values, well.interval_row_tail);
 
-  rows.SetRowEnd({"   ", well.zone_text.GetText(), "   ",
-                  well.interval_row_tail.GetText()});
+  rows.SetRowEnd({"   ",
+                  well.zone_text.GetText(),
+                  "   ",
+                  {well.interval_row_tail.GetText(), tail_length}});
   const std::int32_t last_sample_key = DepthKey(well.bottom - kEndRowOffset);
   // K(depth) <= K for a whole K is depth * 1000 <= K: the same product, and
   // no rounding up per row.

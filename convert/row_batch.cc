@@ -1,12 +1,12 @@
 #include "convert/row_batch.h"
 
-void RowBatch::SetRowEnd(std::initializer_list<const char*> parts) {
+void RowBatch::SetRowEnd(std::initializer_list<Part> parts) {
   part_count_ = 0;
   row_end_length_ = 0;
   row_end_assembled_ = true;
-  for (const char* part : parts) {
-    const char* text = part != nullptr ? part : "";
-    const std::size_t length = std::strlen(text);
+  for (const Part& part : parts) {
+    const char* const text = part.text;
+    const std::size_t length = part.length;
     parts_[part_count_] = text;
     part_lengths_[part_count_++] = length;
     if (row_end_assembled_ && length <= kRowEndBytes - row_end_length_) {

@@ -34,9 +34,21 @@ class RowBatch {
   RowBatch(const RowBatch&) = delete;
   RowBatch& operator=(const RowBatch&) = delete;
 
+  // A part of a row end: a text (null for the empty text) and its length,
+  // measured here when not given.
+  struct Part {
+    Part(const char* text)  // NOLINT: a text stands for its part
+        : text(text != nullptr ? text : ""), length(std::strlen(this->text)) {}
+    Part(const char* text, std::size_t length)
+        : text(text != nullptr ? text : ""),
+          length(text != nullptr ? length : 0) {}
+    const char* text;
+    std::size_t length;
+  };
+
   // The text that follows the depth in every row from now on: |parts| in
-  // order, a null part read as the empty text, at most four parts.
-  void SetRowEnd(std::initializer_list<const char*> parts);
+  // order, at most four parts.
+  void SetRowEnd(std::initializer_list<Part> parts);
 
   // A row: the depth in "%f" notation, then the row end. False when the
   // depth does not print deeper than the last row, and nothing was written.

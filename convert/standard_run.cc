@@ -96,8 +96,8 @@ bool StandardRun::ReadTable(DiskFile& table, TableHeader* header,
         IsComment(line, options_.comment))
       continue;
     if (platform::PendingInterrupt() != 0) return false;
-    if (!TakeApart(line, *header, delimited, options_.depth_step, &data,
-                   &reason))
+    if (!TakeApart(line, reader.length(), *header, delimited,
+                   options_.depth_step, &data, &reason))
       continue;
     const char* name =
         data.well.GetText() != nullptr ? data.well.GetText() : "";

@@ -194,7 +194,8 @@ std::string DepthColumnHint(const TableHeader& header, int field,
 // Splits a data line by the table's delimiter into |data|'s buffers and
 // checks the fields the same way whatever the delimiter. False, with the
 // reason in |err|, for a line that cannot be converted.
-bool TakeApart(const String& line, const TableHeader& header,
+bool TakeApart(const String& line, std::size_t length,
+               const TableHeader& header,
                std::optional<DelimitedTable>& delimited, double depth_step,
                DataLine* data, std::string* err, LineFacts* facts) {
   Fields* fields = &data->values;
@@ -202,9 +203,7 @@ bool TakeApart(const String& line, const TableHeader& header,
     if (!delimited->SplitData(line, header.attribute_count(), fields, err))
       return false;
   } else {
-    if (!CheckLineEnd(line.GetText(), static_cast<std::size_t>(line.Length()),
-                      err))
-      return false;
+    if (!CheckLineEnd(line.GetText(), length, err)) return false;
     // One field past the header's tells a line with more.
     SplitWhiteSpaceFields(line, fields, header.column_count + 1);
     if (facts != nullptr) facts->wide = fields->size() > header.column_count;

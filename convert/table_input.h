@@ -38,13 +38,15 @@ struct LineFacts {
   int not_a_number = 0;
 };
 
-// Splits a data line by the table's delimiter into |data| (its buffers,
+// Splits a data line of |length| bytes by the table's delimiter into |data|
+// (its buffers,
 // those of the line before, reused: the fields are split into the buffers
 // of its values), puts them in the order of the roles and checks them the
 // same way whatever the delimiter. False, with the reason in |err|, for a
 // line that cannot be converted, whose record is then of no use; |facts|,
 // when given, gets what else was found.
-bool TakeApart(const String& line, const TableHeader& header,
+bool TakeApart(const String& line, std::size_t length,
+               const TableHeader& header,
                std::optional<DelimitedTable>& delimited, double depth_step,
                DataLine* data, std::string* err, LineFacts* facts = nullptr);
 

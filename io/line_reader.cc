@@ -47,6 +47,7 @@ LineReader::Status LineReader::Next(String* line, std::string* err) {
     if (length > max_line_bytes_) too_long = true;
     if (!joined && feed != nullptr && !has_nul && !too_long) {
       line->Assign(start, static_cast<std::uint32_t>(count));
+      length_ = count;
       ++line_number_;
       return Status::kText;
     }
@@ -70,5 +71,6 @@ LineReader::Status LineReader::Next(String* line, std::string* err) {
   }
   line->Assign(long_line_.data(),
                static_cast<std::uint32_t>(long_line_.size()));
+  length_ = long_line_.size();
   return Status::kText;
 }

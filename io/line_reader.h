@@ -44,6 +44,9 @@ class LineReader {
 
   // The number of the last line handed out, from 1.
   long line_number() const { return line_number_; }
+  // The length of the last line handed out as kText, in bytes: what its
+  // String holds, found as it was read.
+  std::size_t length() const { return length_; }
 
  private:
   // The size of a read.
@@ -55,6 +58,7 @@ class LineReader {
   DiskFile& file_;
   const std::size_t max_line_bytes_;
   long line_number_ = 0;
+  std::size_t length_ = 0;
   // The pieces of a line that runs past a chunk.
   std::string long_line_;
   // The last chunk read, and the part of it not yet handed out.
