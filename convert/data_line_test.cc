@@ -70,6 +70,44 @@ TEST(DataLine, SplitsAtTheFourWhiteSpaceBytesOnly) {
   EXPECT_TRUE(fields.empty());
 }
 
+// Lines of up to 300 bytes, of field bytes and runs of separators (and
+// bytes that look like them), split as a plain reading byte by byte splits
+// them, with and without a limit on the fields.
+TEST(DataLine, SplitsGeneratedLinesAsByteByByte) {
+  const char kBytes[] = {' ', '\t', '\n', '\r', '\v',   '\f',
+                         'a', '7',  '.',  '-',  '\xff', '\x80'};
+  std::uint64_t state = 1;
+  const auto next = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<std::uint32_t>(state >> 33);
+  };
+  Fields fields;
+  for (int round = 0; round < 3000; ++round) {
+    const std::size_t length = next() % 300;
+    // Mostly field bytes, or mostly separators.
+    const std::uint32_t spaces = 1 + next() % 10;
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i)
+      text +=
+          next() % 11 < spaces ? kBytes[next() % 4] : kBytes[4 + next() % 8];
+    const std::size_t max_fields =
+        next() % 4 == 0 ? next() % 8 : std::numeric_limits<std::size_t>::max();
+    std::vector<std::string> expected;
+    std::string field;
+    for (const char c : text + ' ') {
+      if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+        if (!field.empty() && expected.size() < max_fields)
+          expected.push_back(field);
+        field.clear();
+      } else {
+        field += c;
+      }
+    }
+    SplitWhiteSpaceFields(String(text.c_str()), &fields, max_fields);
+    ASSERT_EQ(expected, Texts(fields)) << "round " << round;
+  }
+}
+
 TEST(DataLine, TakesALineApartWithTheProgramsOwnParser) {
   DataLine line;
   std::string err;
