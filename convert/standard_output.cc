@@ -1,13 +1,14 @@
 // What a standard run writes into each well's file: the header, whole
 // before the first row, then the rows of the grid, each interval's own and
 // the null rows between and after them.
+#include "convert/standard_run.h"
+
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "convert/las_format.h"
-#include "convert/standard_run.h"
 
 namespace {
 

@@ -39,10 +39,9 @@ struct LineFacts {
 };
 
 // Splits a data line of |length| bytes by the table's delimiter into |data|
-// (its buffers,
-// those of the line before, reused: the fields are split into the buffers
-// of its values), puts them in the order of the roles and checks them the
-// same way whatever the delimiter. False, with the reason in |err|, for a
+// (its buffers, those of the line before, reused: the fields are split into
+// the buffers of its values), puts them in the order of the roles and checks
+// them the same way whatever the delimiter. False, with the reason in |err|, for a
 // line that cannot be converted, whose record is then of no use; |facts|,
 // when given, gets what else was found.
 bool TakeApart(const String& line, std::size_t length,
