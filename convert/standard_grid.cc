@@ -177,16 +177,10 @@ class GridRowWriter {
     std::memcpy(whole_text_, full, static_cast<std::size_t>(whole_length_));
   }
 
-  // The kept text after the whole units went up by one: the last digit that
-  // is not a 9 goes up, the 9s after it become 0s.
+  // The kept text after the whole units went up by one (its digits stand
+  // before the point).
   void CountUp() {
-    int i = whole_length_ - 2;  // the last digit, before the point
-    while (i >= 0 && whole_text_[i] == '9') whole_text_[i--] = '0';
-    if (i >= 0) {
-      ++whole_text_[i];
-    } else {
-      KeepWhole();  // 9s only: one digit more
-    }
+    if (!CountUpDigits(whole_text_, whole_length_ - 1)) KeepWhole();
   }
 
   std::uint64_t whole_;

@@ -115,46 +115,19 @@ int DepthFormatter::FormatAnew(double depth, char* text,
     // The whole metres kept belong to the sign they were written with.
     whole_ = ~std::uint32_t{0};
   }
-  const std::uint64_t mantissa =
-      (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-  std::uint32_t whole = static_cast<std::uint32_t>(mantissa >> shift_);
-  const std::uint64_t scaled = (mantissa & fraction_mask_) * 15625;
-  // Half a millionth less one unit, plus one more when the millionths below
-  // are odd: a remainder of exactly half carries only to an even neighbour.
-  const std::uint64_t below = (scaled >> scaled_shift_) & 1;
-  std::uint32_t millionths = static_cast<std::uint32_t>(
-      (scaled + half_less_one_ + below) >> scaled_shift_);
+  std::uint32_t whole;
+  std::uint32_t millionths;
+  Split(bits, &whole, &millionths);
   if (millionths == 1000000) {
     millionths = 0;
     ++whole;
   }
   if (whole != whole_) {
-    // The next metre, as a run of rows reaches it, is counted up in the text
-    // kept, unless it takes one digit more.
-    const bool next =
-        whole_ != ~std::uint32_t{0} && whole == whole_ + 1 && CountWholeUp();
     whole_ = whole;
-    if (!next)
-      whole_length_ = static_cast<int>(
-          WriteWhole((bits >> 63) != 0, whole, whole_text_) - whole_text_);
+    whole_length_ = static_cast<int>(
+        WriteWhole((bits >> 63) != 0, whole, whole_text_) - whole_text_);
   }
-  if (printed != nullptr) {
-    const std::int64_t value =
-        static_cast<std::int64_t>(whole) * 1000000 + millionths;
-    *printed = (bits >> 63) != 0 ? -value : value;
-  }
-  // A sign and at most eight digits: the whole block is copied at once.
-  std::memcpy(text, whole_text_, sizeof whole_text_);
-  return static_cast<int>(WriteMillionths(millionths, text + whole_length_) -
-                          text);
-}
-
-bool DepthFormatter::CountWholeUp() {
-  char* digit = whole_text_ + whole_length_ - 1;
-  for (; digit >= whole_text_ && *digit == '9'; --digit) *digit = '0';
-  if (digit < whole_text_ || *digit == '-') return false;
-  ++*digit;
-  return true;
+  return Emit(bits, whole, millionths, text, printed);
 }
 
 String& String::FromDouble(double value, int precision) {

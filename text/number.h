@@ -31,6 +31,18 @@ constexpr std::array<char, 200> MakeDigitPairs() {
 }
 inline constexpr std::array<char, 200> kDigitPairs = MakeDigitPairs();
 
+// Adds one to the whole number written in the |length| decimal digits at
+// |digits|, in place: the last digit that is not a 9 goes up, and the 9s
+// after it become 0s. False when every digit was a 9 (they are all 0s now):
+// the number takes one digit more, and its text is to be written anew.
+inline bool CountUpDigits(char* digits, int length) {
+  int i = length - 1;
+  for (; i >= 0 && digits[i] == '9'; --i) digits[i] = '0';
+  if (i < 0) return false;
+  ++digits[i];
+  return true;
+}
+
 // FormatDepth for a run of depths that mostly share their whole metres, as
 // the rows of a well do: the text of the whole metres is kept from the call
 // before and only the decimals are written anew. Writes the same text as
@@ -44,27 +56,16 @@ class DepthFormatter {
   // "-0.000000" is 0. Exact for depths below 2^63 millionths.
   int Format(double depth, char* text, std::int64_t* printed) {
     // The row of a run: the same sign and exponent as the row before, and
-    // its whole metres or the next, so only the decimals are worked out (see
-    // FormatAnew), here, in the caller's loop.
+    // its whole metres or the next, so only the decimals are worked out,
+    // here, in the caller's loop.
     std::uint64_t bits;
     std::memcpy(&bits, &depth, sizeof bits);
     if (static_cast<unsigned>(bits >> 52) == sign_and_exponent_) {
-      const std::uint64_t mantissa = (bits & kFractionBits) | kImplicitBit;
-      const auto whole = static_cast<std::uint32_t>(mantissa >> shift_);
-      const std::uint64_t scaled = (mantissa & fraction_mask_) * 15625;
-      const std::uint64_t below = (scaled >> scaled_shift_) & 1;
-      const auto millionths = static_cast<std::uint32_t>(
-          (scaled + half_less_one_ + below) >> scaled_shift_);
-      if (millionths < 1000000 && (whole == whole_ || NextWhole(whole))) {
-        if (printed != nullptr) {
-          const std::int64_t value =
-              static_cast<std::int64_t>(whole) * 1000000 + millionths;
-          *printed = (bits >> 63) != 0 ? -value : value;
-        }
-        std::memcpy(text, whole_text_, sizeof whole_text_);
-        return static_cast<int>(
-            WriteMillionths(millionths, text + whole_length_) - text);
-      }
+      std::uint32_t whole;
+      std::uint32_t millionths;
+      Split(bits, &whole, &millionths);
+      if (millionths < 1000000 && (whole == whole_ || NextWhole(whole)))
+        return Emit(bits, whole, millionths, text, printed);
     }
     return FormatAnew(depth, text, printed);
   }
@@ -92,19 +93,52 @@ class DepthFormatter {
 
   // Any other depth: a new sign, exponent or whole number of metres.
   int FormatAnew(double depth, char* text, std::int64_t* printed);
-  // Adds one to the whole metres of the kept text; false when that takes
-  // one digit more, and the text is to be written anew.
-  bool CountWholeUp();
-  // The next whole metre as a run of rows reaches it, when the last digit of
-  // the kept text is not a 9: that digit goes up. Nine metres in ten are
-  // reached so, here; the tenth carries in FormatAnew.
+
+  // The whole metres of the depth of |bits|, whose sign and exponent are
+  // those kept, into |whole|, and the millionths past them, rounded as "%f"
+  // rounds, into |millionths| (10^6 when they round up to the next metre).
+  void Split(std::uint64_t bits, std::uint32_t* whole,
+             std::uint32_t* millionths) const {
+    const std::uint64_t mantissa = (bits & kFractionBits) | kImplicitBit;
+    *whole = static_cast<std::uint32_t>(mantissa >> shift_);
+    const std::uint64_t scaled = (mantissa & fraction_mask_) * 15625;
+    // Half a millionth less one unit, plus one more when the millionths
+    // below are odd: a remainder of exactly half carries only to an even
+    // neighbour.
+    const std::uint64_t below = (scaled >> scaled_shift_) & 1;
+    *millionths = static_cast<std::uint32_t>(
+        (scaled + half_less_one_ + below) >> scaled_shift_);
+  }
+
+  // The next whole metre, as a run of rows reaches it: counted up in the
+  // kept text. False when that is not the next metre, or when it takes one
+  // digit more: the text is then no longer the kept metres', and FormatAnew
+  // writes it anew.
   bool NextWhole(std::uint32_t whole) {
     if (whole != whole_ + 1) return false;
-    char& last = whole_text_[whole_length_ - 1];
-    if (last == '9') return false;
-    ++last;
+    const int sign = whole_text_[0] == '-' ? 1 : 0;
+    if (!CountUpDigits(whole_text_ + sign, whole_length_ - sign)) {
+      whole_ = ~std::uint32_t{0};
+      return false;
+    }
     whole_ = whole;
     return true;
+  }
+
+  // Writes the kept text of |whole| metres (with the sign of |bits|) and
+  // |millionths| at |text|, their value into |printed| when given; returns
+  // the length.
+  int Emit(std::uint64_t bits, std::uint32_t whole, std::uint32_t millionths,
+           char* text, std::int64_t* printed) const {
+    if (printed != nullptr) {
+      const std::int64_t value =
+          static_cast<std::int64_t>(whole) * 1000000 + millionths;
+      *printed = (bits >> 63) != 0 ? -value : value;
+    }
+    // A sign and at most eight digits: the whole block is copied at once.
+    std::memcpy(text, whole_text_, sizeof whole_text_);
+    return static_cast<int>(WriteMillionths(millionths, text + whole_length_) -
+                            text);
   }
 
   // The top twelve bits of the last depth of the short cut (its sign and
